@@ -1,0 +1,31 @@
+// The five settings that survive from one run to the next.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+extern std::int16_t gWin1SizeVert_S;  // main window content height
+extern std::int16_t gWin1SizeHor_S;   // main window content width
+extern std::int16_t gWin1PosHor_S;    // content left edge, global coordinates
+extern std::int16_t gWin1PosVert_S;   // content top edge, global coordinates
+extern std::int16_t gPlayerVolume_S;  // player volume, 256 = unity
+
+constexpr std::int16_t kDefaultPlayerVolume = 273;
+
+// Sets the five settings to their defaults: the window 100 pixels smaller
+// than the main display in each direction, at 0,0; volume 273.
+void setDefaultPrefs();
+
+// Reads the preferences file (creating the folder and an empty file when it
+// is missing). Beeps and exits when the preferences folder cannot be found.
+void loadPrefs();
+
+// Takes the main window's frame and writes the five settings.
+void savePrefs();
+
+// The file's text for the five current values, and the parse of such a text
+// into them; loadPrefs and savePrefs are these plus the file.
+std::string prefsFileText();
+void applyPrefsFileText(const std::string& text);
+
+std::int16_t byteExchange16(std::int16_t v);

@@ -1,0 +1,32 @@
+// The commands of lumaroll-tool. Each takes the arguments after its name and
+// returns the process exit status.
+#pragma once
+
+#include <span>
+#include <vector>
+#include <string>
+#include <string_view>
+
+using ToolArgs = std::span<const std::string>;
+
+struct ToolCommand {
+  std::string_view name;
+  std::string_view usage;
+  int (*run)(ToolArgs args);
+};
+
+// Common option handling: "--db PATH" sets the library file. Returns false
+// (with a message) on a malformed option.
+bool toolTakeDbOption(std::vector<std::string>& args);
+
+// The value after an option such as "--seed"; empty when absent. Removes both.
+bool toolTakeOption(std::vector<std::string>& args, std::string_view name, std::string& value);
+bool toolTakeFlag(std::vector<std::string>& args, std::string_view name);
+
+// Loads the library file for a command; prints an error and returns false
+// when the file is missing or unreadable.
+bool toolLoadLibrary();
+
+int cmdDump(ToolArgs args);
+int cmdCheck(ToolArgs args);
+int cmdGenres(ToolArgs args);
