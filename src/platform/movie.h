@@ -92,4 +92,11 @@ class MovieOwner {
 };
 
 // Opens a file and makes its movie in one step (closing the file again).
-OSErr openMovieByPath(std::string_view fullPath, MovieOwner& movie);
+inline OSErr openMovieByPath(std::string_view fullPath, MovieOwner& movie) {
+  MovieFileRef ref = 0;
+  OSErr err = OpenMovieFile(fullPath, ref);
+  if (err != noErr) return err;
+  err = NewMovieFromFile(ref, *movie.out());
+  CloseMovieFile(ref);
+  return err;
+}
