@@ -30,3 +30,11 @@ ToolboxRect toolboxMainScreenRect();
 // Content rectangle of a window in global coordinates; false when the window
 // does not exist.
 bool toolboxGetWindowContentRect(std::int16_t window, ToolboxRect& rect);
+
+// Controls of a window, addressed by (window, control) numbers. Calls naming
+// a window or control that does not exist do nothing.
+void setControlText(std::int16_t window, std::int16_t control, std::string_view text);
+void setControlValue(std::int16_t window, std::int16_t control, std::int32_t value);
+void setControlEnabled(std::int16_t window, std::int16_t control, bool enabled);
+// True when the window exists (is built and not closed).
+bool windowExists(std::int16_t window);

@@ -32,3 +32,25 @@ bool toolboxGetWindowContentRect(std::int16_t window, ToolboxRect& rect) {
   rect = tb.mainWindow;
   return true;
 }
+
+// No window exists in the headless toolbox unless a test says so; control
+// changes are recorded either way so tests can see what would be shown.
+void setControlText(std::int16_t window, std::int16_t control, std::string_view text) {
+  headlessToolbox().log.push_back("text:" + std::to_string(window) + "/" + std::to_string(control) + "=" +
+                                  std::string(text));
+}
+
+void setControlValue(std::int16_t window, std::int16_t control, std::int32_t value) {
+  headlessToolbox().log.push_back("value:" + std::to_string(window) + "/" + std::to_string(control) + "=" +
+                                  std::to_string(value));
+}
+
+void setControlEnabled(std::int16_t window, std::int16_t control, bool enabled) {
+  headlessToolbox().log.push_back("enabled:" + std::to_string(window) + "/" + std::to_string(control) + "=" +
+                                  (enabled ? "1" : "0"));
+}
+
+bool windowExists(std::int16_t window) {
+  const auto& tb = headlessToolbox();
+  return (window == 1 && tb.hasMainWindow) || tb.openWindows.count(window) > 0;
+}

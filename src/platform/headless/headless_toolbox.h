@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ struct HeadlessToolbox {
   ToolboxRect screen{0, 0, 1440, 900};
   bool hasMainWindow = false;
   ToolboxRect mainWindow{};
+  std::set<int> openWindows;         // other windows a test declares open
   int beeps = 0;
 
   void reset() { *this = HeadlessToolbox{}; }
