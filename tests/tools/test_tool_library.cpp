@@ -27,6 +27,7 @@ class ToolLibrary : public ::testing::Test {
     std::memset(&t, 0, sizeof t);
     t.title.assign(title);
     t.colourCategory = colour;
+    t.permID = static_cast<std::uint32_t>(k);  // what a load numbers it anyway
     commitTunes();
     return t;
   }
@@ -71,7 +72,7 @@ TEST_F(ToolLibrary, CheckReportsDamageAndRewriteKeepsTheBytes) {
   EXPECT_NE(r.out.find("tune 2: genre length byte 200 exceeds its field of 63"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("tune 2: colour category 12 outside 1..9"), std::string::npos);
   EXPECT_NE(r.out.find("problems: 2"), std::string::npos);
-  EXPECT_EQ(readFileBytes(db), before);
+  EXPECT_TRUE(readFileBytes(db) == before);
 }
 
 TEST_F(ToolLibrary, MissingOrUnreadableFilesFailClearly) {
@@ -91,5 +92,5 @@ TEST_F(ToolLibrary, GenresListsTheSortedTable) {
   const ToolResult r = runTool("genres");
   ASSERT_EQ(r.status, 0);
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 276);
-  EXPECT_EQ(r.out.substr(0, 12), "1\t40\t\tMisc.");
+  EXPECT_EQ(r.out.substr(0, 11), "1\t40\t\tMisc.");
 }
