@@ -88,8 +88,8 @@ TEST_F(Database, OneTuneSavesAsOneBigEndianRecord) {
   EXPECT_EQ(bytes.substr(3446, 2), std::string("\x00\x01", 2));
   EXPECT_EQ(bytes.substr(4546, 4), std::string("\x00\x00\x00\x01", 4));
   // The table in memory is left in the machine's order.
-  EXPECT_EQ(gTunes_A[1].fileKind, 1);
-  EXPECT_EQ(gTunes_A[1].playCount, 1);
+  EXPECT_EQ(+gTunes_A[1].fileKind, 1);
+  EXPECT_EQ(+gTunes_A[1].playCount, 1);
 }
 
 TEST_F(Database, IndependentFileLoadsAndSavesBackByteForByte) {
@@ -102,29 +102,29 @@ TEST_F(Database, IndependentFileLoadsAndSavesBackByteForByte) {
   const Tune& t = gTunes_A[2];
   EXPECT_EQ(t.title.view(), "Title 2");
   EXPECT_EQ(t.fileName.view(), "file2.mp3");
-  EXPECT_EQ(t.folderVolume, -3);
-  EXPECT_EQ(t.folderDirID, 0x01020306);
+  EXPECT_EQ(+t.folderVolume, -3);
+  EXPECT_EQ(+t.folderDirID, 0x01020306);
   EXPECT_EQ(t.filePath.view(), "/music/file2.mp3");
-  EXPECT_EQ(t.fileLength, 4000000u);
-  EXPECT_EQ(t.durationSeconds, 240);
-  EXPECT_EQ(t.dataRate, 27);
-  EXPECT_EQ(t.genreCode, 17);
-  EXPECT_EQ(t.hpe, 35000);
-  EXPECT_EQ(t.colourCategory, 6);
-  EXPECT_EQ(t.colourRed, 0xFFFF);
-  EXPECT_EQ(t.colourGreen, 0x8000);
-  EXPECT_EQ(t.colourBlue, 1);
-  EXPECT_EQ(t.evalMark, -2);
-  EXPECT_EQ(t.fileKind, 4);
-  EXPECT_EQ(t.samplePitch[28], 2802);
-  EXPECT_EQ(t.sampleAmplitude[28], -28);
-  EXPECT_EQ(t.avgAmplitude, 450);
-  EXPECT_EQ(t.ctCount, 10220);
-  EXPECT_EQ(t.justAdded, 1);
+  EXPECT_EQ(+t.fileLength, 4000000u);
+  EXPECT_EQ(+t.durationSeconds, 240);
+  EXPECT_EQ(+t.dataRate, 27);
+  EXPECT_EQ(+t.genreCode, 17);
+  EXPECT_EQ(+t.hpe, 35000);
+  EXPECT_EQ(+t.colourCategory, 6);
+  EXPECT_EQ(+t.colourRed, 0xFFFF);
+  EXPECT_EQ(+t.colourGreen, 0x8000);
+  EXPECT_EQ(+t.colourBlue, 1);
+  EXPECT_EQ(+t.evalMark, -2);
+  EXPECT_EQ(+t.fileKind, 4);
+  EXPECT_EQ(+t.samplePitch[28], 2802);
+  EXPECT_EQ(+t.sampleAmplitude[28], -28);
+  EXPECT_EQ(+t.avgAmplitude, 450);
+  EXPECT_EQ(+t.ctCount, 10220);
+  EXPECT_EQ(+t.justAdded, 1);
   EXPECT_EQ(t.durationText.view(), "4:00");
-  EXPECT_EQ(t.playCount, 7);
-  EXPECT_EQ(t.checked, 1);
-  EXPECT_EQ(t.matchScore, 62);
+  EXPECT_EQ(+t.playCount, 7);
+  EXPECT_EQ(+t.checked, 1);
+  EXPECT_EQ(+t.matchScore, 62);
   EXPECT_EQ(gTotalOrangeTunes_L, 3);
   ASSERT_EQ(saveDatabaseFiles(), noErr);
   EXPECT_TRUE(readFileBytes(dbPath) == original);
@@ -137,7 +137,7 @@ TEST_F(Database, LoadTakesWholeRecordsAndRenumbersPermIDs) {
   writeFileBytes(dbPath, bytes + std::string(100, '\x55'));
   ASSERT_EQ(openDatabaseFiles(), noErr);
   EXPECT_EQ(gTotalTunes_L, 3);
-  for (std::int32_t k = 1; k <= 3; ++k) EXPECT_EQ(gTunes_A[k].permID, static_cast<std::uint32_t>(k));
+  for (std::int32_t k = 1; k <= 3; ++k) EXPECT_EQ(+gTunes_A[k].permID, static_cast<std::uint32_t>(k));
 }
 
 TEST_F(Database, BytesAfterAStringsTextSurvive) {
@@ -185,7 +185,7 @@ TEST_F(Database, AFileLongerThanTheTableLoadsItsFirst30000) {
   ASSERT_EQ(openDatabaseFiles(), noErr);
   EXPECT_EQ(gTotalTunes_L, 30000);
   EXPECT_EQ(gTotalDarkBlueTunes_L, 0);
-  EXPECT_EQ(gTunes_A[30000].permID, 30000u);
+  EXPECT_EQ(+gTunes_A[30000].permID, 30000u);
 }
 
 TEST_F(Database, AFailedSaveLeavesThePreviousFile) {
