@@ -94,3 +94,19 @@ TEST_F(ToolLibrary, GenresListsTheSortedTable) {
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 276);
   EXPECT_EQ(r.out.substr(0, 11), "1\t40\t\tMisc.");
 }
+
+TEST_F(ToolLibrary, EvalPrintsTheScoreAndWritesReports) {
+  add("Same Song", 3).ctCount = 400;
+  add("same song", 3).ctCount = 200;
+  ASSERT_EQ(saveDatabaseFiles(), noErr);
+  ToolResult r = runTool("eval consistency --db " + shellQuote(db));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("Total HPE (E!) Error: 0.500000"), std::string::npos) << r.out;
+  ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+  r = runTool("eval words --db " + shellQuote(db));
+  ::unsetenv("XDG_CONFIG_HOME");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readFileBytes(dir.file("Orvane-KeelwaveEngine/TestDataWordHPE.txt")), "SAME\t 2\t 300\nSONG\t 2\t 300\n");
+  r = runTool("eval nonsense --db " + shellQuote(db));
+  EXPECT_EQ(r.status, 2);
+}
