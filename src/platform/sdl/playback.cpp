@@ -23,7 +23,7 @@ bool gDummy = false;
 
 void useDummyDriver() {
   if (gAudioUp) SDL_QuitSubSystem(SDL_INIT_AUDIO);
-  SDL_SetHint(SDL_HINT_AUDIODRIVER, "dummy");
+  SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);  // over the environment too
   gAudioUp = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
   if (!gDummy) std::fputs("lumaroll: no audio device found; tunes play silently\n", stderr);
   gDummy = true;
@@ -83,6 +83,12 @@ OSErr Playback::start(const std::string& path, std::int64_t frame, std::int16_t 
   p->tap_ = gTap;
   p->setVolume(volume);
   p->thread_ = std::thread([raw = p.get()] { raw->decode(); });
+  // Let the decoder get ahead before the device asks, so that a tune does not
+  // begin with a gap of silence.
+  for (int waited = 0; waited < 500 && !p->decodedAll_.load(std::memory_order_acquire) &&
+                       p->written_.load(std::memory_order_acquire) < kChunkFrames * p->channels_;
+       ++waited)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   p->device_ = openDevice(static_cast<int>(p->channels_), p.get());
   if (p->device_ == 0) return ioErr;  // the destructor stops the thread
   SDL_PauseAudioDevice(p->device_, 0);
@@ -91,7 +97,11 @@ OSErr Playback::start(const std::string& path, std::int64_t frame, std::int16_t 
 }
 
 Playback::~Playback() {
-  stop_.store(true, std::memory_order_release);
+  {
+    std::lock_guard lock(wakeLock_);
+    stop_.store(true, std::memory_order_release);
+  }
+  wake_.notify_all();
   // Closing waits for a running callback; after it none runs again.
   if (device_ != 0) SDL_CloseAudioDevice(device_);
   if (thread_.joinable()) thread_.join();
@@ -104,7 +114,10 @@ void Playback::decode() {
     const std::uint64_t w = written_.load(std::memory_order_relaxed);
     const std::uint64_t room = capacity - (w - taken_.load(std::memory_order_acquire));
     if (room < chunk.size()) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      // The device drains the ring at its own pace; looking again every
+      // 20 ms keeps it more than half full.
+      std::unique_lock lock(wakeLock_);
+      wake_.wait_for(lock, std::chrono::milliseconds(20), [this] { return stop_.load(std::memory_order_acquire); });
       continue;
     }
     const std::int64_t frames = source_.read(chunk);

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -51,5 +53,7 @@ class Playback {
   std::atomic<bool> decodedAll_{false};
   std::atomic<bool> done_{false};
   std::atomic<std::int64_t> played_{0};
+  std::mutex wakeLock_;  // only for waking the decoder when it must stop
+  std::condition_variable wake_;
   std::thread thread_;
 };
