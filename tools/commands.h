@@ -30,3 +30,5 @@ bool toolLoadLibrary();
 int cmdDump(ToolArgs args);
 int cmdCheck(ToolArgs args);
 int cmdGenres(ToolArgs args);
+int cmdExportSnd(ToolArgs args);
+int cmdPlay(ToolArgs args);

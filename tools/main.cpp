@@ -12,6 +12,8 @@ const ToolCommand kCommands[] = {
     {"dump", "dump [--db PATH]", cmdDump},
     {"check", "check [--db PATH] [--rewrite]", cmdCheck},
     {"genres", "genres", cmdGenres},
+    {"export-snd", "export-snd FILE (--part N | --at SECONDS)", cmdExportSnd},
+    {"play", "play FILE [--volume V]", cmdPlay},
 };
 
 void usage() {
