@@ -31,3 +31,5 @@ int cmdDump(ToolArgs args);
 int cmdCheck(ToolArgs args);
 int cmdGenres(ToolArgs args);
 int cmdEval(ToolArgs args);
+int cmdExportSnd(ToolArgs args);
+int cmdPlay(ToolArgs args);

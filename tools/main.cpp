@@ -13,6 +13,8 @@ const ToolCommand kCommands[] = {
     {"check", "check [--db PATH] [--rewrite]", cmdCheck},
     {"genres", "genres", cmdGenres},
     {"eval", "eval [consistency|movies|words] [--db PATH]", cmdEval},
+    {"export-snd", "export-snd FILE (--part N | --at SECONDS)", cmdExportSnd},
+    {"play", "play FILE [--volume V]", cmdPlay},
 };
 
 void usage() {

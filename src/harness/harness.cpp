@@ -96,7 +96,8 @@ std::int16_t measureHPEError() {
     for (std::int32_t j : groups[keys[static_cast<std::size_t>(i)]]) {
       if (j == i) continue;
       const Tune& b = gTunes_A[j];
-      const std::int32_t lo = std::min(a.ctCount, b.ctCount), hi = std::max(a.ctCount, b.ctCount);
+      const std::int32_t ca = a.ctCount, cb = b.ctCount;  // by value: the record is packed
+      const std::int32_t lo = std::min(ca, cb), hi = std::max(ca, cb);
       // Two tunes that both measured no strong bin agree perfectly.
       const double r = hi == 0 ? 1.0 : static_cast<double>(lo) / static_cast<double>(hi);
       print("okay...");

@@ -1,0 +1,51 @@
+// libFuzzer target over opening a movie and exporting from it: whatever the
+// bytes of the file, the services answer with a code or a block, never a
+// crash, a hang or a read outside their buffers.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/movie.h"
+
+namespace {
+
+const std::string& scratchFile() {
+  static const std::string path = [] {
+    std::string tmpl = "/tmp/lumaroll-fuzz-XXXXXX";
+    const int fd = ::mkstemp(tmpl.data());
+    if (fd < 0) std::abort();
+    ::close(fd);
+    return tmpl;
+  }();
+  return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const bool entered = EnterMovies() == noErr;
+  if (!entered) std::abort();
+  const std::string& path = scratchFile();
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) std::abort();
+  if (size > 0 && std::fwrite(data, 1, size, f) != size) std::abort();
+  std::fclose(f);
+
+  ClearMoviesStickyError();
+  MovieOwner movie;
+  if (openMovieByPath(path, movie) != noErr) return 0;
+  const std::int32_t d = GetMovieDuration(movie.get());
+  std::vector<std::uint8_t> block;
+  // The start, the analysis' first position, the middle, the last tenth, and past the end.
+  for (const std::int32_t start : {0, static_cast<std::int32_t>(0.37 * d), d / 2 - 300,
+                                   static_cast<std::int32_t>(0.9 * d), d + 600}) {
+    if (start < 0) continue;
+    const OSErr err = PutMovieIntoTypedHandle(movie.get(), block, start, 600);
+    if (err == noErr && (block.size() < kSoundHeaderBytes || block[24] == 0)) std::abort();
+  }
+  return 0;
+}

@@ -1,0 +1,270 @@
+// Opening movies and exporting one second of their sound.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <unistd.h>
+#include <string>
+#include <vector>
+
+#include "platform/ffmpeg/audio_source.h"
+#include "platform/movie.h"
+#include "support/media.h"
+#include "support/temp_dir.h"
+#include "tools/analysis_positions.h"
+
+namespace {
+
+// The whole sound, decoded from the beginning without a single seek.
+std::vector<std::int16_t> decodeAll(const std::string& path, int& channels) {
+  EXPECT_EQ(EnterMovies(), noErr);
+  AudioSource source;
+  EXPECT_EQ(source.open(path), noErr);
+  channels = source.channels();
+  std::vector<std::int16_t> all, chunk(8192 * static_cast<std::size_t>(channels));
+  for (;;) {
+    const std::int64_t got = source.read(chunk);
+    EXPECT_GE(got, 0);
+    if (got <= 0) break;
+    all.insert(all.end(), chunk.begin(), chunk.begin() + got * channels);
+  }
+  return all;
+}
+
+// The samples of an exported block, back in the machine's order.
+std::vector<std::int16_t> samplesOf(const std::vector<std::uint8_t>& block) {
+  std::vector<std::int16_t> out;
+  for (std::size_t i = kSoundHeaderBytes; i + 1 < block.size(); i += 2)
+    out.push_back(static_cast<std::int16_t>((block[i] << 8) | block[i + 1]));
+  return out;
+}
+
+OSErr open(const std::string& path, MovieOwner& movie) {
+  EXPECT_EQ(EnterMovies(), noErr);
+  ClearMoviesStickyError();
+  return openMovieByPath(path, movie);
+}
+
+struct ExactCase {
+  const char* name;
+  MediaSpec spec;
+};
+void PrintTo(const ExactCase& c, std::ostream* os) { *os << c.name; }
+
+MediaSpec spec(MediaFormat format, bool xing = true, int rate = 44100) {
+  MediaSpec s;
+  s.format = format;
+  s.seconds = 31.3;
+  s.content = MediaContent::noise;  // every sample differs: an offset of one frame shows
+  s.xingHeader = xing;
+  s.sampleRate = rate;
+  return s;
+}
+
+class ExactExport : public ::testing::TestWithParam<ExactCase> {};
+
+// Each of the fourteen analysis excerpts equals the same second cut from a
+// decode of the whole file, and the tail past the end is zero.
+TEST_P(ExactExport, excerptsEqualTheFullDecode) {
+  TempDir dir;
+  const std::string path = dir.file("t.media");
+  writeTestMedia(path, GetParam().spec);
+  int channels = 0;
+  const std::vector<std::int16_t> all = decodeAll(path, channels);
+  ASSERT_EQ(channels, GetParam().spec.channels);
+
+  ASSERT_EQ(EnterMovies(), noErr);
+  MovieOwner movie;
+  ASSERT_EQ(open(path, movie), noErr);
+  const std::int32_t duration = GetMovieDuration(movie.get());
+  EXPECT_EQ(GetMovieTimeScale(movie.get()), 600);
+  // The length agrees with the decoded sound to within one time unit.
+  const double decodedUnits = static_cast<double>(all.size() / channels) * 600.0 / 44100.0;
+  EXPECT_NEAR(duration, decodedUnits, 1.0 + 600.0 * 2048 / 44100);
+
+  std::vector<std::uint8_t> block;
+  auto check = [&](std::int32_t start) {
+    ASSERT_EQ(PutMovieIntoTypedHandle(movie.get(), block, start, 600), noErr) << start;
+    ASSERT_EQ(MemError(), noErr);
+    ASSERT_EQ(block.size(), kSoundHeaderBytes + 44100u * channels * 2);
+    EXPECT_EQ(block[24], channels);
+    const std::vector<std::int16_t> got = samplesOf(block);
+    const std::size_t first = static_cast<std::size_t>(start) * 147 / 2 * channels;
+    std::size_t mismatches = 0, firstBad = got.size();
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      const std::int16_t want = first + i < all.size() ? all[first + i] : 0;
+      if (got[i] != want && mismatches++ == 0) firstBad = i;
+    }
+    EXPECT_EQ(mismatches, 0u) << "start " << start << ", first at sample " << firstBad;
+  };
+  // Backwards and forwards, so every seek goes somewhere else.
+  for (int part = 14; part >= 1; --part) check(analysisStart(part, duration, 600));
+  for (int part = 1; part <= 14; ++part) check(analysisStart(part, duration, 600));
+  check(0);
+  check(duration - 300);  // half past the end: zeros
+  check(duration + 600);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, ExactExport,
+    ::testing::Values(ExactCase{"mp3CbrXing", spec(MediaFormat::mp3Cbr)},
+                      ExactCase{"mp3CbrNoXing", spec(MediaFormat::mp3Cbr, false)},
+                      ExactCase{"mp3VbrXing", spec(MediaFormat::mp3Vbr)},
+                      ExactCase{"mp3VbrNoXing", spec(MediaFormat::mp3Vbr, false)},
+                      ExactCase{"m4a", spec(MediaFormat::m4a)},
+                      ExactCase{"mp3At48k", spec(MediaFormat::mp3Cbr, true, 48000)},
+                      ExactCase{"m4aAt48k", spec(MediaFormat::m4a, true, 48000)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+// The decode from the start agrees with the ffmpeg program's own decode, so
+// the reference above is not merely this code compared with itself.
+TEST(FullDecode, equalsTheFfmpegProgram) {
+  TempDir dir;
+  for (const MediaFormat format : {MediaFormat::mp3Cbr, MediaFormat::mp3Vbr, MediaFormat::m4a}) {
+    MediaSpec s = spec(format, format != MediaFormat::mp3Vbr);
+    s.seconds = 5;
+    const std::string path = dir.file("f.media"), raw = dir.file("f.raw");
+    writeTestMedia(path, s);
+    runFfmpeg({"-i", path, "-f", "s16le", "-acodec", "pcm_s16le", raw});
+    const std::string bytes = readFileBytes(raw);
+    int channels = 0;
+    const std::vector<std::int16_t> ours = decodeAll(path, channels);
+    ASSERT_EQ(ours.size() * 2, bytes.size()) << static_cast<int>(format);
+    EXPECT_EQ(std::memcmp(ours.data(), bytes.data(), bytes.size()), 0) << static_cast<int>(format);
+  }
+}
+
+TEST(Export, keepsTheChannelCountAndTheRate) {
+  TempDir dir;
+  MediaSpec mono = spec(MediaFormat::mp3Cbr);
+  mono.channels = 1;
+  mono.content = MediaContent::tone;
+  writeTestMedia(dir.file("mono.mp3"), mono);
+  MovieOwner movie;
+  ASSERT_EQ(open(dir.file("mono.mp3"), movie), noErr);
+  std::vector<std::uint8_t> block;
+  ASSERT_EQ(PutMovieIntoTypedHandle(movie.get(), block, 6000, 600), noErr);
+  EXPECT_EQ(block[24], 1);
+  EXPECT_EQ(block.size(), kSoundHeaderBytes + 44100u * 2);
+  for (std::size_t i = 0; i < kSoundHeaderBytes; ++i)
+    EXPECT_EQ(block[i], i == 24 ? 1 : 0) << i;
+  // A 440 Hz tone at half scale: the samples swing up to about 16384, read
+  // high byte first.
+  const std::vector<std::int16_t> s = samplesOf(block);
+  EXPECT_GT(*std::max_element(s.begin(), s.end()), 14000);
+  EXPECT_LT(*std::max_element(s.begin(), s.end()), 18000);
+
+  // Length of a 48 kHz file counts its time, not its samples.
+  MediaSpec high = spec(MediaFormat::m4a, true, 48000);
+  high.seconds = 40;
+  writeTestMedia(dir.file("high.m4a"), high);
+  MovieOwner hi;
+  ASSERT_EQ(open(dir.file("high.m4a"), hi), noErr);
+  EXPECT_NEAR(GetMovieDuration(hi.get()), 40 * 600, 1);
+}
+
+TEST(Export, givesTheSameBytesWhateverCameBefore) {
+  TempDir dir;
+  // Noise coded as PNS bands: its decoder draws from a random generator.
+  MediaSpec s = spec(MediaFormat::m4a);
+  s.aacNoiseSubstitution = true;
+  writeTestMedia(dir.file("pns.m4a"), s);
+  MovieOwner a, b;
+  ASSERT_EQ(open(dir.file("pns.m4a"), a), noErr);
+  ASSERT_EQ(open(dir.file("pns.m4a"), b), noErr);
+  const std::int32_t d = GetMovieDuration(a.get());
+  std::vector<std::vector<std::uint8_t>> forward(15), backward(15);
+  for (int part = 1; part <= 14; ++part)
+    ASSERT_EQ(PutMovieIntoTypedHandle(a.get(), forward[part], analysisStart(part, d, 600), 600), noErr);
+  for (int part = 14; part >= 1; --part)
+    ASSERT_EQ(PutMovieIntoTypedHandle(b.get(), backward[part], analysisStart(part, d, 600), 600), noErr);
+  for (int part = 1; part <= 14; ++part) EXPECT_EQ(forward[part], backward[part]) << part;
+}
+
+TEST(Export, refusesBadRequests) {
+  TempDir dir;
+  MediaSpec s = spec(MediaFormat::mp3Cbr);
+  s.seconds = 3;
+  writeTestMedia(dir.file("a.mp3"), s);
+  MovieOwner movie;
+  ASSERT_EQ(open(dir.file("a.mp3"), movie), noErr);
+  std::vector<std::uint8_t> block;
+  EXPECT_LT(PutMovieIntoTypedHandle(movie.get(), block, -1, 600), 0);
+  EXPECT_LT(PutMovieIntoTypedHandle(movie.get(), block, 0, -600), 0);
+  EXPECT_LT(PutMovieIntoTypedHandle(movie.get(), block, 0, INT32_MAX), 0);
+  EXPECT_LT(PutMovieIntoTypedHandle(nullptr, block, 0, 600), 0);
+  MovieFileRef ref = 0;
+  Movie none = nullptr;
+  EXPECT_LT(NewMovieFromFile(12345, none), 0);
+  EXPECT_EQ(none, nullptr);
+  EXPECT_LT(CloseMovieFile(12345), 0);
+  ASSERT_EQ(OpenMovieFile(dir.file("a.mp3"), ref), noErr);
+  EXPECT_EQ(CloseMovieFile(ref), noErr);
+  EXPECT_LT(NewMovieFromFile(ref, none), 0);  // closed
+}
+
+// Files that cannot be analysed give a negative code at the first step that
+// meets the damage, never a crash or a block of garbage.
+TEST(Open, reportsFilesItCannotUse) {
+  TempDir dir;
+  MovieOwner movie;
+  EXPECT_EQ(open(dir.file("missing.mp3"), movie), fnfErr);
+  EXPECT_EQ(open(dir.file("missing/inside.mp3"), movie), fnfErr);
+  EXPECT_EQ(open("", movie), fnfErr);
+
+  writeFileBytes(dir.file("text.mp3"), "This is not a tune, only words.\n");
+  EXPECT_LT(open(dir.file("text.mp3"), movie), 0);
+  EXPECT_FALSE(movie);
+  writeFileBytes(dir.file("empty.mp3"), "");
+  EXPECT_LT(open(dir.file("empty.mp3"), movie), 0);
+
+  if (::geteuid() != 0) {
+    writeFileBytes(dir.file("locked.mp3"), "x");
+    std::filesystem::permissions(dir.file("locked.mp3"), std::filesystem::perms::none);
+    EXPECT_EQ(open(dir.file("locked.mp3"), movie), permErr);
+  }
+}
+
+TEST(Open, reportsDamagedFiles) {
+  TempDir dir;
+  MediaSpec s = spec(MediaFormat::mp3Cbr);
+  s.seconds = 40;
+  s.tags.title = "Cut";
+  writeTestMedia(dir.file("whole.mp3"), s);
+  const std::string whole = readFileBytes(dir.file("whole.mp3"));
+
+  // Only the tag and a few bytes of the first frame.
+  writeFileBytes(dir.file("stub.mp3"), whole.substr(0, 60));
+  MovieOwner movie;
+  EXPECT_LT(open(dir.file("stub.mp3"), movie), 0);
+
+  // Cut in the middle: the info frame still promises 40 seconds, so an
+  // excerpt from the missing half must fail rather than come back silent.
+  writeFileBytes(dir.file("half.mp3"), whole.substr(0, whole.size() / 2));
+  ASSERT_EQ(open(dir.file("half.mp3"), movie), noErr);
+  const std::int32_t d = GetMovieDuration(movie.get());
+  std::vector<std::uint8_t> block;
+  EXPECT_EQ(PutMovieIntoTypedHandle(movie.get(), block, analysisStart(5, d, 600), 600), noErr);
+  EXPECT_LT(PutMovieIntoTypedHandle(movie.get(), block, analysisStart(4, d, 600), 600), 0);
+
+  // An M4A whose movie header is overwritten.
+  MediaSpec m = spec(MediaFormat::m4a);
+  m.seconds = 10;
+  writeTestMedia(dir.file("whole.m4a"), m);
+  std::string damaged = readFileBytes(dir.file("whole.m4a"));
+  const std::size_t moov = damaged.find("moov");
+  ASSERT_NE(moov, std::string::npos);
+  for (std::size_t i = moov + 4; i < moov + 400 && i < damaged.size(); ++i) damaged[i] = '\xff';
+  writeFileBytes(dir.file("damaged.m4a"), damaged);
+  OSErr err = open(dir.file("damaged.m4a"), movie);
+  if (err == noErr) err = PutMovieIntoTypedHandle(movie.get(), block, 600, 600);
+  EXPECT_LT(err, 0);
+}
+
+}  // namespace

@@ -1,0 +1,180 @@
+// Playing movies under SDL's dummy driver, which consumes sound at real time.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/ffmpeg/audio_source.h"
+#include "platform/movie.h"
+#include "platform/sdl/mixer.h"
+#include "support/media.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+TEST(Mixer, scalesAndSaturates) {
+  const std::vector<std::int16_t> in = {0, 1, -1, 3, -3, 100, -100, 16384, -16384, 32767, -32768};
+  std::vector<std::int16_t> out(in.size());
+  mixWithVolume(in, out, 256);
+  EXPECT_EQ(out, in);
+  mixWithVolume(in, out, 0);
+  EXPECT_EQ(out, std::vector<std::int16_t>(in.size(), 0));
+  mixWithVolume(in, out, -5);
+  EXPECT_EQ(out, std::vector<std::int16_t>(in.size(), 0));
+  mixWithVolume(in, out, 512);
+  EXPECT_EQ(out, (std::vector<std::int16_t>{0, 2, -2, 6, -6, 200, -200, 32767, -32768, 32767, -32768}));
+  mixWithVolume(in, out, 384);  // 1.5×, truncated toward zero on both sides
+  EXPECT_EQ(out, (std::vector<std::int16_t>{0, 1, -1, 4, -4, 150, -150, 24576, -24576, 32767, -32768}));
+  mixWithVolume(in, out, 1168);
+  EXPECT_EQ(out[5], 456);
+  mixWithVolume(in, out, 30000);  // held at the loudest volume
+  EXPECT_EQ(out[5], 456);
+  std::vector<std::int16_t> same = in;
+  mixWithVolume(same, same, 128);  // in place
+  EXPECT_EQ(same[5], 50);
+}
+
+class Playing : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(EnterMovies(), noErr);
+    setPlaybackTap([this](std::span<const std::int16_t> s) {
+      std::lock_guard lock(mutex_);
+      captured_.insert(captured_.end(), s.begin(), s.end());
+    });
+  }
+  void TearDown() override { setPlaybackTap(nullptr); }
+
+  std::string make(double seconds, MediaContent content = MediaContent::tone, double amplitude = 0.5) {
+    MediaSpec s;
+    s.seconds = seconds;
+    s.content = content;
+    s.amplitude = amplitude;
+    const std::string path = dir_.file("t" + std::to_string(++count_) + ".mp3");
+    writeTestMedia(path, s);
+    return path;
+  }
+  std::vector<std::int16_t> captured() {
+    std::lock_guard lock(mutex_);
+    return captured_;
+  }
+  // Plays to the end the way the play loop does; returns the seconds it took.
+  static double playToEnd(Movie movie, double limit) {
+    const auto start = Clock::now();
+    StartMovie(movie);
+    while (!IsMovieDone(movie)) {
+      MoviesTask(movie, 0);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      if (Clock::now() - start > std::chrono::duration<double>(limit)) break;
+    }
+    return std::chrono::duration<double>(Clock::now() - start).count();
+  }
+
+  TempDir dir_;
+  int count_ = 0;
+  std::mutex mutex_;
+  std::vector<std::int16_t> captured_;
+};
+
+TEST_F(Playing, endsWhenTheLastSampleHasPlayed) {
+  MovieOwner movie;
+  ASSERT_EQ(openMovieByPath(make(3.0), movie), noErr);
+  EXPECT_FALSE(IsMovieDone(movie.get()));
+  const double took = playToEnd(movie.get(), 10);
+  EXPECT_TRUE(IsMovieDone(movie.get()));
+  EXPECT_NEAR(took, 3.0, 0.2);
+  // Starting again from the beginning plays it again.
+  GoToBeginningOfMovie(movie.get());
+  EXPECT_FALSE(IsMovieDone(movie.get()));
+  StartMovie(movie.get());
+  EXPECT_FALSE(IsMovieDone(movie.get()));
+  StopMovie(movie.get());
+}
+
+TEST_F(Playing, stopSilencesAtOnce) {
+  MovieOwner movie;
+  ASSERT_EQ(openMovieByPath(make(5.0), movie), noErr);
+  StartMovie(movie.get());
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  StopMovie(movie.get());
+  const std::size_t atStop = captured().size();
+  EXPECT_GT(atStop, 0u);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(captured().size(), atStop);  // nothing reaches the device after the stop
+  EXPECT_FALSE(IsMovieDone(movie.get()));
+  // Disposing of a playing movie stops it too.
+  StartMovie(movie.get());
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  movie.reset();
+  const std::size_t atDispose = captured().size();
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(captured().size(), atDispose);
+}
+
+// What reaches the device is the decoded sound times the volume, clipped.
+TEST_F(Playing, appliesTheVolumeToEverySample) {
+  const std::string path = make(1.0, MediaContent::twoTones, 0.9);
+  AudioSource source;
+  ASSERT_EQ(source.open(path), noErr);
+  std::vector<std::int16_t> decoded(44100 * 2 * 2);
+  decoded.resize(static_cast<std::size_t>(source.read(decoded)) * 2);
+
+  MovieOwner movie;
+  ASSERT_EQ(openMovieByPath(path, movie), noErr);
+  SetMovieVolume(movie.get(), 512);
+  playToEnd(movie.get(), 5);
+  std::vector<std::int16_t> loud = captured();
+  ASSERT_GE(loud.size(), decoded.size());
+  std::vector<std::int16_t> want(decoded.size());
+  mixWithVolume(decoded, want, 512);
+  EXPECT_TRUE(std::equal(want.begin(), want.end(), loud.begin()));
+  EXPECT_EQ(*std::max_element(loud.begin(), loud.end()), 32767);  // it did clip
+  EXPECT_TRUE(std::all_of(loud.begin() + static_cast<std::ptrdiff_t>(want.size()), loud.end(),
+                          [](std::int16_t s) { return s == 0; }));
+
+  captured_.clear();
+  GoToBeginningOfMovie(movie.get());
+  SetMovieVolume(movie.get(), 0);
+  playToEnd(movie.get(), 5);
+  const std::vector<std::int16_t> quiet = captured();
+  EXPECT_GE(quiet.size(), decoded.size());
+  EXPECT_TRUE(std::all_of(quiet.begin(), quiet.end(), [](std::int16_t s) { return s == 0; }));
+}
+
+TEST_F(Playing, aFileThatCannotPlayCountsAsPlayed) {
+  const std::string path = make(1.0);
+  MovieOwner movie;
+  ASSERT_EQ(openMovieByPath(path, movie), noErr);
+  std::filesystem::remove(path);
+  StartMovie(movie.get());
+  EXPECT_TRUE(IsMovieDone(movie.get()));
+}
+
+std::size_t entries(const char* folder) {
+  std::size_t n = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder)) ++n;
+  return n;
+}
+
+// Every cycle gives back its device, thread, decoder and file.
+TEST_F(Playing, manyCyclesLeaveNothingBehind) {
+  setPlaybackTap(nullptr);
+  const std::string path = make(2.0);
+  const std::size_t fds = entries("/proc/self/fd"), threads = entries("/proc/self/task");
+  for (int i = 0; i < 1000; ++i) {
+    MovieOwner movie;
+    ASSERT_EQ(openMovieByPath(path, movie), noErr);
+    SetMovieVolume(movie.get(), static_cast<std::int16_t>(i));
+    StartMovie(movie.get());
+    StopMovie(movie.get());
+  }
+  EXPECT_LE(entries("/proc/self/fd"), fds + 1);
+  EXPECT_LE(entries("/proc/self/task"), threads + 1);  // SDL may keep one helper
+}
+
+}  // namespace
