@@ -81,7 +81,7 @@ class PlaylistTest : public ::testing::Test {
   // Library numbers of the playlist entries, in playlist order.
   static std::vector<std::int32_t> entries() {
     std::vector<std::int32_t> v;
-    for (std::int32_t k = 1; k <= gTotalPlaylistTunes_L; ++k) v.push_back(gPlaylistTunes_A[k].tuneNumber);
+    for (std::int32_t k = 1; k <= gTotalPlaylistTunes_L; ++k) v.push_back(std::int32_t{gPlaylistTunes_A[k].tuneNumber});
     return v;
   }
 

@@ -13,7 +13,7 @@ std::vector<std::pair<std::int32_t, std::int32_t>> scored() {
   std::vector<std::pair<std::int32_t, std::int32_t>> v;
   for (std::int32_t k = 1; k <= gTotalPlaylistTunes_L; ++k) {
     const Tune& t = gPlaylistTunes_A[k];
-    v.emplace_back(t.tuneNumber, t.matchScore);
+    v.emplace_back(std::int32_t{t.tuneNumber}, std::int32_t{t.matchScore});
   }
   return v;
 }
@@ -193,7 +193,7 @@ TEST_F(PlaylistTest, SortByMatchIsTheStableOrderOfBubblePasses) {
       Tune& t = putTune(k);
       t.matchScore = static_cast<std::int32_t>(gen() % 7) - 2;
     }
-    std::memcpy(gPlaylistTunes_A.records(1, n).data(), gTunes_A.records(1, n).data(), n * sizeof(Tune));
+    for (std::int32_t k = 1; k <= n; ++k) std::memcpy(&gPlaylistTunes_A[k], &gTunes_A[k], sizeof(Tune));
     gTotalPlaylistTunes_L = n;
     auto want = scored();
     bubbleReference(want);
