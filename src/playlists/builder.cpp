@@ -101,7 +101,19 @@ void selectTunes(std::int16_t kind, std::int32_t last, std::vector<PlaylistPick>
     }
     case kPlaylistSearch: {
       const std::string needle = upperCaseMacRoman(gSearchString$.view());
-      takeWhere([&](const Tune& t) { return searchMatches(t, needle); });
+      // The four texts lie on four cache lines 4566 bytes apart per tune; asking
+      // for the lines of a tune a few records ahead hides most of the wait.
+      constexpr std::int32_t kAhead = 8;
+      for (std::int32_t t = 1; t <= last; ++t) {
+        if (t + kAhead <= last) {
+          const Tune& ahead = gTunes_A[t + kAhead];
+          __builtin_prefetch(&ahead.title);
+          __builtin_prefetch(&ahead.artist);
+          __builtin_prefetch(&ahead.album);
+          __builtin_prefetch(&ahead.genre);
+        }
+        if (searchMatches(gTunes_A[t], needle)) picks.push_back({t, 0});
+      }
       break;
     }
     case kPlaylistGenre: {
