@@ -85,6 +85,26 @@ void BM_Build(benchmark::State& state) {
 }
 BENCHMARK(BM_Build)->DenseRange(3, 19)->Unit(benchmark::kMillisecond);
 
+// Last Added right after the first add run of a full library: all 30000
+// tunes are new, so the build copies the whole library in shuffled order.
+void BM_BuildLastAddedWholeLibrary(benchmark::State& state) {
+  makeLibrary();
+  std::vector<std::uint8_t> was(kLibraryTunes + 1);
+  for (std::int32_t k = 1; k <= kLibraryTunes; ++k) {
+    was[k] = gTunes_A[k].justAdded;
+    gTunes_A[k].justAdded = 1;
+  }
+  for (auto _ : state) {
+    gCurrentPlaylist_S = kPlaylistLastAdded;
+    buildCurrentPlaylist();
+    benchmark::DoNotOptimize(gTotalPlaylistTunes_L);
+  }
+  for (std::int32_t k = 1; k <= kLibraryTunes; ++k) gTunes_A[k].justAdded = was[k];
+  state.counters["tunes"] = gTotalPlaylistTunes_L;
+  state.SetBytesProcessed(state.iterations() * gTotalPlaylistTunes_L * static_cast<std::int64_t>(sizeof(Tune)));
+}
+BENCHMARK(BM_BuildLastAddedWholeLibrary)->Unit(benchmark::kMillisecond);
+
 // The bytes an All Tunes build copies, as one memcpy between two tables.
 void BM_MemcpyRecords(benchmark::State& state) {
   makeLibrary();
