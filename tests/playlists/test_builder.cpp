@@ -194,49 +194,36 @@ TEST_F(PlaylistTest, ShuffleIsTheHalfChanceSwapOfEveryEntry) {
   EXPECT_TRUE(std::is_sorted(all.begin(), all.end()));
 }
 
-TEST_F(PlaylistTest, ColourOfALargeLibraryTakesOnlyCheckedTunes) {
-  // 101 tunes: the 100 unchecked Green tunes never appear.
-  for (std::int32_t k = 1; k <= 101; ++k) {
-    TuneSpec s;
-    s.colourCategory = 3;
-    s.checked = (k == 101) ? 1 : 0;
-    putTune(k, s);
-  }
+// Up to 100 tunes a colour takes every tune of it; above, only checked tunes,
+// each kept with probability p = 31/147. Over n = 200000 independent draws
+// (200 builds of 1000 checked tunes), Hoeffding's inequality bounds the chance
+// that the kept fraction strays from p by eps or more by 2 exp(-2 n eps^2).
+// With eps = 0.0062 that is 2 exp(-15.38) = 4.2e-7, below one in a million;
+// the window [0.2047, 0.2171] still excludes a plain 1/5.
+TEST_F(PlaylistTest, ColourTakesAllUpToAHundredTunesThenDrawsCheckedOnes) {
+  constexpr std::int32_t kUnchecked = 200, kChecked = 1000, kBuilds = 200;
+  TuneSpec red;
+  red.colourCategory = 7;
+  red.checked = 0;
+  for (std::int32_t k = 1; k <= kUnchecked; ++k) putTune(k, red);
+  red.checked = 1;
+  for (std::int32_t k = kUnchecked + 1; k <= kUnchecked + kChecked; ++k) putTune(k, red);
+  // Green tunes after them are never drawn into Red.
+  for (std::int32_t k = kUnchecked + kChecked + 1; k <= kUnchecked + kChecked + 50; ++k) putTune(k);
+
   setLibrarySize(100);
-  build(13);
-  EXPECT_EQ(gTotalPlaylistTunes_L, 100);  // at 100 tunes, checked or not
-  setLibrarySize(101);
-  for (int i = 0; i < 50; ++i) {
-    build(13);
-    for (std::int32_t tune : entries()) EXPECT_EQ(tune, 101);
-  }
-}
-
-// The draw keeps a checked tune with probability p = 31/147. Over n = 200000
-// independent draws (200 builds of 1000 tunes), Hoeffding's inequality bounds
-// the chance that the kept fraction strays from p by eps or more by
-// 2 exp(-2 n eps^2). With eps = 0.0062 that is 2 exp(-15.38) = 4.2e-7, below
-// one in a million; the window [0.2047, 0.2171] still excludes a plain 1/5.
-TEST_F(PlaylistTest, ColourDrawKeepsAbout31In147CheckedTunes) {
-  constexpr std::int32_t kTunes = 1000, kBuilds = 200;
-  for (std::int32_t k = 1; k <= kTunes; ++k) {
-    TuneSpec s;
-    s.colourCategory = 7;
-    putTune(k, s);
-  }
-  // Tunes of another colour in between are never drawn into Red.
-  for (std::int32_t k = kTunes + 1; k <= kTunes + 50; ++k) putTune(k);
-  setLibrarySize(kTunes + 50);
-
+  build(17);
+  EXPECT_EQ(gTotalPlaylistTunes_L, 100);  // unchecked, all of them
+  setLibrarySize(kUnchecked + kChecked + 50);
   std::int64_t kept = 0;
   for (std::int32_t b = 0; b < kBuilds; ++b) {
     build(17);
     kept += gTotalPlaylistTunes_L;
-    for (std::int32_t tune : entries()) ASSERT_LE(tune, kTunes);
+    for (std::int32_t tune : entries()) ASSERT_TRUE(tune > kUnchecked && tune <= kUnchecked + kChecked) << tune;
   }
-  const double fraction = static_cast<double>(kept) / (kTunes * kBuilds);
+  const double fraction = static_cast<double>(kept) / (kChecked * kBuilds);
   const double p = 31.0 / 147.0, eps = 0.0062;
-  EXPECT_LT(2 * std::exp(-2.0 * kTunes * kBuilds * eps * eps), 1e-6);
+  EXPECT_LT(2 * std::exp(-2.0 * kChecked * kBuilds * eps * eps), 1e-6);
   EXPECT_NEAR(fraction, p, eps);
 }
 
@@ -275,21 +262,11 @@ TEST_F(PlaylistTest, RedrawIsRequestedOnlyWhileNothingPlays) {
 
 TEST(Rnd, StaysInRangeAndRepeatsForASeed) {
   seedRnd(5);
-  std::vector<std::int32_t> first;
-  std::set<std::int32_t> seen;
-  for (int i = 0; i < 5000; ++i) {
-    const std::int32_t r = rnd(7);
-    ASSERT_GE(r, 1);
-    ASSERT_LE(r, 7);
-    seen.insert(r);
-    if (i < 20) first.push_back(r);
-  }
-  EXPECT_EQ(seen.size(), 7u);
+  std::vector<std::int32_t> draws;
+  for (int i = 0; i < 5000; ++i) draws.push_back(rnd(7));
+  EXPECT_EQ(std::set<std::int32_t>(draws.begin(), draws.end()), (std::set<std::int32_t>{1, 2, 3, 4, 5, 6, 7}));
+  for (int i = 0; i < 1000; ++i) ASSERT_GE(rnd(2147483647), 1);
   for (std::int32_t n : {0, -1, -2147483647 - 1}) EXPECT_EQ(rnd(n), 1);
-  for (int i = 0; i < 1000; ++i) {
-    const std::int32_t r = rnd(2147483647);
-    ASSERT_GE(r, 1);
-  }
   seedRnd(5);
-  for (std::int32_t r : first) EXPECT_EQ(rnd(7), r);
+  for (std::int32_t r : draws) ASSERT_EQ(rnd(7), r);
 }
