@@ -30,4 +30,5 @@ bool toolLoadLibrary();
 int cmdDump(ToolArgs args);
 int cmdCheck(ToolArgs args);
 int cmdGenres(ToolArgs args);
+int cmdEval(ToolArgs args);
 int cmdPlaylist(ToolArgs args);
