@@ -12,7 +12,7 @@
 #include "library/tune.h"
 #include "playlists/builder.h"
 
-struct TuneSpec {
+struct TuneFields {
   std::string title = "Title";
   std::string artist = "Artist";
   std::string album = "Album";
@@ -30,7 +30,7 @@ struct TuneSpec {
 // Tune k of the library: every byte of the record, reserved areas and the
 // bytes after each text included, is noise first, so a copy that drops or
 // shifts any byte is seen; then the named fields get the given values.
-inline Tune& putTune(std::int32_t k, const TuneSpec& s = {}) {
+inline Tune& putTune(std::int32_t k, const TuneFields& s = {}) {
   Tune& t = gTunes_A[k];
   std::mt19937 noise(static_cast<std::uint32_t>(k) * 2654435761u);
   auto* bytes = reinterpret_cast<std::uint8_t*>(&t);

@@ -16,7 +16,7 @@ void putVariedLibrary() {
   const char* albums[] = {"Blue", "Red", "blue"};
   const char* genres[] = {"Rock", "Jazz", "rock", "Classical"};
   for (std::int32_t k = 1; k <= 60; ++k) {
-    TuneSpec s;
+    TuneFields s;
     s.title = "Song " + std::to_string(k);
     s.artist = artists[k % 5];
     s.album = albums[k % 3];
@@ -141,7 +141,7 @@ TEST_F(PlaylistTest, KindsOutsideTheTableAndMissingMatchTunesGiveEmptyPlaylists)
 }
 
 TEST_F(PlaylistTest, SearchIsCaseBlindOverTitleArtistAlbumAndGenreOnly) {
-  TuneSpec s;
+  TuneFields s;
   s.title = "Nocturne";
   s.artist = "Caf\x8E Society";  // é in Mac Roman
   putTune(1, s);
@@ -202,7 +202,7 @@ TEST_F(PlaylistTest, ShuffleIsTheHalfChanceSwapOfEveryEntry) {
 // the window [0.2047, 0.2171] still excludes a plain 1/5.
 TEST_F(PlaylistTest, ColourTakesAllUpToAHundredTunesThenDrawsCheckedOnes) {
   constexpr std::int32_t kUnchecked = 200, kChecked = 1000, kBuilds = 200;
-  TuneSpec red;
+  TuneFields red;
   red.colourCategory = 7;
   red.checked = 0;
   for (std::int32_t k = 1; k <= kUnchecked; ++k) putTune(k, red);

@@ -32,10 +32,10 @@ class SmartMoreTest : public PlaylistTest {
 
 TEST_F(SmartMoreTest, MatchTuneLeadsWithFullPointsAndCopiesAreWhole) {
   putTune(1);
-  TuneSpec unknown;
+  TuneFields unknown;
   unknown.genreGroup = "Unknown";
   putTune(2, unknown);
-  TuneSpec unchecked;
+  TuneFields unchecked;
   unchecked.checked = 0;
   putTune(3, unchecked);
   setLibrarySize(3);
@@ -54,7 +54,7 @@ TEST_F(SmartMoreTest, MatchTuneLeadsWithFullPointsAndCopiesAreWhole) {
 }
 
 TEST_F(SmartMoreTest, EnergyWindowIncludesBothEndsAndNothingBeyond) {
-  TuneSpec s;
+  TuneFields s;
   s.hpe = 10000;
   putTune(1, s);
   for (std::int32_t hpe : {10000 - 3774, 10000 - 3773, 10000 + 3773, 10000 + 3774}) {
@@ -81,7 +81,7 @@ TEST_F(SmartMoreTest, EnergyWindowIncludesBothEndsAndNothingBeyond) {
 TEST_F(SmartMoreTest, SpecialGenreGroupsOnlyMeetThemselves) {
   const char* groups[] = {"Heavy Metal", "Classical", "Holiday & Seasonal", "Rock", "Jazz"};
   for (std::int32_t k = 1; k <= 5; ++k) {
-    TuneSpec s;
+    TuneFields s;
     s.genreGroup = groups[k - 1];
     s.artist = "Artist " + std::to_string(k);  // same-record bonus only for the match tune
     putTune(k, s);
@@ -97,7 +97,7 @@ TEST_F(SmartMoreTest, SpecialGenreGroupsOnlyMeetThemselves) {
 }
 
 TEST_F(SmartMoreTest, NothingMeasuredIsNeverTaken) {
-  TuneSpec blank;
+  TuneFields blank;
   blank.bypassCount = 0;
   blank.ctCount = 0;
   putTune(1);
@@ -112,7 +112,7 @@ TEST_F(SmartMoreTest, NothingMeasuredIsNeverTaken) {
 }
 
 TEST_F(SmartMoreTest, ShapeAndCountGatesAndTheSixtyTwoPointCut) {
-  TuneSpec m;
+  TuneFields m;
   m.bypassCount = 100;
   m.ctCount = 100;
   m.meanSamplePitch = 1000;
@@ -121,11 +121,11 @@ TEST_F(SmartMoreTest, ShapeAndCountGatesAndTheSixtyTwoPointCut) {
   putTune(1, m);
   // Candidates start as the match tune by another artist (no record bonus).
   auto like = [&m] {
-    TuneSpec c = m;
+    TuneFields c = m;
     c.artist = "Other";
     return c;
   };
-  TuneSpec c = like();
+  TuneFields c = like();
   c.genreGroup = "Jazz";  // no bonus at all: points = score * 100 - 20
   // s3 + s4 = 1/1000 + 199/1000: score 0.82, exactly 62 points.
   c.meanSamplePitch = 1;
@@ -154,11 +154,11 @@ TEST_F(SmartMoreTest, ShapeAndCountGatesAndTheSixtyTwoPointCut) {
 }
 
 TEST_F(SmartMoreTest, BonusesAndUnknownPenalty) {
-  TuneSpec m;
+  TuneFields m;
   m.genreGroup = "Unknown";
   m.title = "Same";
   putTune(1, m);
-  TuneSpec c = m;
+  TuneFields c = m;
   c.title = "Different";  // penalty 7; record bonus compared ignoring case
   c.artist = "ARTIST";
   c.album = "album";
@@ -206,7 +206,7 @@ TEST_F(PlaylistTest, SortByMatchIsTheStableOrderOfBubblePasses) {
 
 TEST_F(SmartMoreTest, EqualScoresKeepLibraryOrderAndUnscoredPlaylistsStayPut) {
   // Three twins score alike; a fainter tune stands between them.
-  TuneSpec s;
+  TuneFields s;
   putTune(1, s);
   s.avgTunePitch = 200;
   putTune(2, s);

@@ -11,7 +11,7 @@ TEST_F(PlaylistTest, ToolPrintsTheRankedPlaylistAndItsTotals) {
   TempDir dir;
   const std::string db = dir.file("LumarollDatabase");
   setLibraryFilePath(db);
-  TuneSpec s;
+  TuneFields s;
   s.title = "First";
   putTune(1, s);
   s.title = "Purple One";
