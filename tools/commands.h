@@ -33,3 +33,4 @@ int cmdGenres(ToolArgs args);
 int cmdEval(ToolArgs args);
 int cmdExportSnd(ToolArgs args);
 int cmdPlay(ToolArgs args);
+int cmdPlaylist(ToolArgs args);

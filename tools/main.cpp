@@ -15,6 +15,7 @@ const ToolCommand kCommands[] = {
     {"eval", "eval [consistency|movies|words] [--db PATH]", cmdEval},
     {"export-snd", "export-snd FILE (--part N | --at SECONDS)", cmdExportSnd},
     {"play", "play FILE [--volume V]", cmdPlay},
+    {"playlist", "playlist KIND [--match N] [--search TEXT] [--seed S] [--db PATH]", cmdPlaylist},
 };
 
 void usage() {

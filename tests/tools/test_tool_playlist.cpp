@@ -1,0 +1,45 @@
+// lumaroll-tool playlist, run on a library file.
+#include <regex>
+
+#include "core/paths.h"
+#include "library/database.h"
+#include "playlists/library_fixture.h"
+#include "support/temp_dir.h"
+#include "tool_runner.h"
+
+TEST_F(PlaylistTest, ToolPrintsTheRankedPlaylistAndItsTotals) {
+  TempDir dir;
+  const std::string db = dir.file("LumarollDatabase");
+  setLibraryFilePath(db);
+  TuneFields s;
+  s.title = "First";
+  putTune(1, s);
+  s.title = "Purple One";
+  s.colourCategory = 9;
+  putTune(2, s);
+  setLibrarySize(2);
+  ASSERT_EQ(saveDatabaseFiles(), noErr);
+  setLibraryFilePath("");
+  const std::string dbArg = " --db " + shellQuote(db);
+
+  ToolResult r = runTool("playlist smart-more --match 2" + dbArg);
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(std::regex_match(
+      r.out, std::regex(R"(\{"entry":1,"tune":1,"title":"First","artist":"Artist","matchScore":100\}
+\{"entry":2,"tune":2,"title":"Purple One","artist":"Artist","matchScore":100\}
+\{"tunes":2,"seconds":203,"megabytes":2,"identity":"\d\d:\d\d:\d\d6"\}
+)")))
+      << r.out;
+
+  r = runTool("playlist purple --seed 4" + dbArg);
+  EXPECT_NE(r.out.find("\"title\":\"Purple One\""), std::string::npos);
+  EXPECT_NE(r.out.find("{\"tunes\":1,"), std::string::npos);
+  r = runTool("playlist search --search FIRST" + dbArg);
+  EXPECT_NE(r.out.find("{\"tunes\":1,"), std::string::npos);
+  r = runTool("playlist 25" + dbArg);
+  EXPECT_EQ(r.out.rfind("{\"tunes\":0,", 0), 0u);
+
+  // Kinds built around a tune need one; a search needs its text.
+  for (const char* args : {"artist", "search", "loud", "", "all x", "all --seed x"})
+    EXPECT_EQ(runTool("playlist " + std::string(args) + dbArg).status, 2) << args;
+}
