@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/tasks.h"
+
+namespace {
+
+std::vector<std::string> trace;
+
+struct FrameGuard {
+  ~FrameGuard() { trace.push_back("frame released"); }
+};
+
+Task folderItems(int count) {
+  for (int i = 1; i <= count; ++i) {
+    trace.push_back("item " + std::to_string(i));
+    co_await yieldTicks(0);
+  }
+}
+
+Task addRun() {
+  trace.push_back("start");
+  co_await folderItems(2);
+  trace.push_back("after folder");
+  co_await yieldTicks(2);
+  trace.push_back("end");
+}
+
+Task waitsForever() {
+  FrameGuard guard;
+  for (;;) co_await yieldTicks(1);
+}
+
+class Tasks : public ::testing::Test {
+ protected:
+  void SetUp() override { trace.clear(); }
+  void TearDown() override { cancelAllTasks(); }
+};
+
+}  // namespace
+
+TEST_F(Tasks, AwaitedTaskYieldsSuspendTheWholeChain) {
+  startTask(addRun());
+  EXPECT_TRUE(trace.empty()) << "a task first runs at the next pass";
+  EXPECT_EQ(runTasks(100), 1);
+  EXPECT_EQ(trace, (std::vector<std::string>{"start", "item 1"}));
+  runTasks(101);
+  EXPECT_EQ(trace.back(), "item 2");
+  runTasks(102);  // the folder ends, the run goes on to its 2-tick wait
+  EXPECT_EQ(trace.back(), "after folder");
+  EXPECT_EQ(nextTaskTick(102), 104u);
+  EXPECT_EQ(runTasks(103), 0) << "woken before its ticks passed";
+  EXPECT_EQ(activeTaskCount(), 1u);
+  runTasks(104);
+  EXPECT_EQ(trace.back(), "end");
+  EXPECT_EQ(activeTaskCount(), 0u);
+}
+
+TEST_F(Tasks, TicksWrapAroundAndTasksRunInStartOrder) {
+  startTask(folderItems(1));
+  startTask(addRun());
+  runTasks(0xFFFFFFFFu);
+  EXPECT_EQ(trace, (std::vector<std::string>{"item 1", "start", "item 1"}));
+  runTasks(0);  // one tick later, across the wrap
+  runTasks(1);
+  runTasks(2);
+  EXPECT_EQ(trace.back(), "after folder");
+  runTasks(4);
+  EXPECT_EQ(trace.back(), "end");
+  EXPECT_EQ(activeTaskCount(), 0u);
+}
+
+TEST_F(Tasks, CancellingReleasesSuspendedFrames) {
+  startTask(waitsForever());
+  runTasks(1);
+  runTasks(2);
+  EXPECT_TRUE(trace.empty());
+  cancelAllTasks();
+  EXPECT_EQ(trace, (std::vector<std::string>{"frame released"}));
+  EXPECT_EQ(activeTaskCount(), 0u);
+}
