@@ -119,6 +119,11 @@ DBRow* rowOf(DBBrowser* list, std::int32_t row) {
   return &list->rows[static_cast<std::size_t>(row)];
 }
 
+const DBCell* cellOf(DBBrowser* list, ListColumnKey key, std::int32_t row) {
+  const DBRow* r = rowOf(list, row);
+  return r ? r->find(key) : nullptr;
+}
+
 // Row 0 appends; a row beyond the end pads the model with empty rows.
 std::int32_t makeRow(DBBrowser* list, std::int32_t row) {
   if (row <= 0) row = static_cast<std::int32_t>(list->rows.size());
@@ -152,8 +157,7 @@ void fillAllRows(DBBrowser* list) {
 // A number cell's value: decimal, leading blanks ignored. Read in place:
 // sorting a full list by number asks this some million times.
 bool cellNumber(DBBrowser* list, ListColumnKey key, std::int32_t row, long long& n) {
-  const DBRow* r = rowOf(list, row);
-  const DBCell* c = r ? r->find(key) : nullptr;
+  const DBCell* c = cellOf(list, key, row);
   if (!c || !c->hasText || c->text.empty()) return false;
   const char* p = c->text.c_str();
   while (*p == ' ') ++p;
@@ -304,8 +308,7 @@ std::int32_t DBDataSetContainer(DBBrowser* list, std::int32_t row, bool containe
 }
 
 bool DBDataGetText(DBBrowser* list, ListColumnKey key, std::int32_t row, std::string& value) {
-  const DBRow* r = rowOf(list, row);
-  const DBCell* c = r ? r->find(key) : nullptr;
+  const DBCell* c = cellOf(list, key, row);
   if (!c || !c->hasText) return false;
   value = c->text;
   return true;
@@ -319,16 +322,14 @@ bool DBDataGetPString(DBBrowser* list, ListColumnKey key, std::int32_t row, Str2
 }
 
 bool DBDataGetBtnVal(DBBrowser* list, ListColumnKey key, std::int32_t row, std::int32_t& value) {
-  const DBRow* r = rowOf(list, row);
-  const DBCell* c = r ? r->find(key) : nullptr;
+  const DBCell* c = cellOf(list, key, row);
   if (!c || !c->hasBtnVal) return false;
   value = c->btnVal;
   return true;
 }
 
 bool DBDataGetRGB(DBBrowser* list, ListColumnKey key, std::int32_t row, ToolboxRGB& value) {
-  const DBRow* r = rowOf(list, row);
-  const DBCell* c = r ? r->find(key) : nullptr;
+  const DBCell* c = cellOf(list, key, row);
   if (!c || !c->hasRGB) return false;
   value = c->rgb;
   return true;
@@ -370,10 +371,8 @@ bool DBDataRowBefore(DBBrowser* list, ListColumnKey key, std::int32_t a, std::in
     }
     case ListCellKind::text:
     default: {
-      const DBRow* ra = rowOf(list, a);
-      const DBRow* rb = rowOf(list, b);
-      const DBCell* ca = ra ? ra->find(key) : nullptr;
-      const DBCell* cb = rb ? rb->find(key) : nullptr;
+      const DBCell* ca = cellOf(list, key, a);
+      const DBCell* cb = cellOf(list, key, b);
       if (!ca || !cb || !ca->hasText || !cb->hasText) return false;
       // std::string compares as unsigned bytes: by character code, case-sensitive.
       return ca->text < cb->text;
