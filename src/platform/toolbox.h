@@ -1,5 +1,5 @@
 // The window toolbox: what the program asks of windows, controls, menus and
-// alerts, addressed by the design's numbers (window 1, control 1001, menu 3).
+// alerts, addressed by the program's own numbers (window 1, control 1001, menu 3).
 //
 // The program links exactly one implementation: platform/qt (the desktop),
 // or platform/headless (tests and the command-line tool), which records every

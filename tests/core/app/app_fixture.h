@@ -21,7 +21,7 @@ struct TuneSpec {
   std::uint16_t checked = 1;
 };
 
-// Fills record i of a table from the spec.
+// Fills a record from a TuneSpec; `number` gives its tune number and permID.
 void fillTune(Tune& t, const TuneSpec& s, std::int32_t number);
 // Library tunes 1..n made by `spec(i)` and committed.
 void makeLibrary(std::int32_t n, TuneSpec (*spec)(std::int32_t));
