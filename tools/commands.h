@@ -30,3 +30,4 @@ bool toolLoadLibrary();
 int cmdDump(ToolArgs args);
 int cmdCheck(ToolArgs args);
 int cmdGenres(ToolArgs args);
+int cmdEval(ToolArgs args);

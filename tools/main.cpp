@@ -12,6 +12,7 @@ const ToolCommand kCommands[] = {
     {"dump", "dump [--db PATH]", cmdDump},
     {"check", "check [--db PATH] [--rewrite]", cmdCheck},
     {"genres", "genres", cmdGenres},
+    {"eval", "eval [consistency|movies|words] [--db PATH]", cmdEval},
 };
 
 void usage() {

@@ -142,5 +142,7 @@ std::string displayToStored(std::string_view utf8) {
 }
 
 std::string numText(std::int64_t n) {
-  return n < 0 ? std::to_string(n) : " " + std::to_string(n);
+  std::string t = n < 0 ? std::string() : std::string(1, ' ');
+  t += std::to_string(n);
+  return t;
 }

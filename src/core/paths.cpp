@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 
 #include "core/errors.h"
@@ -53,6 +54,31 @@ std::string prefsFilePath() {
   return pref.empty() ? std::string{} : pref + "Orvane-Lumaroll/LumarollPrefs";
 }
 void setPrefsFilePath(std::string path) { gPrefsPathOverride = std::move(path); }
+
+// Reads XDG_MUSIC_DIR="$HOME/Music" style lines the way xdg-user-dir does:
+// "$HOME/" prefixed or absolute paths only.
+std::string musicFolderPath() {
+  const std::string home = GetSysFolderVol("cusr");
+  if (home.empty()) return {};
+  const std::string config = GetSysFolderVol("pref");
+  if (std::FILE* f = config.empty() ? nullptr : std::fopen((config + "user-dirs.dirs").c_str(), "r")) {
+    char line[4096];
+    std::string found;
+    while (std::fgets(line, sizeof line, f)) {
+      std::string l(line);
+      while (!l.empty() && (l.back() == '\n' || l.back() == '\r')) l.pop_back();
+      const std::string key = "XDG_MUSIC_DIR=\"";
+      if (l.rfind(key, 0) != 0 || l.size() < key.size() + 1 || l.back() != '"') continue;
+      std::string value = l.substr(key.size(), l.size() - key.size() - 1);
+      if (value.rfind("$HOME/", 0) == 0) value = home + value.substr(6);
+      else if (value == "$HOME") value = home;
+      if (!value.empty() && value[0] == '/') found = withSlash(value);
+    }
+    std::fclose(f);
+    if (!found.empty()) return found;
+  }
+  return home + "Music/";
+}
 
 std::string folderOf(std::string_view filePath) {
   const auto slash = filePath.rfind('/');

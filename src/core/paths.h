@@ -20,6 +20,11 @@ void setLibraryFilePath(std::string path);  // "" returns to the default
 std::string prefsFilePath();
 void setPrefsFilePath(std::string path);
 
+// The Music folder, ending in "/": XDG_MUSIC_DIR from the user's
+// user-dirs.dirs (as `xdg-user-dir MUSIC` reports it), else ~/Music/.
+// "" when there is no home folder.
+std::string musicFolderPath();
+
 // The folder a file path lies in, ending in "/".
 std::string folderOf(std::string_view filePath);
 

@@ -14,14 +14,18 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 template <std::size_t Capacity>
 struct PString {
   static_assert(Capacity >= 1 && Capacity <= 255);
   static constexpr std::size_t kCapacity = Capacity;
 
-  std::uint8_t len = 0;
-  std::uint8_t text[Capacity] = {};
+  // No initialisers: the type stays trivial, so records holding it can be
+  // block-copied and cleared as raw bytes. Value-initialise (Str255 s{}) for
+  // an empty string.
+  std::uint8_t len;
+  std::uint8_t text[Capacity];
 
   // Number of text bytes that really lie inside the field.
   std::size_t size() const { return std::min<std::size_t>(len, Capacity); }
@@ -62,9 +66,10 @@ using Str255 = PString<255>;
 using Str63 = PString<63>;
 static_assert(sizeof(Str255) == 256 && alignof(Str255) == 1);
 static_assert(sizeof(Str63) == 64 && alignof(Str63) == 1);
+static_assert(std::is_trivial_v<Str255> && std::is_standard_layout_v<Str255>);
 
 inline Str255 makeStr255(std::string_view s) {
-  Str255 r;
+  Str255 r{};
   r.assign(s);
   return r;
 }

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <type_traits>
 
 #include "core/pstring.h"
 
@@ -94,6 +95,7 @@ struct Tune {
 constexpr std::size_t kTuneRecordSize = 4566;
 static_assert(sizeof(Tune) == kTuneRecordSize);
 static_assert(alignof(Tune) == 1);
+static_assert(std::is_trivial_v<Tune>);  // copied and cleared as raw bytes
 static_assert(offsetof(Tune, title) == 370);
 static_assert(offsetof(Tune, fileName) == 882);
 static_assert(offsetof(Tune, folderVolume) == 1138);

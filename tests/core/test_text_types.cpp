@@ -4,7 +4,7 @@
 #include "core/pstring.h"
 
 TEST(PString, LengthByteIsClampedToTheField) {
-  Str63 s;
+  Str63 s{};
   s.len = 200;  // as read from a damaged file
   for (auto& b : s.text) b = 'x';
   EXPECT_EQ(s.size(), 63u);
@@ -14,13 +14,13 @@ TEST(PString, LengthByteIsClampedToTheField) {
 }
 
 TEST(PString, AssignCutsAndKeepsTheBytesAfterTheText) {
-  Str63 s;
+  Str63 s{};
   s.assign(std::string(100, 'a'));
   EXPECT_EQ(s.len, 63);
   s.assign("bc");
   EXPECT_EQ(s.view(), "bc");
   EXPECT_EQ(s.text[2], 'a');  // the field's tail is not cleared
-  Str255 t;
+  Str255 t{};
   t.assign("abc");
   t.append(std::string(300, 'z'));
   EXPECT_EQ(t.size(), 255u);

@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "core/paths.h"
+#include "export/send.h"
+#include "library/tune.h"
+#include "platform/headless/headless_toolbox.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+// Environment variable set for one test and restored afterwards.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old, had_ = true;
+    ::setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() { had_ ? (void)::setenv(name_, old_.c_str(), 1) : (void)::unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::string old_;
+  bool had_ = false;
+};
+
+class Send : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    headlessToolbox().reset();
+    createNewDirectory(dir.file("bin"));
+    createNewDirectory(dir.file("home/music files"));
+    // A stand-in for osascript that records every script it is given.
+    const std::string fake = dir.file("bin/osascript");
+    writeFileBytes(fake, "#!/bin/sh\ncat >> \"" + dir.file("scripts.log") + "\"\nprintf '|END|' >> \"" +
+                             dir.file("scripts.log") + "\"\necho done\n");
+    ::chmod(fake.c_str(), 0755);
+    for (int i = 1; i <= 10; ++i) {
+      Tune& t = gPlaylistTunes_A[i];
+      std::memset(&t, 0, sizeof t);
+      const std::string file = dir.file("home/music files/tune " + std::to_string(i) + ".mp3");
+      writeFileBytes(file, "x");
+      t.filePath.assign(file);
+      t.title.assign("Song " + std::to_string(i));
+      t.artist.assign("Band");
+      t.durationSeconds = 100 + i;
+      t.checked = (i == 2 || i == 7) ? 0 : 1;
+    }
+    gTotalPlaylistTunes_L = 10;
+  }
+  void TearDown() override { gTotalPlaylistTunes_L = 0; }
+
+  std::vector<std::string> scripts() const {
+    std::vector<std::string> out;
+    const std::string log = readFileBytes(dir.file("scripts.log"));
+    std::size_t start = 0, end;
+    while ((end = log.find("|END|", start)) != std::string::npos) {
+      out.push_back(log.substr(start, end - start));
+      start = end + 5;
+    }
+    return out;
+  }
+
+  TempDir dir;
+  ScopedEnv home{"HOME", dir.file("home")};
+  ScopedEnv config{"XDG_CONFIG_HOME", dir.file("config")};
+};
+
+}  // namespace
+
+TEST_F(Send, TuneScriptTextIsExact) {
+  EXPECT_EQ(tuneScript("My List", "/m/a.mp3"),
+            "tell application \"iTunes\"\r"
+            "try\r"
+            "with timeout of 300 seconds\r"
+            "set myTrack to (add \"/m/a.mp3\")\r"
+            "set dbid to myTrack's database ID\r"
+            "if not (exists playlist \"My List\") then make new user playlist with properties {name:\"My List\"}\r"
+            "if not (exists (some track of playlist \"My List\" whose database ID is dbid)) then\r"
+            "duplicate myTrack to playlist  \"My List\"\r"
+            "end if\r"
+            "end timeout\r"
+            "end try\r"
+            "end tell\r");
+  EXPECT_EQ(activationScript(), "tell application \"iTunes\"\ractivate\rend tell\r");
+}
+
+TEST_F(Send, QuotesAndBackslashesAreEscaped) {
+  EXPECT_EQ(appleScriptQuote("say \"hi\" \\ bye"), "\"say \\\"hi\\\" \\\\ bye\"");
+  const std::string s = tuneScript("A \"B\"", "/x\\y\".mp3");
+  EXPECT_NE(s.find("(add \"/x\\\\y\\\".mp3\")"), std::string::npos);
+  EXPECT_NE(s.find("{name:\"A \\\"B\\\"\"}"), std::string::npos);
+}
+
+TEST_F(Send, LimitRules) {
+  EXPECT_EQ(sendCountForLimit("3", 10), 3);
+  EXPECT_EQ(sendCountForLimit(" 10", 10), 10);
+  EXPECT_EQ(sendCountForLimit("3.9", 10), 3);
+  EXPECT_EQ(sendCountForLimit("0", 10), 10);
+  EXPECT_EQ(sendCountForLimit("-2", 10), 10);
+  EXPECT_EQ(sendCountForLimit("abc", 10), 10);
+  EXPECT_EQ(sendCountForLimit("", 10), 10);
+  EXPECT_EQ(sendCountForLimit("11", 10), 10);
+  EXPECT_EQ(sendCountForLimit("99999999999999999999", 10), 10);
+}
+
+TEST_F(Send, SendsCheckedEntriesWithinTheLimitAndWritesThemAsM3u) {
+  ScopedEnv path{"PATH", dir.file("bin") + ":/usr/bin:/bin"};
+  const std::string m3u = sendPlaylistToiTunes(makeStr255("Road Trip"), sendCountForLimit("3", 10));
+  const auto sent = scripts();
+  ASSERT_EQ(sent.size(), 3u);  // entries 1 and 3 (2 is unchecked), then activation
+  EXPECT_EQ(sent[0], tuneScript("Road Trip", gPlaylistTunes_A[1].filePath.view()));
+  EXPECT_EQ(sent[1], tuneScript("Road Trip", gPlaylistTunes_A[3].filePath.view()));
+  EXPECT_EQ(sent[2], activationScript());
+  ASSERT_EQ(m3u, dir.file("home/Music/Playlists/Road Trip.m3u"));
+  const std::string text = readFileBytes(m3u);
+  EXPECT_EQ(text, "#EXTM3U\n#EXTINF:101,Band - Song 1\n" + std::string(gPlaylistTunes_A[1].filePath.view()) +
+                      "\n#EXTINF:103,Band - Song 3\n" + std::string(gPlaylistTunes_A[3].filePath.view()) + "\n");
+  const auto& log = headlessToolbox().log;
+  EXPECT_EQ(log.back(), "text:1/1000=Activity: Playlist saved as " + m3u);
+}
+
+TEST_F(Send, WholePlaylistWithoutARunnerStillWritesTheM3u) {
+  ScopedEnv path{"PATH", dir.file("nothing")};
+  Str255 result{};
+  gScriptBuffer = activationScript();
+  EXPECT_EQ(AppleScriptRun(result), -1);
+  EXPECT_EQ(result.view(), "AppleScript is not available");
+  EXPECT_TRUE(gScriptBuffer.empty());
+  // A name with a slash, a Mac Roman accent, written to the folder of user-dirs.dirs.
+  createNewDirectory(dir.file("config"));
+  writeFileBytes(dir.file("config/user-dirs.dirs"), "# comment\nXDG_MUSIC_DIR=\"$HOME/music files\"\n");
+  const std::string m3u = sendPlaylistToiTunes(makeStr255("AC/DC Caf\x8E"), sendCountForLimit("x", 10));
+  ASSERT_EQ(m3u, dir.file("home/music files/Playlists/AC-DC Caf\xC3\xA9.m3u"));
+  // Exactly the checked entries, in playlist order, each an existing file.
+  std::vector<std::string> paths, expected;
+  const std::string text = readFileBytes(m3u);
+  for (std::size_t pos = 0; (pos = text.find("#EXTINF:", pos)) != std::string::npos;) {
+    const std::size_t pathStart = text.find('\n', pos) + 1;
+    paths.push_back(text.substr(pathStart, text.find('\n', pathStart) - pathStart));
+    EXPECT_TRUE(fileExists(paths.back())) << paths.back();
+    pos = pathStart;
+  }
+  for (int i = 1; i <= 10; ++i)
+    if (i != 2 && i != 7) expected.push_back(std::string(gPlaylistTunes_A[i].filePath.view()));
+  EXPECT_EQ(paths, expected);
+}
+
+TEST_F(Send, EmptyPlaylistSendsNothing) {
+  ScopedEnv path{"PATH", dir.file("bin")};
+  gTotalPlaylistTunes_L = 0;
+  EXPECT_EQ(sendPlaylistToiTunes(makeStr255("X"), 0), "");
+  EXPECT_TRUE(scripts().empty());
+  EXPECT_EQ(headlessToolbox().log.back(), "text:1/1000=Activity: None.");
+}

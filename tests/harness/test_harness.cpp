@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <regex>
+
+#include "core/paths.h"
+#include "harness/harness.h"
+#include "library/tune.h"
+#include "platform/headless/headless_toolbox.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+std::vector<std::string> gPrinted;
+
+class Harness : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    headlessToolbox().reset();
+    ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+    gPrinted.clear();
+    gHarnessPrint = [](std::string_view l) { gPrinted.emplace_back(l); };
+    gTotalTunes_L = gStartTotalTunes_L = 0;
+  }
+  void TearDown() override {
+    ::unsetenv("XDG_CONFIG_HOME");
+    gHarnessPrint = nullptr;
+    gTotalTunes_L = gStartTotalTunes_L = 0;
+  }
+  void add(const char* title, const char* artist, const char* album, std::int32_t ctCount) {
+    Tune& t = gTunes_A[claimTuneRecord()];
+    std::memset(&t, 0, sizeof t);
+    t.title.assign(title);
+    t.artist.assign(artist);
+    t.album.assign(album);
+    t.ctCount = ctCount;
+    commitTunes();
+  }
+  TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(Harness, ConsistencyScoresEveryOrderedPairOfTheSameSong) {
+  // One song in three encodings, matched through stripIt of title and artist.
+  add("Blue Sky", "The Band", "A", 1000);
+  add("blue sky!", "THE BAND", "B", 800);
+  add("Blue, Sky", "The Band", "C", 500);
+  add("Other Song", "The Band", "A", 900);
+  add("Track 01", "X", "A", 100);  // generic titles are never matched
+  add("Track 01", "X", "B", 50);
+  add("Silent", "Y", "A", 0);  // both measured nothing: full agreement
+  add("Silent", "Y", "B", 0);
+  measureHPEError();
+  // Pairs (1,2) .8, (1,3) .5, (2,1) .8, (2,3) .625, (3,1) .5, (3,2) .625,
+  // (7,8) 1, (8,7) 1.
+  EXPECT_EQ(gHarnessPairs_L, 8);
+  EXPECT_NEAR(gHarnessScore_D, (0.8 + 0.5 + 0.8 + 0.625 + 0.5 + 0.625 + 1 + 1) / 8, 1e-12);
+  EXPECT_EQ(std::count(gPrinted.begin(), gPrinted.end(), "okay..."), 8);
+  EXPECT_EQ(gPrinted[1], "Blue Sky  The Band  A ( 0 )");
+  EXPECT_EQ(gPrinted[gPrinted.size() - 4], std::string(48, '-'));
+  EXPECT_EQ(gPrinted.back(), "Total HPE (E!) Error: 0.731250");
+}
+
+TEST_F(Harness, NoPairsGivesNoScore) {
+  add("Only", "One", "A", 10);
+  measureHPEError();
+  EXPECT_EQ(gHarnessPairs_L, 0);
+  EXPECT_EQ(gHarnessScore_D, -1);
+}
+
+TEST_F(Harness, MovieAveragesAndTheirReport) {
+  add("a", "Composer X", "Epic Film", 900);
+  add("b", "Composer Y", "Quiet Film", 100);
+  add("c", "Composer X", "Epic Film", 1001);
+  add("d", "Composer Z", "Caf\x8E Movie", 400);
+  countMovies();
+  EXPECT_EQ(gTotalMovies_L, 3);
+  EXPECT_EQ(gPrinted.back(), "Total Movies: 3");
+  measureMovieEnergyAverage();
+  ASSERT_EQ(gMovies_A.size(), 4u);
+  EXPECT_EQ(gMovies_A[1].album, "Quiet Film");
+  EXPECT_EQ(gMovies_A[3].album, "Epic Film");
+  EXPECT_EQ(gMovies_A[3].averageEnergy, 950);  // (900 + 1001) / 2, truncated
+  EXPECT_EQ(gMovies_A[3].tracks, 2);
+  const std::string report = readFileBytes(dir.file("Orvane-KeelwaveEngine/TestData.txt"));
+  const std::string h(71, '-');
+  const std::regex expected(h + "\n\\d\\d/\\d\\d/\\d\\d\t\\d\\d:\\d\\d:\\d\\d\n" +
+                            "Movie and Theatrical Soundtrack Human Perceived Energy \\(HPE\\) Evaluation\n\n" + h +
+                            "\nTotal Movies:  3 Total Music Tracks:  4\n" + h + "\n\n\n" +
+                            "Quiet Film  -  Composer Y  -  100\n"
+                            "Caf\xC3\xA9 Movie  -  Composer Z  -  400\n"
+                            "Epic Film  -  Composer X  -  950\n");
+  EXPECT_TRUE(std::regex_match(report, expected)) << report;
+}
+
+TEST_F(Harness, TitleWordsFollowTheSplittingRules) {
+  EXPECT_EQ(titleWords("Love-Song/for you (Live Version)"),
+            (std::vector<std::string>{"LOVE", "SONG", "FOR", "YOU"}));
+  EXPECT_EQ(titleWords("[Intro]  Hello_World!"), (std::vector<std::string>{"INTRO", "HELLOWORLD"}));
+  EXPECT_EQ(titleWords("Rock 2"), (std::vector<std::string>{"ROCK"}));
+  EXPECT_EQ(titleWords("(all brackets)"), std::vector<std::string>{});
+}
+
+TEST_F(Harness, WordEnergiesAndTheirReport) {
+  add("Night Fever", "a", "x", 100);
+  add("Fever Dream", "b", "x", 300);
+  add("Night Night", "c", "x", 50);
+  measureWordEnergy();
+  EXPECT_EQ(gTotalWords_L, 6);
+  EXPECT_EQ(gTotalUniqueWords_L, 3);
+  printWordHPE();
+  EXPECT_EQ(readFileBytes(dir.file("Orvane-KeelwaveEngine/TestDataWordHPE.txt")),
+            "NIGHT\t 3\t 66\nFEVER\t 2\t 200\nDREAM\t 1\t 300\n");
+  EXPECT_EQ(headlessToolbox().beeps, 2);
+}

@@ -1,0 +1,43 @@
+// Points the library file at a temporary folder and empties the tables'
+// counters around each test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "core/errors.h"
+#include "core/paths.h"
+#include "library/database.h"
+#include "library/tune.h"
+#include "platform/headless/headless_toolbox.h"
+#include "support/temp_dir.h"
+
+class LibraryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    headlessToolbox().reset();
+    dbPath = dir.file("Lumaroll/LumarollDatabase");
+    setLibraryFilePath(dbPath);
+    gTotalTunes_L = gStartTotalTunes_L = 0;
+    gDatabaseLoadIncomplete = false;
+  }
+  void TearDown() override {
+    setLibraryFilePath("");
+    gTotalTunes_L = gStartTotalTunes_L = 0;
+    gDatabaseLoadIncomplete = false;
+  }
+  // Appends a committed tune with a recognisable title.
+  Tune& addTune(const std::string& title, std::int32_t colour = 1) {
+    const std::int32_t k = claimTuneRecord();
+    EXPECT_GT(k, 0);
+    Tune& t = gTunes_A[k];
+    std::memset(&t, 0, sizeof t);
+    t.title.assign(title);
+    t.colourCategory = colour;
+    commitTunes();
+    return t;
+  }
+  TempDir dir;
+  std::string dbPath;
+};
