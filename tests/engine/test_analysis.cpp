@@ -208,12 +208,12 @@ TEST_F(Analysis, TwentySixSecondsAreNotAnalysedTwentySevenAre) {
   movie.duration = 27 * 600 - 1;
   EXPECT_EQ(measureTuneAudio(&movie, 1), 37);
   EXPECT_TRUE(movie.starts.empty());
-  EXPECT_EQ(gTunes_A[1].durationSeconds, 0);
+  EXPECT_EQ(+gTunes_A[1].durationSeconds, 0);
 
   movie.duration = 27 * 600;
   EXPECT_EQ(measureTuneAudio(&movie, 1), noErr);
-  EXPECT_EQ(gTunes_A[1].durationSeconds, 27);
-  EXPECT_EQ(gTunes_A[1].dataRate, 100);  // 1,620,000 / (27 * 600)
+  EXPECT_EQ(+gTunes_A[1].durationSeconds, 27);
+  EXPECT_EQ(+gTunes_A[1].dataRate, 100);  // 1,620,000 / (27 * 600)
 
   // A movie without a time scale has no length rather than a crash.
   movie.scale = 0;
@@ -224,8 +224,8 @@ TEST_F(Analysis, RefusalsReturnTheirCodesAfterTheLengthFields) {
   gTunes_A[1].fileLength = 4800000;
   play(stereoBlock([](std::size_t, int) { return 100; }, kFrames, 1), 100);
   EXPECT_EQ(measureTuneAudio(&movie, 1), 20);  // mono
-  EXPECT_EQ(gTunes_A[1].durationSeconds, 100);
-  EXPECT_EQ(gTunes_A[1].dataRate, 80);
+  EXPECT_EQ(+gTunes_A[1].durationSeconds, 100);
+  EXPECT_EQ(+gTunes_A[1].dataRate, 80);
   EXPECT_EQ(gFundCount_S, 0);
 
   movie.sound = [](std::int32_t) { return std::vector<std::uint8_t>(10, 2); };
@@ -242,7 +242,7 @@ TEST_F(Analysis, RefusalsReturnTheirCodesAfterTheLengthFields) {
   gTunes_A[1].dataRate = 5;
   movie.memError = noErr;
   EXPECT_EQ(measureTuneAudio(&movie, 1), 20);
-  EXPECT_EQ(gTunes_A[1].dataRate, 5);
+  EXPECT_EQ(+gTunes_A[1].dataRate, 5);
 }
 
 // ---- Measures ------------------------------------------------------------------
@@ -260,8 +260,8 @@ TEST_F(Analysis, SilenceHasNoPowerAndNoStrongBin) {
   EXPECT_EQ(gTotalUniqueFundPitches_L, 1);
   EXPECT_EQ(gUniqueFundOffPass_LA[1], 0);
   EXPECT_EQ(gAverageTunePitch_D, 0.0);
-  EXPECT_EQ(t.firstPassStrongBins, 0);
-  EXPECT_EQ(t.firstPassDistinctBins, 0);
+  EXPECT_EQ(+t.firstPassStrongBins, 0);
+  EXPECT_EQ(+t.firstPassDistinctBins, 0);
   EXPECT_EQ(gFundCount_S, 2);
 }
 
@@ -276,12 +276,12 @@ TEST_F(Analysis, ToneLandsWhereTheOneByteInReadPutsIt) {
     EXPECT_EQ(samplePitchAt(t, f), e.peakBin) << "frame " << f;
     EXPECT_EQ(sampleAmplitudeAt(t, f), static_cast<std::int16_t>(static_cast<std::uint16_t>(std::llrint(e.power) & 0xFFFF)));
     if (f == 1) {
-      EXPECT_EQ(t.firstPassStrongBins, e.strong);
-      EXPECT_EQ(t.firstPassDistinctBins, e.strong);
-      EXPECT_EQ(t.firstPassTunePitch, static_cast<std::int32_t>(e.average));
+      EXPECT_EQ(+t.firstPassStrongBins, e.strong);
+      EXPECT_EQ(+t.firstPassDistinctBins, e.strong);
+      EXPECT_EQ(+t.firstPassTunePitch, static_cast<std::int32_t>(e.average));
     }
   }
-  EXPECT_GT(t.firstPassStrongBins, 0);
+  EXPECT_GT(+t.firstPassStrongBins, 0);
   EXPECT_GT(std::llrint(expectFrame(block, 1).power), 32767);  // the stored amplitude wrapped
   EXPECT_EQ(gTotalUniqueFundPitches_L, 1);
   EXPECT_EQ(gUniqueFundOffPass_LA[1], 512);

@@ -55,23 +55,23 @@ TEST_F(Classify, SeventyThreeIsThirtyFiveThousandAndOrange) {
   start(1, 10220);
   ASSERT_EQ(classifyTune("song.mp3"), noErr);
   const Tune& t = tune();
-  EXPECT_EQ(t.hpe, 35000);
-  EXPECT_EQ(t.energyLevel, 730);
-  EXPECT_EQ(t.energyIndex, 73);
-  EXPECT_EQ(t.colourCategory, 6);
-  EXPECT_EQ(t.colourRed, 0xFF00);
-  EXPECT_EQ(t.colourGreen, 0x6B00);
-  EXPECT_EQ(t.colourBlue, 0x0000);
+  EXPECT_EQ(+t.hpe, 35000);
+  EXPECT_EQ(+t.energyLevel, 730);
+  EXPECT_EQ(+t.energyIndex, 73);
+  EXPECT_EQ(+t.colourCategory, 6);
+  EXPECT_EQ(+t.colourRed, 0xFF00);
+  EXPECT_EQ(+t.colourGreen, 0x6B00);
+  EXPECT_EQ(+t.colourBlue, 0x0000);
 
   start(1, 10219);  // x just below 73
   ASSERT_EQ(classifyTune("song.mp3"), noErr);
-  EXPECT_EQ(tune().hpe, 34996);
-  EXPECT_EQ(tune().colourCategory, 5);
+  EXPECT_EQ(+tune().hpe, 34996);
+  EXPECT_EQ(+tune().colourCategory, 5);
 
   start(1, 20000);  // above 73: (142.857 / 237) * 30565 + 25457
   ASSERT_EQ(classifyTune("song.mp3"), noErr);
-  EXPECT_EQ(tune().hpe, 43880);
-  EXPECT_EQ(tune().colourCategory, 7);
+  EXPECT_EQ(+tune().hpe, 43880);
+  EXPECT_EQ(+tune().colourCategory, 7);
 }
 
 TEST_F(Classify, DataRatesFifteenToThirtyFourAreBoosted) {
@@ -79,13 +79,13 @@ TEST_F(Classify, DataRatesFifteenToThirtyFourAreBoosted) {
     start(1, 1000);
     tune().dataRate = static_cast<std::int16_t>(rate);
     ASSERT_EQ(classifyTune("x.mp3"), noErr);
-    EXPECT_EQ(tune().ctCountRaw, 1000);
-    EXPECT_EQ(tune().bypassCountRaw, 500);
-    EXPECT_EQ(tune().ctCount, boosted ? 1017 : 1000) << rate;
+    EXPECT_EQ(+tune().ctCountRaw, 1000);
+    EXPECT_EQ(+tune().bypassCountRaw, 500);
+    EXPECT_EQ(+tune().ctCount, boosted ? 1017 : 1000) << rate;
     EXPECT_EQ(gCTCounter_L, boosted ? 1017 : 1000) << rate;
-    EXPECT_EQ(tune().bypassCount, boosted ? 508 : 500) << rate;
-    EXPECT_EQ(tune().bypassRatio, boosted ? 499 : 500) << rate;  // 508 / 1017 * 1000
-    EXPECT_EQ(tune().pitchesPerCount, 90) << rate;               // by the count before the boost
+    EXPECT_EQ(+tune().bypassCount, boosted ? 508 : 500) << rate;
+    EXPECT_EQ(+tune().bypassRatio, boosted ? 499 : 500) << rate;  // 508 / 1017 * 1000
+    EXPECT_EQ(+tune().pitchesPerCount, 90) << rate;               // by the count before the boost
   }
 }
 
@@ -103,37 +103,37 @@ TEST_F(Classify, MeasuresFromTheTwentyEightFrames) {
   tune().durationSeconds = 187;
   ASSERT_EQ(classifyTune("Song.mp3"), noErr);
   const Tune& t = tune();
-  EXPECT_EQ(t.meanSamplePitch, 14);       // 406 / 28 = 14.5, truncated
-  EXPECT_EQ(t.avgFundamentalPitch, 17);   // (406 - 6) / 24 = 16.67
-  EXPECT_EQ(t.avgAmplitude, 10);          // 284 / 28 = 10.14
-  EXPECT_EQ(t.avgTunePitch, 2);           // ties to even
-  EXPECT_EQ(t.avgUniquePitch, 4);
+  EXPECT_EQ(+t.meanSamplePitch, 14);       // 406 / 28 = 14.5, truncated
+  EXPECT_EQ(+t.avgFundamentalPitch, 17);   // (406 - 6) / 24 = 16.67
+  EXPECT_EQ(+t.avgAmplitude, 10);          // 284 / 28 = 10.14
+  EXPECT_EQ(+t.avgTunePitch, 2);           // ties to even
+  EXPECT_EQ(+t.avgUniquePitch, 4);
   // ((16.667 * 0.97 + 3.5 * 0.02) + (2.5 + 0.01)) / 3.7 = 5.07
-  EXPECT_EQ(t.pitchIndex, 5);
-  EXPECT_EQ(t.commonPitch, 1);            // every pitch once: the lowest wins
-  EXPECT_EQ(t.uniquePitchCount, 9);
-  EXPECT_EQ(t.totalPitchCount, 90000);
+  EXPECT_EQ(+t.pitchIndex, 5);
+  EXPECT_EQ(+t.commonPitch, 1);            // every pitch once: the lowest wins
+  EXPECT_EQ(+t.uniquePitchCount, 9);
+  EXPECT_EQ(+t.totalPitchCount, 90000);
   EXPECT_EQ(t.durationText.view(), "3:07");
-  EXPECT_EQ(t.permID, 42u);
-  EXPECT_EQ(t.tuneNumber, 1);
+  EXPECT_EQ(+t.permID, 42u);
+  EXPECT_EQ(+t.tuneNumber, 1);
   EXPECT_EQ(t.fileName.view(), "Song.mp3");
-  EXPECT_EQ(t.justAdded, 1);
-  EXPECT_EQ(t.checked, 1);
+  EXPECT_EQ(+t.justAdded, 1);
+  EXPECT_EQ(+t.checked, 1);
 
   // The histogram remembers every tune: 40 twice now beats the others.
   start(2);
   for (std::int32_t n = 1; n <= 28; ++n) setSamplePitch(tune(), n, n == 3 ? 40 : 7001 + n);
   ASSERT_EQ(classifyTune("b.mp3"), noErr);
-  EXPECT_EQ(tune().commonPitch, 7000);  // 27 pitches above 7000 share the last counter
+  EXPECT_EQ(+tune().commonPitch, 7000);  // 27 pitches above 7000 share the last counter
 }
 
 TEST_F(Classify, NoStrongBinAtAllStopsAfterTheSamplePitches) {
   gTotalPitches_UL = 0;
   for (std::int32_t n = 1; n <= 28; ++n) setSamplePitch(tune(), n, 50);
   EXPECT_EQ(classifyTune("quiet.mp3"), 900);
-  EXPECT_EQ(tune().meanSamplePitch, 50);
-  EXPECT_EQ(tune().permID, 0u);
-  EXPECT_EQ(tune().colourCategory, 0);
+  EXPECT_EQ(+tune().meanSamplePitch, 50);
+  EXPECT_EQ(+tune().permID, 0u);
+  EXPECT_EQ(+tune().colourCategory, 0);
   EXPECT_EQ(gNextPermIDNumber_UL, 41u);
 }
 
@@ -157,7 +157,7 @@ TEST_F(Classify, GenreTextsResolveAgainstTheTable) {
     tune().genre.assign(c.tag);
     ASSERT_EQ(classifyTune("g.mp3"), noErr);
     EXPECT_EQ(tune().genre.view(), c.genre) << c.tag;
-    EXPECT_EQ(tune().genreCode, c.code) << c.tag;
+    EXPECT_EQ(+tune().genreCode, c.code) << c.tag;
     EXPECT_EQ(tune().genreGroup.view(), c.group) << c.tag;
   }
 }
@@ -192,11 +192,11 @@ TEST_F(Classify, EveryTwoHundredthTuneRunsTheHolidayPassAndSaves) {
 
   for (std::int32_t i : {195, 197, 200}) {
     EXPECT_EQ(gTunes_A[i].genre.view(), "Holiday & Seasonal") << i;
-    EXPECT_EQ(gTunes_A[i].genreCode, 177) << i;
+    EXPECT_EQ(+gTunes_A[i].genreCode, 177) << i;
     EXPECT_EQ(gTunes_A[i].genreGroup.view(), "Holiday & Seasonal") << i;
   }
   EXPECT_EQ(gTunes_A[196].genreGroup.view(), "Unknown");
-  EXPECT_EQ(gTunes_A[196].genreCode, 0xFFFE);
+  EXPECT_EQ(+gTunes_A[196].genreCode, 0xFFFE);
   EXPECT_EQ(gTunes_A[194].genreGroup.view(), "Rock");
   EXPECT_EQ(gTunes_A[189].genre.view(), "Rock");
 }

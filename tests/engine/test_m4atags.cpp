@@ -57,11 +57,11 @@ TEST_F(M4ATags, ReadsTheTextAtomsOfTheFirstQuarter) {
   EXPECT_EQ(tune().album.view(), "Kind of Blue");
   EXPECT_EQ(tune().artist.view(), "Miles Davis");
   EXPECT_EQ(tune().genre.view(), "Unknown");
-  EXPECT_EQ(tune().fileLength, 25000u);  // the bytes loaded, not the file's length
-  EXPECT_EQ(tune().fileKind, 4);
+  EXPECT_EQ(+tune().fileLength, 25000u);  // the bytes loaded, not the file's length
+  EXPECT_EQ(+tune().fileKind, 4);
   EXPECT_EQ(tune().fileName.view(), "tune.m4a");
-  EXPECT_EQ(tune().folderVolume, 3);
-  EXPECT_EQ(tune().folderDirID, 99);
+  EXPECT_EQ(+tune().folderVolume, 3);
+  EXPECT_EQ(+tune().folderDirID, 99);
 
   // Metadata past the first quarter is not seen.
   std::string late(30000, '\0');

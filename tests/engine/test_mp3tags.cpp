@@ -66,11 +66,11 @@ TEST_F(MP3Tags, ReadsTheFourFramesOfEachVersion) {
   EXPECT_EQ(tune().title.view(), "Blue Train");
   EXPECT_EQ(tune().album.view(), "Blue Train");
   EXPECT_EQ(tune().genre.view(), "Jazz");
-  EXPECT_EQ(tune().fileKind, 1);
-  EXPECT_EQ(tune().fileLength, kSmallestMP3);
+  EXPECT_EQ(+tune().fileKind, 1);
+  EXPECT_EQ(+tune().fileLength, kSmallestMP3);
   EXPECT_EQ(tune().fileName.view(), "song.mp3");
-  EXPECT_EQ(tune().folderVolume, 7);
-  EXPECT_EQ(tune().folderDirID, 123456);
+  EXPECT_EQ(+tune().folderVolume, 7);
+  EXPECT_EQ(+tune().folderDirID, 123456);
   const auto& log = headlessToolbox().log;
   EXPECT_NE(std::find(log.begin(), log.end(), "text:4000/55=Inspecting: Blue Train"), log.end());
   EXPECT_NE(std::find(log.begin(), log.end(), "text:4000/56=Total Tunes:  1"), log.end());
@@ -80,7 +80,7 @@ TEST_F(MP3Tags, ReadsTheFourFramesOfEachVersion) {
   EXPECT_EQ(tune().title.view(), "Naima");
   EXPECT_EQ(tune().artist.view(), "Coltrane");
   EXPECT_EQ(tune().album.view(), "Unknown");  // no TALB
-  EXPECT_EQ(tune().fileLength, 80000u);
+  EXPECT_EQ(+tune().fileLength, 80000u);
 
   const std::string v22 = frame22("TT2", latin1("Giant Steps")) + frame22("TP1", latin1("Coltrane")) +
                           frame22("TAL", latin1("Giant Steps")) + frame22("TCO", latin1("(8)"));
