@@ -1,6 +1,7 @@
 #include "engine/analysis.h"
 
 #include <algorithm>
+#include <array>
 #include <bitset>
 #include <cstddef>
 #include <cmath>
@@ -79,19 +80,21 @@ void analyseFrame(std::span<const std::uint8_t> stream, std::int32_t first, Tune
   auto re = [](std::int32_t k) { return arr_DA[static_cast<std::size_t>(2 * k)]; };
   auto im = [](std::int32_t k) { return arr_DA[static_cast<std::size_t>(2 * k + 1)]; };
 
+  static std::array<double, kSpectrumBins + 1> power;
+  for (std::int32_t k = 0; k <= kSpectrumBins; ++k) power[static_cast<std::size_t>(k)] = re(k) * re(k) + im(k) * im(k);
   std::int32_t peakBin = 0;
-  double best = re(0) * re(0) + im(0) * im(0);
-  for (std::int32_t k = 1; k <= kSpectrumBins; ++k) {
-    const double power = re(k) * re(k) + im(k) * im(k);
-    if (power > best) {
-      best = power;
-      peakBin = k;
-    }
-  }
+  for (std::int32_t k = 1; k <= kSpectrumBins; ++k)
+    if (power[static_cast<std::size_t>(k)] > power[static_cast<std::size_t>(peakBin)]) peakBin = k;
+
   const double P = scaledPower(re(peakBin), im(peakBin));
   const double T = P / 500.0;
   const double Q = std::pow(T, 1.7373);
   const double T2 = T * T;
+  // The scaled power of a bin is its plain power times 1e-12 within a few
+  // units in the last place, so a bin whose plain power lies clearly below
+  // the threshold cannot be strong; only the others need the exact test.
+  double clearlyWeak = Q > 0.0 && std::isfinite(Q) && std::isfinite(T2) ? T2 / Q * 1e12 * (1.0 - 1e-9) : -1.0;
+  if (!std::isfinite(clearlyWeak)) clearlyWeak = -1.0;
 
   // Membership of the distinct-bin list, rebuilt from the list itself so it
   // answers exactly as a search of entries 1..gBypassCntOne_L would.
@@ -105,7 +108,7 @@ void analyseFrame(std::span<const std::uint8_t> stream, std::int32_t first, Tune
   std::int32_t c = 0;
   double a = 0.0;
   for (std::int32_t k = 1; k <= kSpectrumBins; ++k) {
-    if (!(scaledPower(re(k), im(k)) * Q > T2)) continue;
+    if (power[static_cast<std::size_t>(k)] < clearlyWeak || !(scaledPower(re(k), im(k)) * Q > T2)) continue;
     ++c;
     gTotalPitches_UL += static_cast<std::uint32_t>(k);
     a = c == 1 ? k : (a + k) / 2.0;

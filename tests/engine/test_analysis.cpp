@@ -331,6 +331,8 @@ TEST_F(Analysis, RunsAreBitIdenticalAndShortExportsReadSilence) {
   };
   const auto first = run();
   EXPECT_EQ(first, run());
+  EXPECT_EQ(+gTunes_A[1].firstPassStrongBins, expectFrame(block, 1).strong);
+  EXPECT_GT(+gTunes_A[1].firstPassStrongBins, 1000);
   EXPECT_EQ(gFundCount_S, 28);
   EXPECT_EQ(gBypassCntOne_L, std::get<3>(first));
   EXPECT_LE(gBypassCntOne_L, 8192);
