@@ -1,8 +1,6 @@
 // Application state of the event loop, the player requests and the windows:
 // the flags other parts raise for the event handler to act on, and the state
-// no other subsystem owns. All of it lives on the GUI thread. (The playing
-// flag gWeArePlaying_S and the search text gSearchString$ are read by the
-// playlist builder and live with it.)
+// no other subsystem owns. All of it lives on the GUI thread.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +11,8 @@ extern Str255 gCurrentVersionExtended$;  // "1.4.1", shown in the About window
 extern std::int16_t gAddingWindowIsOpen_S;  // a progress, saving or notice window is on screen
 extern std::int16_t gWin14_S;               // 1 while the About window exists
 extern std::int16_t gStopCollectingPerUser_S;
-extern std::int16_t gWeAeAddingTunes_S;
+extern std::int16_t gWeArePlaying_S;     // a tune sounds
+extern std::int16_t gWeAeAddingTunes_S;  // an add run is active
 extern std::int32_t gNowPlayingItemID_L;    // playing entry of gNowPlaying_A (0: none)
 extern std::int32_t gStoppedHere_L;
 extern std::int32_t gStartTune_L;
@@ -37,6 +36,7 @@ extern std::int32_t gCheckedItem_L;   // ... in this playlist entry
 
 extern std::int16_t gRefreshDisplay_S;     // redraw the now-playing display at the next event
 extern std::int16_t gAddSystemFontsNow_S;  // start the automatic add when the first-time window closes
+extern Str255 gSearchString$;              // text of the last search
 
 // Window and control numbers shared by several parts.
 constexpr std::int16_t kMainWindow = 1;

@@ -16,8 +16,6 @@ std::int32_t gMatchResultSeconds_L = 0;
 std::uint32_t gTotalTuneMBs_UL = 0;
 std::int32_t gCurrentSelectedTune_L = 0;
 Str255 gCurrentPlayllistIDName$;
-Str255 gSearchString$;
-std::int16_t gWeArePlaying_S = 0;
 void (*gPlaylistRedrawHook)() = nullptr;
 
 namespace {

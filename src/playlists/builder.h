@@ -12,6 +12,7 @@
 
 #include <cstdint>
 
+#include "core/appstate.h"
 #include "core/pstring.h"
 #include "library/tune.h"
 #include "playlists/ranking.h"
@@ -54,11 +55,9 @@ extern std::int32_t gCurrentSelectedTune_L;
 // suffix "#2", "#3", ..., so every build has an identity of its own and the
 // player and the list view never take a fresh playlist for the playing one.
 extern Str255 gCurrentPlayllistIDName$;
-// The text of the last search (kind 8); set by the search field.
-extern Str255 gSearchString$;
-// 1 while a tune sounds. Set by the player; the builder reads it (it sits
-// below the player, so the flag lives here).
-extern std::int16_t gWeArePlaying_S;
+// The builder also reads gSearchString$ (the text of the last search, for
+// kind 8) and gWeArePlaying_S (1 while a tune sounds), application state
+// declared in core/appstate.h.
 
 // Called at the end of every build while nothing plays: the application
 // connects it to "redraw the now-playing display and flush the main window".

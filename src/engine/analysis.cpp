@@ -1,0 +1,208 @@
+#include "engine/analysis.h"
+
+#include <algorithm>
+#include <array>
+#include <bitset>
+#include <cstddef>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "library/tune.h"
+
+namespace {
+
+constexpr std::size_t kFramesPerSecond = 44100;
+constexpr std::size_t kChannelBytes = kFramesPerSecond * 2;                              // 88,200
+constexpr std::size_t kFramesEnd = kSoundHeaderBytes + 4 * kFramesPerSecond;             // 176,484
+constexpr std::size_t kCompactedSlots = 33075;
+constexpr std::size_t kCompactedBytes = kCompactedSlots * 2;                             // 66,150
+constexpr std::size_t kFirstChannelSlots = 22050;
+constexpr double kPowerScale = 1000000.0;
+
+// Nearest integer, ties to even, kept inside 64 bits.
+std::int64_t roundEven(double v) {
+  if (!(v == v)) return 0;
+  if (v >= 9.2e18) return INT64_MAX;
+  if (v <= -9.2e18) return INT64_MIN;
+  return static_cast<std::int64_t>(std::nearbyint(v));
+}
+
+double scaledPower(double re, double im) {
+  const double r = re / kPowerScale;
+  const double i = im / kPowerScale;
+  return r * r + i * i;
+}
+
+}  // namespace
+
+std::int16_t misalignedWord(std::span<const std::uint8_t> stream, std::int32_t index) {
+  const auto lo = static_cast<std::size_t>(2 * index + 1);
+  const std::uint8_t low = lo < stream.size() ? stream[lo] : 0;
+  const std::uint8_t high = lo + 1 < stream.size() ? stream[lo + 1] : 0;
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>(high << 8 | low));
+}
+
+std::optional<std::int32_t> analysisStartTime(std::int32_t part, std::int32_t D, std::int32_t S) {
+  const double d = D;
+  auto at = [](double v) { return static_cast<std::int32_t>(std::trunc(v)); };
+  switch (part) {
+    case 1: return at(0.37 * d);
+    case 2: return D / 2 - S / 2;
+    case 3: return at(0.73 * d);
+    case 4: return at(0.9 * d);
+    case 5: return at(0.1 * d);
+    case 6: return at(0.24 * d);
+    case 7: return at(0.63 * d);
+    case 8: return at(0.37 * d * 0.5);
+    case 9: return D / 2 - S / 4;
+    case 10: return at(0.73 * d * 0.5);
+    case 11: return at(0.9 * d * 0.5);
+    case 12: return at(0.24 * d * 0.5);
+    case 13: return at(0.63 * d * 0.5);
+    case 14: return at(0.1 * d * 0.5);
+    default: return std::nullopt;
+  }
+}
+
+namespace {
+
+// One frame: transform the stream's 16,383 words from `first`, find the
+// dominant and the strong bins, and fold them into the accumulators and the
+// tune's record.
+void analyseFrame(std::span<const std::uint8_t> stream, std::int32_t first, Tune& tune) {
+  std::fill(arr_DA.begin(), arr_DA.begin() + 2 * kFFTPoints + 1, 0.0);
+  for (std::int32_t p = 0; p < kFFTPoints - 1; ++p) arr_DA[static_cast<std::size_t>(2 * p)] = misalignedWord(stream, first + p);
+  transform16384(std::span<double>(arr_DA.data(), 2 * kFFTPoints));
+
+  auto re = [](std::int32_t k) { return arr_DA[static_cast<std::size_t>(2 * k)]; };
+  auto im = [](std::int32_t k) { return arr_DA[static_cast<std::size_t>(2 * k + 1)]; };
+
+  static std::array<double, kSpectrumBins + 1> power;
+  for (std::int32_t k = 0; k <= kSpectrumBins; ++k) power[static_cast<std::size_t>(k)] = re(k) * re(k) + im(k) * im(k);
+  std::int32_t peakBin = 0;
+  for (std::int32_t k = 1; k <= kSpectrumBins; ++k)
+    if (power[static_cast<std::size_t>(k)] > power[static_cast<std::size_t>(peakBin)]) peakBin = k;
+
+  const double P = scaledPower(re(peakBin), im(peakBin));
+  const double T = P / 500.0;
+  const double Q = std::pow(T, 1.7373);
+  const double T2 = T * T;
+  // The scaled power of a bin is its plain power times 1e-12 within a few
+  // units in the last place, so a bin whose plain power lies clearly below
+  // the threshold cannot be strong; only the others need the exact test.
+  double clearlyWeak = Q > 0.0 && std::isfinite(Q) && std::isfinite(T2) ? T2 / Q * 1e12 * (1.0 - 1e-9) : -1.0;
+  if (!std::isfinite(clearlyWeak)) clearlyWeak = -1.0;
+
+  // Membership of the distinct-bin list, rebuilt from the list itself so it
+  // answers exactly as a search of entries 1..gBypassCntOne_L would.
+  std::bitset<kSpectrumBins + 1> seen;
+  const std::int32_t listed = std::clamp<std::int32_t>(gBypassCntOne_L, 0, 30000);
+  for (std::int32_t j = 1; j <= listed; ++j) {
+    const std::int32_t v = gTempCounterOne_LA[static_cast<std::size_t>(j)];
+    if (v >= 1 && v <= kSpectrumBins) seen.set(static_cast<std::size_t>(v));
+  }
+
+  std::int32_t c = 0;
+  double a = 0.0;
+  for (std::int32_t k = 1; k <= kSpectrumBins; ++k) {
+    if (power[static_cast<std::size_t>(k)] < clearlyWeak || !(scaledPower(re(k), im(k)) * Q > T2)) continue;
+    ++c;
+    gTotalPitches_UL += static_cast<std::uint32_t>(k);
+    a = c == 1 ? k : (a + k) / 2.0;
+    if (!seen.test(static_cast<std::size_t>(k)) && gBypassCntOne_L >= 0 && gBypassCntOne_L < 30000) {
+      seen.set(static_cast<std::size_t>(k));
+      gAverageUniquePitch_D = gBypassCntOne_L == 0 ? k : (gAverageUniquePitch_D + k) / 2.0;
+      gTempCounterOne_LA[static_cast<std::size_t>(++gBypassCntOne_L)] = k;
+    }
+  }
+  const std::int32_t d = gBypassCntOne_L;
+
+  gCTCounter_L += c;
+  const std::int32_t funds = std::clamp<std::int32_t>(gTotalUniqueFundPitches_L, 0, kSampleCapacity);
+  const bool known = std::find(gUniqueFundOffPass_LA.begin() + 1, gUniqueFundOffPass_LA.begin() + 1 + funds, peakBin) !=
+                     gUniqueFundOffPass_LA.begin() + 1 + funds;
+  if (!known && funds == gTotalUniqueFundPitches_L && funds < kSampleCapacity)
+    gUniqueFundOffPass_LA[static_cast<std::size_t>(++gTotalUniqueFundPitches_L)] = peakBin;
+
+  if (c == 0) a = peakBin;
+  gAverageTunePitch_D = gAverageTunePitch_D == 0.0 ? a : (gAverageTunePitch_D + a) / 2.0;
+
+  if (gFundCount_S < INT16_MAX) ++gFundCount_S;
+  const std::int32_t n = gFundCount_S;
+  // Entries beyond the record's 60 are not stored: a driver that forgot to
+  // clear the accumulators must not write past the arrays.
+  if (n >= 1 && n <= kSampleCapacity) {
+    setSampleAmplitude(tune, n, static_cast<std::int16_t>(static_cast<std::uint16_t>(roundEven(P) & 0xFFFF)));
+    setSamplePitch(tune, n, peakBin);
+  }
+  if (n == 1) {
+    tune.firstPassStrongBins = c;
+    tune.firstPassDistinctBins = d;
+    tune.firstPassTunePitch = static_cast<std::int32_t>(gAverageTunePitch_D);
+  }
+}
+
+// A zero-filled buffer, or nothing when memory is short.
+std::unique_ptr<std::uint8_t[]> obtainBuffer(std::size_t bytes) {
+  std::unique_ptr<std::uint8_t[]> p(new (std::nothrow) std::uint8_t[bytes]);
+  if (p) std::memset(p.get(), 0, bytes);
+  return p;
+}
+
+}  // namespace
+
+OSErr measureTuneAudio(Movie movie, std::int32_t part) {
+  gDomFreqCnt_L = 0;
+  std::vector<std::uint8_t> block;  // the sound block; released on every return
+
+  const std::int32_t S = GetMovieTimeScale(movie);
+  const std::int32_t D = GetMovieDuration(movie);
+  // A movie without a usable time scale has no length to speak of.
+  const std::int32_t secs = S > 0 ? D / S : 0;
+  if (secs <= 26) return kTuneTooShort;
+
+  Tune& tune = gTunes_A[gTotalTunes_L];
+  const std::uint32_t fileLength = tune.fileLength;
+  if (fileLength != 0)
+    tune.dataRate = static_cast<std::int16_t>(
+        static_cast<std::uint16_t>(fileLength / (static_cast<std::uint64_t>(secs) * static_cast<std::uint64_t>(S))));
+  tune.durationSeconds = secs;
+
+  const std::optional<std::int32_t> start = analysisStartTime(part, D, S);
+  if (!start) return -50;
+  if (OSErr err = PutMovieIntoTypedHandle(movie, block, *start, S); err != noErr) return err;
+  if (OSErr err = MemError(); err != noErr) return err;
+
+  if (block.size() <= 24 || block[24] != 2) return kNotStereo;
+
+  auto first = obtainBuffer(kChannelBytes);
+  auto second = obtainBuffer(kChannelBytes);
+  if (!first || !second) return kNoChannelBuffers;
+
+  // De-interleave the frames. A short export leaves the rest of the channel
+  // buffers silent.
+  std::size_t slot = 0;
+  for (std::size_t off = kSoundHeaderBytes; off + 4 <= block.size() && off != kFramesEnd; off += 4, ++slot) {
+    std::memcpy(first.get() + 2 * slot, block.data() + off, 2);
+    std::memcpy(second.get() + 2 * slot, block.data() + off + 2, 2);
+  }
+
+  // Compact three of every four slots into the start of the block: the first
+  // 22,050 from the first channel, the rest from the second.
+  if (block.size() < kCompactedBytes) block.resize(kCompactedBytes, 0);
+  std::size_t appended = 0;
+  for (std::size_t j = 0; j <= kFramesPerSecond; ++j) {
+    if (j % 4 == 0) continue;
+    const std::uint8_t* from = (appended < kFirstChannelSlots ? first.get() : second.get()) + 2 * j;
+    std::memcpy(block.data() + 2 * appended, from, 2);
+    ++appended;
+  }
+  const std::span<const std::uint8_t> stream(block.data(), kCompactedBytes);
+
+  Tune& t = gTunes_A[gTotalTunes_L];
+  for (std::int32_t f = 1; f <= 2; ++f) analyseFrame(stream, (f - 1) * kFFTPoints, t);
+  return noErr;
+}

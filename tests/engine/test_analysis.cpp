@@ -1,0 +1,360 @@
+// The analysis on constructed sound blocks, through a scripted movie.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <random>
+#include <vector>
+
+#include "engine/analysis.h"
+#include "engine/fft_reference.h"
+#include "library/tune.h"
+#include "platform/movie.h"
+
+// ---- A scripted movie: the analysis needs only these four services --------
+
+struct MovieRecord {
+  std::int32_t scale = kMovieTimeScale;
+  std::int32_t duration = 0;
+  std::function<std::vector<std::uint8_t>(std::int32_t start)> sound;
+  OSErr exportError = noErr;
+  OSErr memError = noErr;
+  std::vector<std::int32_t> starts;
+};
+
+namespace {
+MovieRecord* gLastMovie = nullptr;
+}
+
+std::int32_t GetMovieTimeScale(Movie m) { return m->scale; }
+std::int32_t GetMovieDuration(Movie m) { return m->duration; }
+OSErr PutMovieIntoTypedHandle(Movie m, std::vector<std::uint8_t>& block, std::int32_t start, std::int32_t duration) {
+  gLastMovie = m;
+  m->starts.push_back(start);
+  EXPECT_EQ(duration, m->scale);
+  if (m->exportError != noErr) return m->exportError;
+  block = m->sound(start);
+  return noErr;
+}
+OSErr MemError() { return gLastMovie ? gLastMovie->memError : noErr; }
+
+namespace {
+
+constexpr std::size_t kFrames = 44100;
+
+// A sound block as the services deliver it: 84 header bytes with the channel
+// count at 24, then big-endian frames.
+std::vector<std::uint8_t> stereoBlock(const std::function<std::int16_t(std::size_t frame, int channel)>& sample,
+                                      std::size_t frames = kFrames, std::uint8_t channels = 2) {
+  std::vector<std::uint8_t> b(kSoundHeaderBytes + frames * 2 * channels, 0);
+  b[24] = channels;
+  for (std::size_t f = 0; f < frames; ++f)
+    for (int c = 0; c < channels; ++c) {
+      const auto v = static_cast<std::uint16_t>(sample(f, c));
+      const std::size_t at = kSoundHeaderBytes + (f * channels + static_cast<std::size_t>(c)) * 2;
+      b[at] = static_cast<std::uint8_t>(v >> 8);
+      b[at + 1] = static_cast<std::uint8_t>(v & 0xFF);
+    }
+  return b;
+}
+
+// Where byte `q` of the compacted stream comes from in the block: stream
+// slots take channel slots 1, 2, 3, 5, 6, 7, 9, ...; the first 22,050 from
+// the left channel, the rest from the right.
+std::size_t blockOffsetOfStreamByte(std::size_t q) {
+  const std::size_t slot = q / 2;
+  const std::size_t channelSlot = 4 * (slot / 3) + slot % 3 + 1;
+  const std::size_t channel = slot < 22050 ? 0 : 1;
+  return kSoundHeaderBytes + 4 * channelSlot + 2 * channel + q % 2;
+}
+
+// The 16,384 real inputs of frame f as the transform must see them: the
+// word formed "one byte in" at every position, low byte first.
+std::vector<double> frameInput(const std::vector<std::uint8_t>& block, int f) {
+  std::vector<double> x(2 * reference::kPoints, 0.0);
+  for (std::size_t p = 0; p + 1 < static_cast<std::size_t>(reference::kPoints); ++p) {
+    const std::size_t i = static_cast<std::size_t>(f - 1) * 16384 + p;
+    const std::uint8_t lo = block[blockOffsetOfStreamByte(2 * i + 1)];
+    const std::uint8_t hi = block[blockOffsetOfStreamByte(2 * i + 2)];
+    x[2 * p] = static_cast<std::int16_t>(static_cast<std::uint16_t>(hi << 8 | lo));
+  }
+  return x;
+}
+
+struct FrameExpectation {
+  std::int32_t peakBin = 0;
+  double power = 0;
+  std::int32_t strong = 0;
+  double average = 0;  // halving average of the strong bins, ascending
+};
+
+FrameExpectation expectFrame(const std::vector<std::uint8_t>& block, int f) {
+  std::vector<double> x = frameInput(block, f);
+  reference::textbookTransform(x);
+  FrameExpectation e;
+  double best = -1;
+  for (std::int32_t k = 0; k <= 8192; ++k) {
+    const double p = x[2 * k] * x[2 * k] + x[2 * k + 1] * x[2 * k + 1];
+    if (p > best) best = p, e.peakBin = k;
+  }
+  auto scaled = [&](std::int32_t k) {
+    return std::pow(x[2 * k] / 1e6, 2) + std::pow(x[2 * k + 1] / 1e6, 2);
+  };
+  e.power = scaled(e.peakBin);
+  const double T = e.power / 500;
+  for (std::int32_t k = 1; k <= 8192; ++k)
+    if (scaled(k) * std::pow(T, 1.7373) > T * T) e.average = ++e.strong == 1 ? k : (e.average + k) / 2;
+  return e;
+}
+
+class Analysis : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gTotalTunes_L = 1;
+    gTunes_A[1] = Tune{};
+    resetAnalysisState();
+  }
+  MovieRecord movie;
+
+  void play(const std::vector<std::uint8_t>& block, std::int32_t seconds = 200) {
+    movie.duration = seconds * kMovieTimeScale;
+    movie.sound = [block](std::int32_t) { return block; };
+  }
+};
+
+std::int16_t tone(std::size_t frame, double binsOfStream, double amplitude) {
+  // Stream positions advance 3 for every 4 frames, so a tone of k bins in
+  // the stream runs at k * 33075 / 16384 cycles per second.
+  const double hz = binsOfStream * 33075.0 / 16384.0;
+  return static_cast<std::int16_t>(std::lround(amplitude * std::sin(6.283185307179586 * hz * frame / 44100.0)));
+}
+
+}  // namespace
+
+// ---- The transform ----------------------------------------------------------
+
+TEST(Transform, AgreesWithDirectEvaluationAndPutsAToneAtItsBin) {
+  std::mt19937 rng(7);
+  std::uniform_int_distribution<int> sample(-32768, 32767);
+  std::vector<double> x(2 * 16384, 0.0);
+  double sumAbs = 0;
+  for (std::size_t p = 0; p < 16384; ++p) {
+    x[2 * p] = sample(rng);
+    sumAbs += std::fabs(x[2 * p]);
+  }
+  const std::vector<double> input = [&] {
+    std::vector<double> r(16384);
+    for (std::size_t p = 0; p < 16384; ++p) r[p] = x[2 * p];
+    return r;
+  }();
+  transform16384(x);
+  // The twiddles use 6.2831853072 for 2 pi (2e-11 too large) and a
+  // recurrence that drifts by about one rounding per step: at most about
+  // 1e-11 rad on any twiddle, so every bin is within 1e-11 * sum|x| of the
+  // exact sum, plus rounding (eps * 14 stages * sqrt(N) * rms, ~1e-9 here).
+  // A wrong sign, permutation or twiddle is off by the order of sum|x|.
+  const double tolerance = 1e-9 * sumAbs;
+  for (std::int32_t k : {0, 1, 2, 3, 511, 4096, 5461, 8191, 8192, 8193, 12000, 16383}) {
+    const auto [re, im] = reference::directBin(input, k);
+    EXPECT_NEAR(x[2 * k], static_cast<double>(re), tolerance) << "bin " << k;
+    EXPECT_NEAR(x[2 * k + 1], static_cast<double>(im), tolerance) << "bin " << k;
+  }
+
+  // cos(2 pi 300 n / N): N/2 at bins 300 and N - 300, nothing elsewhere.
+  std::vector<double> c(2 * 16384, 0.0);
+  for (std::size_t p = 0; p < 16384; ++p) c[2 * p] = std::cos(6.283185307179586 * 300.0 * p / 16384.0);
+  transform16384(c);
+  EXPECT_NEAR(c[600], 8192.0, 1e-6);
+  EXPECT_NEAR(c[2 * (16384 - 300)], 8192.0, 1e-6);
+  for (std::int32_t k : {0, 299, 301, 1000, 8192}) EXPECT_NEAR(std::hypot(c[2 * k], c[2 * k + 1]), 0.0, 1e-6);
+}
+
+TEST(Transform, TableOfTwiddlesChangesNoBitOfTheRecurrence) {
+  std::mt19937 rng(11);
+  std::uniform_int_distribution<int> sample(-32768, 32767);
+  for (int round = 0; round < 3; ++round) {
+    std::vector<double> a(2 * 16384, 0.0);
+    for (std::size_t p = 0; p < 16383; ++p) a[2 * p] = sample(rng);
+    std::vector<double> b = a;
+    transform16384(a);
+    reference::textbookTransform(b);
+    EXPECT_EQ(0, std::memcmp(a.data(), b.data(), a.size() * sizeof(double))) << "round " << round;
+  }
+}
+
+// ---- Positions, lengths, refusals --------------------------------------------
+
+TEST_F(Analysis, FourteenPositionsFromTheDuration) {
+  // 100001 units at 600 per second.
+  const std::int32_t expected[15] = {0,     37000, 49700, 73000, 90000, 10000, 24000, 63000,
+                                     18500, 49850, 36500, 45000, 12000, 31500, 5000};
+  for (std::int32_t part = 1; part <= 14; ++part) EXPECT_EQ(analysisStartTime(part, 100001, 600), expected[part]);
+  EXPECT_FALSE(analysisStartTime(0, 100001, 600));
+  EXPECT_FALSE(analysisStartTime(15, 100001, 600));
+
+  play(stereoBlock([](std::size_t, int) { return 0; }), 0);
+  movie.duration = 100001;
+  for (std::int32_t part = 1; part <= 14; ++part) ASSERT_EQ(measureTuneAudio(&movie, part), noErr);
+  ASSERT_EQ(movie.starts.size(), 14u);
+  for (std::int32_t part = 1; part <= 14; ++part) EXPECT_EQ(movie.starts[static_cast<std::size_t>(part - 1)], expected[part]);
+  EXPECT_EQ(gFundCount_S, 28);
+  EXPECT_EQ(measureTuneAudio(&movie, 15), -50);
+}
+
+TEST_F(Analysis, TwentySixSecondsAreNotAnalysedTwentySevenAre) {
+  play(stereoBlock([](std::size_t, int) { return 0; }));
+  gTunes_A[1].fileLength = 1620000;
+  movie.duration = 27 * 600 - 1;
+  EXPECT_EQ(measureTuneAudio(&movie, 1), 37);
+  EXPECT_TRUE(movie.starts.empty());
+  EXPECT_EQ(+gTunes_A[1].durationSeconds, 0);
+
+  movie.duration = 27 * 600;
+  EXPECT_EQ(measureTuneAudio(&movie, 1), noErr);
+  EXPECT_EQ(+gTunes_A[1].durationSeconds, 27);
+  EXPECT_EQ(+gTunes_A[1].dataRate, 100);  // 1,620,000 / (27 * 600)
+
+  // A movie without a time scale has no length rather than a crash.
+  movie.scale = 0;
+  EXPECT_EQ(measureTuneAudio(&movie, 1), 37);
+}
+
+TEST_F(Analysis, RefusalsReturnTheirCodesAfterTheLengthFields) {
+  gTunes_A[1].fileLength = 4800000;
+  play(stereoBlock([](std::size_t, int) { return 100; }, kFrames, 1), 100);
+  EXPECT_EQ(measureTuneAudio(&movie, 1), 20);  // mono
+  EXPECT_EQ(+gTunes_A[1].durationSeconds, 100);
+  EXPECT_EQ(+gTunes_A[1].dataRate, 80);
+  EXPECT_EQ(gFundCount_S, 0);
+
+  movie.sound = [](std::int32_t) { return std::vector<std::uint8_t>(10, 2); };
+  EXPECT_EQ(measureTuneAudio(&movie, 1), 20);  // too short even for a header
+
+  movie.exportError = -2048;
+  EXPECT_EQ(measureTuneAudio(&movie, 2), -2048);
+  movie.exportError = noErr;
+  movie.memError = -108;
+  EXPECT_EQ(measureTuneAudio(&movie, 3), -108);
+
+  // dataRate is left alone when the length is unknown.
+  gTunes_A[1].fileLength = 0;
+  gTunes_A[1].dataRate = 5;
+  movie.memError = noErr;
+  EXPECT_EQ(measureTuneAudio(&movie, 1), 20);
+  EXPECT_EQ(+gTunes_A[1].dataRate, 5);
+}
+
+// ---- Measures ------------------------------------------------------------------
+
+TEST_F(Analysis, SilenceHasNoPowerAndNoStrongBin) {
+  play(stereoBlock([](std::size_t, int) { return 0; }));
+  ASSERT_EQ(measureTuneAudio(&movie, 1), noErr);
+  const Tune& t = gTunes_A[1];
+  EXPECT_EQ(samplePitchAt(t, 1), 0);
+  EXPECT_EQ(samplePitchAt(t, 2), 0);
+  EXPECT_EQ(sampleAmplitudeAt(t, 1), 0);
+  EXPECT_EQ(gCTCounter_L, 0);
+  EXPECT_EQ(gTotalPitches_UL, 0u);
+  EXPECT_EQ(gBypassCntOne_L, 0);
+  EXPECT_EQ(gTotalUniqueFundPitches_L, 1);
+  EXPECT_EQ(gUniqueFundOffPass_LA[1], 0);
+  EXPECT_EQ(gAverageTunePitch_D, 0.0);
+  EXPECT_EQ(+t.firstPassStrongBins, 0);
+  EXPECT_EQ(+t.firstPassDistinctBins, 0);
+  EXPECT_EQ(gFundCount_S, 2);
+}
+
+TEST_F(Analysis, ToneLandsWhereTheOneByteInReadPutsIt) {
+  const auto block = stereoBlock([](std::size_t f, int) { return tone(f, 512, 30000); });
+  play(block);
+  ASSERT_EQ(measureTuneAudio(&movie, 1), noErr);
+  const Tune& t = gTunes_A[1];
+  for (int f = 1; f <= 2; ++f) {
+    const FrameExpectation e = expectFrame(block, f);
+    EXPECT_EQ(e.peakBin, 512);
+    EXPECT_EQ(samplePitchAt(t, f), e.peakBin) << "frame " << f;
+    EXPECT_EQ(sampleAmplitudeAt(t, f), static_cast<std::int16_t>(static_cast<std::uint16_t>(std::llrint(e.power) & 0xFFFF)));
+    if (f == 1) {
+      EXPECT_EQ(+t.firstPassStrongBins, e.strong);
+      EXPECT_EQ(+t.firstPassDistinctBins, e.strong);
+      EXPECT_EQ(+t.firstPassTunePitch, static_cast<std::int32_t>(e.average));
+    }
+  }
+  EXPECT_GT(+t.firstPassStrongBins, 0);
+  EXPECT_GT(std::llrint(expectFrame(block, 1).power), 32767);  // the stored amplitude wrapped
+  EXPECT_EQ(gTotalUniqueFundPitches_L, 1);
+  EXPECT_EQ(gUniqueFundOffPass_LA[1], 512);
+  // Both frames hear the same tone: the tune average is the frame average.
+  EXPECT_EQ(gAverageTunePitch_D, expectFrame(block, 1).average);
+
+  // The next call adds frames 3 and 4 and distinct bins only once.
+  const std::int32_t distinct = gBypassCntOne_L;
+  const std::int32_t counted = gCTCounter_L;
+  ASSERT_EQ(measureTuneAudio(&movie, 2), noErr);
+  EXPECT_EQ(gBypassCntOne_L, distinct);
+  EXPECT_EQ(gCTCounter_L, 2 * counted);
+  EXPECT_EQ(samplePitchAt(t, 4), 512);
+}
+
+TEST_F(Analysis, EqualPowersKeepTheLowerBin) {
+  // Words +1 at position 0 and -1 at 8192: every odd bin has power exactly 4,
+  // every even bin 0. The lowest odd bin wins.
+  std::vector<std::uint8_t> block = stereoBlock([](std::size_t, int) { return 0; });
+  block[blockOffsetOfStreamByte(1)] = 0x01;
+  block[blockOffsetOfStreamByte(2 * 8192 + 1)] = 0xFF;
+  block[blockOffsetOfStreamByte(2 * 8192 + 2)] = 0xFF;
+  play(block);
+  ASSERT_EQ(measureTuneAudio(&movie, 1), noErr);
+  EXPECT_EQ(samplePitchAt(gTunes_A[1], 1), 1);
+  EXPECT_EQ(samplePitchAt(gTunes_A[1], 2), 0);  // the second frame is silent
+  EXPECT_EQ(gTotalUniqueFundPitches_L, 2);
+}
+
+TEST_F(Analysis, RunsAreBitIdenticalAndShortExportsReadSilence) {
+  std::mt19937 rng(3);
+  std::uniform_int_distribution<int> noise(-9000, 9000);
+  std::vector<std::int16_t> samples(2 * kFrames);
+  for (auto& s : samples) s = static_cast<std::int16_t>(noise(rng));
+  const auto block = stereoBlock([&](std::size_t f, int c) { return samples[2 * f + static_cast<std::size_t>(c)]; });
+  play(block);
+
+  auto run = [&] {
+    gTotalTunes_L = 1;
+    gTunes_A[1] = Tune{};
+    resetAnalysisState();
+    for (int part = 1; part <= 14; ++part) EXPECT_EQ(measureTuneAudio(&movie, part), noErr);
+    std::vector<std::uint8_t> record(sizeof(Tune));
+    std::memcpy(record.data(), &gTunes_A[1], sizeof(Tune));
+    return std::make_tuple(record, gCTCounter_L, gTotalPitches_UL, gBypassCntOne_L, gAverageUniquePitch_D,
+                           gAverageTunePitch_D);
+  };
+  const auto first = run();
+  EXPECT_EQ(first, run());
+  EXPECT_EQ(+gTunes_A[1].firstPassStrongBins, expectFrame(block, 1).strong);
+  EXPECT_GT(+gTunes_A[1].firstPassStrongBins, 1000);
+  EXPECT_EQ(gFundCount_S, 28);
+  EXPECT_EQ(gBypassCntOne_L, std::get<3>(first));
+  EXPECT_LE(gBypassCntOne_L, 8192);
+
+  // Only 1000 frames delivered: the rest of the second reads as silence and
+  // frame 2 (stream positions 16384..) is silent too.
+  const auto shortBlock = stereoBlock([&](std::size_t f, int c) { return samples[2 * f + static_cast<std::size_t>(c)]; }, 1000);
+  play(shortBlock);
+  resetAnalysisState();
+  ASSERT_EQ(measureTuneAudio(&movie, 1), noErr);
+  EXPECT_EQ(samplePitchAt(gTunes_A[1], 2), 0);
+  EXPECT_EQ(sampleAmplitudeAt(gTunes_A[1], 2), 0);
+}
+
+TEST_F(Analysis, AccumulatorsLeftUnclearedNeverWritePastTheRecord) {
+  play(stereoBlock([](std::size_t f, int) { return tone(f, 300, 12000); }));
+  for (int call = 0; call < 40; ++call) ASSERT_EQ(measureTuneAudio(&movie, 1 + call % 14), noErr);
+  EXPECT_EQ(gFundCount_S, 80);
+  const Tune& t = gTunes_A[1];
+  EXPECT_EQ(samplePitchAt(t, 60), 300);
+  EXPECT_EQ(samplePitchAt(t, 0), 0);
+  EXPECT_EQ(sampleAmplitudeAt(t, 0), 0);  // where a 61st pitch would land
+  const std::uint8_t* after = reinterpret_cast<const std::uint8_t*>(&t) + offsetof(Tune, reserved3814);
+  EXPECT_EQ(after[0] | after[1], 0);      // where a 61st amplitude would land
+}

@@ -1,0 +1,202 @@
+// Classification of one tune from prepared analysis figures.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/paths.h"
+#include "engine/analysis.h"
+#include "engine/classify.h"
+#include "engine/genres.h"
+#include "library/tune.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+class Classify : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { initMP3Categories(); }
+
+  void SetUp() override {
+    setLibraryFilePath(dir.file("LumarollDatabase"));
+    gMostCommonFundFreq_SA.fill(0);
+    gNextPermIDNumber_UL = 41;
+    start(1);
+  }
+  void TearDown() override { setLibraryFilePath(""); }
+
+  // A library of `index` - 1 committed tunes and a fresh record at `index`
+  // whose analysis found `strong` strong bins.
+  void start(std::int32_t index, std::int32_t strong = 1000) {
+    gTotalTunes_L = index;
+    gStartTotalTunes_L = index - 1;
+    gTunes_A[index] = Tune{};
+    resetAnalysisState();
+    gCTCounter_L = strong;
+    gBypassCntOne_L = 500;
+    gTotalPitches_UL = 90000;
+    for (std::int32_t n = 1; n <= 28; ++n) setSamplePitch(tune(), n, 100);
+    tune().genre.assign("Rock");
+  }
+  Tune& tune() { return gTunes_A[gTotalTunes_L]; }
+
+  TempDir dir;
+};
+
+}  // namespace
+
+TEST(ColourCategories, BandsMeetAtTheirThresholds) {
+  const std::int32_t edges[][2] = {{-5, 1},     {5999, 1},  {6000, 2},  {10999, 2}, {11000, 3}, {15999, 3},
+                                   {16000, 4},  {20999, 4}, {21000, 5}, {34999, 5}, {35000, 6}, {40999, 6},
+                                   {41000, 7},  {46999, 7}, {47000, 8}, {52999, 8}, {53000, 9}, {900000, 9}};
+  for (const auto& [hpe, category] : edges) EXPECT_EQ(colourCategoryOfHPE(hpe), category) << hpe;
+}
+
+TEST_F(Classify, SeventyThreeIsThirtyFiveThousandAndOrange) {
+  start(1, 10220);
+  ASSERT_EQ(classifyTune("song.mp3"), noErr);
+  const Tune& t = tune();
+  EXPECT_EQ(+t.hpe, 35000);
+  EXPECT_EQ(+t.energyLevel, 730);
+  EXPECT_EQ(+t.energyIndex, 73);
+  EXPECT_EQ(+t.colourCategory, 6);
+  EXPECT_EQ(+t.colourRed, 0xFF00);
+  EXPECT_EQ(+t.colourGreen, 0x6B00);
+  EXPECT_EQ(+t.colourBlue, 0x0000);
+
+  start(1, 10219);  // x just below 73
+  ASSERT_EQ(classifyTune("song.mp3"), noErr);
+  EXPECT_EQ(+tune().hpe, 34996);
+  EXPECT_EQ(+tune().colourCategory, 5);
+
+  start(1, 20000);  // above 73: (142.857 / 237) * 30565 + 25457
+  ASSERT_EQ(classifyTune("song.mp3"), noErr);
+  EXPECT_EQ(+tune().hpe, 43880);
+  EXPECT_EQ(+tune().colourCategory, 7);
+}
+
+TEST_F(Classify, DataRatesFifteenToThirtyFourAreBoosted) {
+  for (const auto& [rate, boosted] : {std::pair{14, false}, {15, true}, {34, true}, {35, false}}) {
+    start(1, 1000);
+    tune().dataRate = static_cast<std::int16_t>(rate);
+    ASSERT_EQ(classifyTune("x.mp3"), noErr);
+    EXPECT_EQ(+tune().ctCountRaw, 1000);
+    EXPECT_EQ(+tune().bypassCountRaw, 500);
+    EXPECT_EQ(+tune().ctCount, boosted ? 1017 : 1000) << rate;
+    EXPECT_EQ(gCTCounter_L, boosted ? 1017 : 1000) << rate;
+    EXPECT_EQ(+tune().bypassCount, boosted ? 508 : 500) << rate;
+    EXPECT_EQ(+tune().bypassRatio, boosted ? 499 : 500) << rate;  // 508 / 1017 * 1000
+    EXPECT_EQ(+tune().pitchesPerCount, 90) << rate;               // by the count before the boost
+  }
+}
+
+TEST_F(Classify, MeasuresFromTheTwentyEightFrames) {
+  // Pitches 28 down to 1 (sorted before averaging); amplitudes 10 each but
+  // one of 14.
+  for (std::int32_t n = 1; n <= 28; ++n) {
+    setSamplePitch(tune(), n, 29 - n);
+    setSampleAmplitude(tune(), n, 10);
+  }
+  setSampleAmplitude(tune(), 5, 14);
+  gAverageTunePitch_D = 2.5;
+  gAverageUniquePitch_D = 3.5;
+  gTotalUniqueFundPitches_L = 9;
+  tune().durationSeconds = 187;
+  ASSERT_EQ(classifyTune("Song.mp3"), noErr);
+  const Tune& t = tune();
+  EXPECT_EQ(+t.meanSamplePitch, 14);       // 406 / 28 = 14.5, truncated
+  EXPECT_EQ(+t.avgFundamentalPitch, 17);   // (406 - 6) / 24 = 16.67
+  EXPECT_EQ(+t.avgAmplitude, 10);          // 284 / 28 = 10.14
+  EXPECT_EQ(+t.avgTunePitch, 2);           // ties to even
+  EXPECT_EQ(+t.avgUniquePitch, 4);
+  // ((16.667 * 0.97 + 3.5 * 0.02) + (2.5 + 0.01)) / 3.7 = 5.07
+  EXPECT_EQ(+t.pitchIndex, 5);
+  EXPECT_EQ(+t.commonPitch, 1);            // every pitch once: the lowest wins
+  EXPECT_EQ(+t.uniquePitchCount, 9);
+  EXPECT_EQ(+t.totalPitchCount, 90000);
+  EXPECT_EQ(t.durationText.view(), "3:07");
+  EXPECT_EQ(+t.permID, 42u);
+  EXPECT_EQ(+t.tuneNumber, 1);
+  EXPECT_EQ(t.fileName.view(), "Song.mp3");
+  EXPECT_EQ(+t.justAdded, 1);
+  EXPECT_EQ(+t.checked, 1);
+
+  // The histogram remembers every tune: 40 twice now beats the others.
+  start(2);
+  for (std::int32_t n = 1; n <= 28; ++n) setSamplePitch(tune(), n, n == 3 ? 40 : 7001 + n);
+  ASSERT_EQ(classifyTune("b.mp3"), noErr);
+  EXPECT_EQ(+tune().commonPitch, 7000);  // 27 pitches above 7000 share the last counter
+}
+
+TEST_F(Classify, NoStrongBinAtAllStopsAfterTheSamplePitches) {
+  gTotalPitches_UL = 0;
+  for (std::int32_t n = 1; n <= 28; ++n) setSamplePitch(tune(), n, 50);
+  EXPECT_EQ(classifyTune("quiet.mp3"), 900);
+  EXPECT_EQ(+tune().meanSamplePitch, 50);
+  EXPECT_EQ(+tune().permID, 0u);
+  EXPECT_EQ(+tune().colourCategory, 0);
+  EXPECT_EQ(gNextPermIDNumber_UL, 41u);
+}
+
+TEST_F(Classify, GenreTextsResolveAgainstTheTable) {
+  struct Case {
+    const char* tag;
+    const char* genre;
+    std::uint16_t code;
+    const char* group;
+  } cases[] = {
+      {"(17)", "Rock", 17, ""},
+      {"(17)Rock", "Rock", 17, ""},
+      {"(999)", "Unknown", 0xFFFE, ""},
+      {"", "Unknown", 0xFFFE, ""},
+      {"bLUEGRASS", "bLUEGRASS", 89, ""},
+      {"rOCK", "rOCK", 523, ""},  // the ID3 entry (17) and the group entry: the last one wins
+      {"Chiptune Polka", "Chiptune Polka", 255, "Chiptune Polka"},
+  };
+  for (const Case& c : cases) {
+    start(1);
+    tune().genre.assign(c.tag);
+    ASSERT_EQ(classifyTune("g.mp3"), noErr);
+    EXPECT_EQ(tune().genre.view(), c.genre) << c.tag;
+    EXPECT_EQ(+tune().genreCode, c.code) << c.tag;
+    EXPECT_EQ(tune().genreGroup.view(), c.group) << c.tag;
+  }
+}
+
+TEST_F(Classify, EveryTwoHundredthTuneRunsTheHolidayPassAndSaves) {
+  const std::string file = dir.file("LumarollDatabase");
+  for (std::int32_t i = 1; i < 200; ++i) {
+    gTunes_A[i] = Tune{};
+    gTunes_A[i].colourCategory = 1;
+    gTunes_A[i].genre.assign("Rock");
+  }
+  gTunes_A[195].album.assign("Best of xMaS 1999");
+  gTunes_A[196].genre.assign("Unknown");
+  gTunes_A[197].album.assign("Songs of Santa Claus");
+  gTunes_A[189].album.assign("Christmas Past");  // committed before the pass started
+
+  start(199);
+  gStartTotalTunes_L = 190;
+  ASSERT_EQ(classifyTune("a.mp3"), noErr);
+  EXPECT_FALSE(std::filesystem::exists(file));
+  EXPECT_EQ(gStartTotalTunes_L, 190);
+
+  // The 200th tune counts ten times the strong bins a keeper may have: it
+  // will be dropped, but the checkpoint has already saved it.
+  start(200, 600000);
+  gStartTotalTunes_L = 190;
+  tune().album.assign("December Nights");
+  ASSERT_EQ(classifyTune("b.mp3"), noErr);
+  EXPECT_EQ(gStartTotalTunes_L, 200);
+  ASSERT_TRUE(std::filesystem::exists(file));
+  EXPECT_EQ(std::filesystem::file_size(file), 200u * sizeof(Tune));
+
+  for (std::int32_t i : {195, 197, 200}) {
+    EXPECT_EQ(gTunes_A[i].genre.view(), "Holiday & Seasonal") << i;
+    EXPECT_EQ(+gTunes_A[i].genreCode, 177) << i;
+    EXPECT_EQ(gTunes_A[i].genreGroup.view(), "Holiday & Seasonal") << i;
+  }
+  EXPECT_EQ(gTunes_A[196].genreGroup.view(), "Unknown");
+  EXPECT_EQ(+gTunes_A[196].genreCode, 0xFFFE);
+  EXPECT_EQ(gTunes_A[194].genreGroup.view(), "Rock");
+  EXPECT_EQ(gTunes_A[189].genre.view(), "Rock");
+}
