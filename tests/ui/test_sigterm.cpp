@@ -51,6 +51,7 @@ TEST(Sigterm, SavesTheLibraryAndThePreferences) {
     setenv("XDG_CONFIG_HOME", config.c_str(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     setenv("LUMAROLL_ANNOUNCE_PAINT", "1", 1);
+    setenv("LSAN_OPTIONS", "suppressions=" LUMAROLL_LSAN_SUPPRESSIONS, 1);  // sanitizer builds
     const int devnull = open("/dev/null", O_WRONLY);
     dup2(devnull, 2);
     execl(LUMAROLL_PROGRAM, LUMAROLL_PROGRAM, static_cast<char*>(nullptr));
