@@ -1,4 +1,5 @@
 // Opening movies and exporting their sound.
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <map>
@@ -76,7 +77,7 @@ OSErr NewMovieFromFile(MovieFileRef ref, Movie& movie) {
   const OSErr err = record->source.open(record->path);
   if (err != noErr) return note(err);
   const std::int64_t units = record->source.duration(kMovieTimeScale);
-  record->durationUnits = std::min<std::int64_t>(units, INT32_MAX);
+  record->durationUnits = std::clamp<std::int64_t>(units, 0, INT32_MAX);
   movie = record.release();
   return noErr;
 }
