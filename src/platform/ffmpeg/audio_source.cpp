@@ -67,6 +67,7 @@ struct AudioSource::Impl {
   int seekAttempt = 0;
   std::vector<std::int16_t> pending;  // output waiting to be read
   std::size_t pendingPos = 0;         // in samples
+  std::vector<const std::uint8_t*> planePointers;  // input of one resampler call
 
   OSErr openStreams();
   OSErr openDecoder();
@@ -343,10 +344,10 @@ OSErr AudioSource::Impl::takeFrame() {
   const int bytes = av_get_bytes_per_sample(static_cast<AVSampleFormat>(f.format));
   const bool planar = av_sample_fmt_is_planar(static_cast<AVSampleFormat>(f.format)) != 0;
   const int planes = planar ? f.ch_layout.nb_channels : 1;
-  std::vector<const std::uint8_t*> in(static_cast<std::size_t>(planes));
+  planePointers.resize(static_cast<std::size_t>(planes));
   const std::int64_t offset = skip * bytes * (planar ? 1 : f.ch_layout.nb_channels);
-  for (int p = 0; p < planes; ++p) in[static_cast<std::size_t>(p)] = f.extended_data[p] + offset;
-  return resample(in.data(), f.nb_samples - static_cast<int>(skip));
+  for (int p = 0; p < planes; ++p) planePointers[static_cast<std::size_t>(p)] = f.extended_data[p] + offset;
+  return resample(planePointers.data(), f.nb_samples - static_cast<int>(skip));
 }
 
 OSErr AudioSource::Impl::makeResampler(const AVFrame& f) {

@@ -106,10 +106,10 @@ OSErr PutMovieIntoTypedHandle(Movie movie, std::vector<std::uint8_t>& block, std
   const std::int64_t frames = static_cast<std::int64_t>(duration) * AudioSource::kRate / kMovieTimeScale;
   const std::size_t channels = static_cast<std::size_t>(movie->source.channels());
   const std::size_t samples = static_cast<std::size_t>(frames) * channels;
-  std::vector<std::int16_t> sound;
+  std::vector<std::int16_t>& sound = movie->exportFrames;
   try {
     block.assign(kSoundHeaderBytes + samples * 2, 0);
-    sound.assign(samples, 0);
+    sound.resize(samples);
   } catch (const std::bad_alloc&) {
     block.clear();
     gMemError = memFullErr;
@@ -120,6 +120,8 @@ OSErr PutMovieIntoTypedHandle(Movie movie, std::vector<std::uint8_t>& block, std
   if (err != noErr) return note(err);
   const std::int64_t got = movie->source.read(sound);
   if (got < 0) return note(static_cast<OSErr>(got));
+  std::fill(sound.begin() + static_cast<std::ptrdiff_t>(got) * static_cast<std::ptrdiff_t>(channels), sound.end(),
+            std::int16_t{0});
   // No sound at all a full second before the length the file declares: the
   // file was cut short, and silence would pass for its music.
   const std::int64_t declared = movie->durationUnits * AudioSource::kRate / kMovieTimeScale;
