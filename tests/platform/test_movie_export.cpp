@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <unistd.h>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/ffmpeg/audio_source.h"
@@ -207,6 +208,35 @@ TEST(Export, refusesBadRequests) {
   ASSERT_EQ(OpenMovieFile(dir.file("a.mp3"), ref), noErr);
   EXPECT_EQ(CloseMovieFile(ref), noErr);
   EXPECT_LT(NewMovieFromFile(ref, none), 0);  // closed
+}
+
+// An analysis on a worker thread and the player on the GUI thread open and
+// export at the same time.
+TEST(Export, worksFromTwoThreadsAtOnce) {
+  TempDir dir;
+  MediaSpec s = spec(MediaFormat::mp3Cbr);
+  s.seconds = 4;
+  writeTestMedia(dir.file("a.mp3"), s);
+  std::vector<std::uint8_t> first;
+  {
+    MovieOwner movie;
+    ASSERT_EQ(open(dir.file("a.mp3"), movie), noErr);
+    ASSERT_EQ(PutMovieIntoTypedHandle(movie.get(), first, 1200, 600), noErr);
+  }
+  auto work = [&](int& failures) {
+    for (int i = 0; i < 20; ++i) {
+      MovieOwner movie;
+      std::vector<std::uint8_t> block;
+      if (openMovieByPath(dir.file("a.mp3"), movie) != noErr ||
+          PutMovieIntoTypedHandle(movie.get(), block, 1200, 600) != noErr || block != first)
+        ++failures;
+    }
+  };
+  int failuresA = 0, failuresB = 0;
+  std::thread a(work, std::ref(failuresA)), b(work, std::ref(failuresB));
+  a.join();
+  b.join();
+  EXPECT_EQ(failuresA + failuresB, 0);
 }
 
 // Files that cannot be analysed give a negative code at the first step that

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <map>
+#include <mutex>
 #include <new>
 #include <span>
 #include <unistd.h>
@@ -23,8 +24,12 @@ constexpr OSErr kParamErr = -50;
 // The longest export asked for at once; the analysis asks for one second.
 constexpr std::int32_t kMaxExportUnits = 60 * kMovieTimeScale;
 
-OSErr gMemError = noErr;
-OSErr gStickyError = noErr;
+// The analysis may open and export on a worker thread while the player
+// opens the next tune on the GUI thread: the file table is shared under a
+// lock, and the last errors are each thread's own, like errno.
+thread_local OSErr gMemError = noErr;
+thread_local OSErr gStickyError = noErr;
+std::mutex gFilesLock;
 std::map<MovieFileRef, std::string> gOpenFiles;
 MovieFileRef gNextFileRef = 1;
 
@@ -56,6 +61,7 @@ OSErr OpenMovieFile(std::string_view fullPath, MovieFileRef& ref) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return note(av::toOSErr(AVERROR(errno), ioErr));
   ::close(fd);
+  std::lock_guard lock(gFilesLock);
   ref = gNextFileRef++;
   if (gNextFileRef <= 0) gNextFileRef = 1;
   gOpenFiles[ref] = path;
@@ -64,8 +70,13 @@ OSErr OpenMovieFile(std::string_view fullPath, MovieFileRef& ref) {
 
 OSErr NewMovieFromFile(MovieFileRef ref, Movie& movie) {
   movie = nullptr;
-  const auto it = gOpenFiles.find(ref);
-  if (it == gOpenFiles.end()) return note(kParamErr);
+  std::string path;
+  {
+    std::lock_guard lock(gFilesLock);
+    const auto it = gOpenFiles.find(ref);
+    if (it == gOpenFiles.end()) return note(kParamErr);
+    path = it->second;
+  }
   std::unique_ptr<MovieRecord> record;
   try {
     record = std::make_unique<MovieRecord>();
@@ -73,7 +84,7 @@ OSErr NewMovieFromFile(MovieFileRef ref, Movie& movie) {
     gMemError = memFullErr;
     return note(memFullErr);
   }
-  record->path = it->second;
+  record->path = std::move(path);
   const OSErr err = record->source.open(record->path);
   if (err != noErr) return note(err);
   const std::int64_t units = record->source.duration(kMovieTimeScale);
@@ -83,6 +94,7 @@ OSErr NewMovieFromFile(MovieFileRef ref, Movie& movie) {
 }
 
 OSErr CloseMovieFile(MovieFileRef ref) {
+  std::lock_guard lock(gFilesLock);
   return gOpenFiles.erase(ref) == 1 ? noErr : kParamErr;
 }
 
