@@ -239,6 +239,20 @@ TEST(Export, worksFromTwoThreadsAtOnce) {
   EXPECT_EQ(failuresA + failuresB, 0);
 }
 
+TEST(Export, failsCleanlyWhenTheFileIsGone) {
+  TempDir dir;
+  MediaSpec s = spec(MediaFormat::mp3Cbr);
+  s.seconds = 5;
+  writeTestMedia(dir.file("a.mp3"), s);
+  MovieOwner movie;
+  ASSERT_EQ(open(dir.file("a.mp3"), movie), noErr);
+  std::filesystem::remove(dir.file("a.mp3"));
+  std::vector<std::uint8_t> block;
+  EXPECT_EQ(PutMovieIntoTypedHandle(movie.get(), block, 0, 600), fnfErr);  // decoded anew from the start
+  EXPECT_LT(PutMovieIntoTypedHandle(movie.get(), block, 1800, 600), 0);
+  EXPECT_NEAR(GetMovieDuration(movie.get()), 3000, 40);  // the length stays what it was
+}
+
 // Files that cannot be analysed give a negative code at the first step that
 // meets the damage, never a crash or a block of garbage.
 TEST(Open, reportsFilesItCannotUse) {

@@ -187,12 +187,13 @@ int AudioSource::channels() const { return impl_->channels; }
 
 std::int64_t AudioSource::duration(std::int32_t scale) const {
   if (impl_->durationTicks <= 0 || !impl_->format) return 0;
-  return std::max<std::int64_t>(0, av_rescale_rnd(impl_->durationTicks, static_cast<std::int64_t>(scale) * impl_->timeBase.num,
-                                               impl_->timeBase.den, AV_ROUND_DOWN));
+  const std::int64_t units = av_rescale_rnd(impl_->durationTicks, std::int64_t{scale} * impl_->timeBase.num,
+                                            impl_->timeBase.den, AV_ROUND_DOWN);
+  return std::max<std::int64_t>(0, units);
 }
 
 OSErr AudioSource::seekToFrame(std::int64_t frame) {
-  if (!impl_->format) return invalidMovieErr;
+  if (!impl_->format || !impl_->codec) return invalidMovieErr;
   if (frame < 0) frame = 0;
   impl_->seekAttempt = 0;
   return impl_->seekFrom(frame, kPrerollFrames);
@@ -207,9 +208,14 @@ OSErr AudioSource::Impl::seekFrom(std::int64_t target, std::int64_t preroll) {
   const std::int64_t from = target - preroll;
   if (from <= 0 || seekAttempt >= kSeekAttempts) {
     const OSErr err = openStreams();
+    if (err != noErr) {
+      format.reset();  // unusable until opened again
+      codec.reset();
+      return err;
+    }
     discardBefore = target;
     seekTarget = -1;
-    return err;
+    return noErr;
   }
   const std::int64_t fromSource = av_rescale(from, rate, kRate);
   const std::int64_t ts = av_rescale_q(fromSource, AVRational{1, rate}, timeBase) + streamStart;
@@ -228,7 +234,7 @@ OSErr AudioSource::Impl::seekFrom(std::int64_t target, std::int64_t preroll) {
 
 std::int64_t AudioSource::read(std::span<std::int16_t> out) {
   Impl& m = *impl_;
-  if (!m.format || m.channels <= 0) return invalidMovieErr;
+  if (!m.format || !m.codec || m.channels <= 0) return invalidMovieErr;
   const std::size_t ch = static_cast<std::size_t>(m.channels);
   const std::size_t want = out.size() / ch * ch;
   std::size_t done = 0;
