@@ -26,18 +26,12 @@ constexpr std::int32_t kMaxExportUnits = 60 * kMovieTimeScale;
 
 // The analysis may open and export on a worker thread while the player
 // opens the next tune on the GUI thread: the file table is shared under a
-// lock, and the last errors are each thread's own, like errno.
+// lock, and the last memory error is each thread's own, like errno. No other
+// error outlives the call that met it.
 thread_local OSErr gMemError = noErr;
-thread_local OSErr gStickyError = noErr;
 std::mutex gFilesLock;
 std::map<MovieFileRef, std::string> gOpenFiles;
 MovieFileRef gNextFileRef = 1;
-
-OSErr note(OSErr err) {
-  if (err != noErr) gStickyError = err;
-  return err;
-}
-
 
 }  // namespace
 
@@ -49,17 +43,14 @@ OSErr EnterMovies() {
   return mp3 && aac ? noErr : invalidMovieErr;
 }
 
-void ClearMoviesStickyError() {
-  gStickyError = noErr;
-  gMemError = noErr;
-}
+void ClearMoviesStickyError() { gMemError = noErr; }
 
 OSErr OpenMovieFile(std::string_view fullPath, MovieFileRef& ref) {
   ref = 0;
   const std::string path(fullPath);
-  if (path.empty() || path.find('\0') != std::string::npos) return note(fnfErr);
+  if (path.empty() || path.find('\0') != std::string::npos) return fnfErr;
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return note(av::toOSErr(AVERROR(errno), ioErr));
+  if (fd < 0) return av::toOSErr(AVERROR(errno), ioErr);
   ::close(fd);
   std::lock_guard lock(gFilesLock);
   ref = gNextFileRef++;
@@ -74,7 +65,7 @@ OSErr NewMovieFromFile(MovieFileRef ref, Movie& movie) {
   {
     std::lock_guard lock(gFilesLock);
     const auto it = gOpenFiles.find(ref);
-    if (it == gOpenFiles.end()) return note(kParamErr);
+    if (it == gOpenFiles.end()) return kParamErr;
     path = it->second;
   }
   std::unique_ptr<MovieRecord> record;
@@ -82,11 +73,11 @@ OSErr NewMovieFromFile(MovieFileRef ref, Movie& movie) {
     record = std::make_unique<MovieRecord>();
   } catch (const std::bad_alloc&) {
     gMemError = memFullErr;
-    return note(memFullErr);
+    return memFullErr;
   }
   record->path = std::move(path);
   const OSErr err = record->source.open(record->path);
-  if (err != noErr) return note(err);
+  if (err != noErr) return err;
   const std::int64_t units = record->source.duration(kMovieTimeScale);
   record->durationUnits = std::clamp<std::int64_t>(units, 0, INT32_MAX);
   movie = record.release();
@@ -111,8 +102,8 @@ OSErr MemError() { return gMemError; }
 OSErr PutMovieIntoTypedHandle(Movie movie, std::vector<std::uint8_t>& block, std::int32_t start,
                               std::int32_t duration) {
   gMemError = noErr;
-  if (!movie) return note(invalidMovieErr);
-  if (start < 0 || duration < 0 || duration > kMaxExportUnits) return note(kParamErr);
+  if (!movie) return invalidMovieErr;
+  if (start < 0 || duration < 0 || duration > kMaxExportUnits) return kParamErr;
   // 600 units are 44,100 frames: 73.5 frames a unit.
   const std::int64_t first = static_cast<std::int64_t>(start) * AudioSource::kRate / kMovieTimeScale;
   const std::int64_t frames = static_cast<std::int64_t>(duration) * AudioSource::kRate / kMovieTimeScale;
@@ -125,19 +116,19 @@ OSErr PutMovieIntoTypedHandle(Movie movie, std::vector<std::uint8_t>& block, std
   } catch (const std::bad_alloc&) {
     block.clear();
     gMemError = memFullErr;
-    return note(memFullErr);
+    return memFullErr;
   }
   block[24] = static_cast<std::uint8_t>(channels);
-  OSErr err = movie->source.seekToFrame(first);
-  if (err != noErr) return note(err);
+  const OSErr err = movie->source.seekToFrame(first);
+  if (err != noErr) return err;
   const std::int64_t got = movie->source.read(sound);
-  if (got < 0) return note(static_cast<OSErr>(got));
+  if (got < 0) return static_cast<OSErr>(got);
   std::fill(sound.begin() + static_cast<std::ptrdiff_t>(got) * static_cast<std::ptrdiff_t>(channels), sound.end(),
             std::int16_t{0});
   // No sound at all a full second before the length the file declares: the
   // file was cut short, and silence would pass for its music.
   const std::int64_t declared = movie->durationUnits * AudioSource::kRate / kMovieTimeScale;
-  if (got == 0 && frames > 0 && first + AudioSource::kRate < declared) return note(eofErr);
+  if (got == 0 && frames > 0 && first + AudioSource::kRate < declared) return eofErr;
   // Frames past the end of the sound stay zero. Samples go out high byte first.
   const std::span<std::uint8_t> out = std::span(block).subspan(kSoundHeaderBytes);
   for (std::size_t i = 0; i < sound.size(); ++i) {
