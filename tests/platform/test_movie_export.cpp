@@ -64,6 +64,12 @@ MediaSpec spec(MediaFormat format, bool xing = true, int rate = 44100) {
   return s;
 }
 
+void writeCbr(const std::string& path, double seconds) {
+  MediaSpec s = spec(MediaFormat::mp3Cbr);
+  s.seconds = seconds;
+  writeTestMedia(path, s);
+}
+
 class ExactExport : public ::testing::TestWithParam<ExactCase> {};
 
 // Each of the fourteen analysis excerpts equals the same second cut from a
@@ -190,9 +196,7 @@ TEST(Export, givesTheSameBytesWhateverCameBefore) {
 
 TEST(Export, refusesBadRequests) {
   TempDir dir;
-  MediaSpec s = spec(MediaFormat::mp3Cbr);
-  s.seconds = 3;
-  writeTestMedia(dir.file("a.mp3"), s);
+  writeCbr(dir.file("a.mp3"), 3);
   MovieOwner movie;
   ASSERT_EQ(open(dir.file("a.mp3"), movie), noErr);
   std::vector<std::uint8_t> block;
@@ -214,9 +218,7 @@ TEST(Export, refusesBadRequests) {
 // export at the same time.
 TEST(Export, worksFromTwoThreadsAtOnce) {
   TempDir dir;
-  MediaSpec s = spec(MediaFormat::mp3Cbr);
-  s.seconds = 4;
-  writeTestMedia(dir.file("a.mp3"), s);
+  writeCbr(dir.file("a.mp3"), 4);
   std::vector<std::uint8_t> first;
   {
     MovieOwner movie;
@@ -241,9 +243,7 @@ TEST(Export, worksFromTwoThreadsAtOnce) {
 
 TEST(Export, failsCleanlyWhenTheFileIsGone) {
   TempDir dir;
-  MediaSpec s = spec(MediaFormat::mp3Cbr);
-  s.seconds = 5;
-  writeTestMedia(dir.file("a.mp3"), s);
+  writeCbr(dir.file("a.mp3"), 5);
   MovieOwner movie;
   ASSERT_EQ(open(dir.file("a.mp3"), movie), noErr);
   std::filesystem::remove(dir.file("a.mp3"));
