@@ -3,7 +3,5 @@
 #include "platform/headless/headless_toolbox.h"
 #include "player/ingest_calls.h"
 
-int gMusicFolderAddsStarted = 0;
-
-void startAddTunesFromMusicFolder() { ++gMusicFolderAddsStarted; }
+void startAddTunesFromMusicFolder() { headlessToolbox().log.push_back("add music folder"); }
 void makeSavingDBTunesWindow() { headlessToolbox().log.push_back("saving window"); }

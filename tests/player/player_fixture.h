@@ -17,10 +17,6 @@
 #include "playlists/library_fixture.h"
 #include "playlists/presentation.h"
 
-// How often the add run of the Music folder was started (the first-time
-// window's Done), by the test's stand-in or by the real add runs.
-extern int gMusicFolderAddsStarted;
-
 inline void buildMainWindowForTests() {
   WindowDesc w;
   w.number = kMainWindow;

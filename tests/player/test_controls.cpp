@@ -18,7 +18,6 @@ class Controls : public ::testing::Test {
   void SetUp() override {
     resetPlayerState();
     fakeMovieReset();
-    gMusicFolderAddsStarted = 0;
   }
   void TearDown() override { cancelAllTasks(); }
 
@@ -64,30 +63,7 @@ TEST_F(Controls, PlayerButtonsNeedTunesAndNextBackNeedASoundingTune) {
   EXPECT_FALSE(playRunActive());
 }
 
-TEST_F(Controls, MenuPlaySelectsTheFirstRowWhenNoneIsSelected) {
-  library(3);
-  gCurrentSelectedTune_L = 0;
-  playerPlayStopCommand();
-  EXPECT_EQ(gCurrentSelectedTune_L, 1);
-  EXPECT_EQ(gStartPlaying_S, 1);
-  EXPECT_EQ(playItemText(), "Stop Playing");
-}
 
-TEST_F(Controls, SmartMoreNeedsASelectionSmartPlaysDoesNot) {
-  library(3);
-  gCurrentSelectedTune_L = 0;
-  click(kMainWindow, kSmartMoreButton);
-  EXPECT_TRUE(headlessToolbox().logged(
-      "caution:No Tune Selected|Please select a tune first to use this feature.|Okay"));
-  EXPECT_EQ(beeps(), 1);
-  EXPECT_EQ(gStartPlaying_S, 0);
-
-  gCurrentMatchTune_L = 2;
-  click(kMainWindow, kSmartPlaysButton);
-  EXPECT_EQ(gCurrentPlaylist_S, kPlaylistSmartPlays);
-  EXPECT_EQ(+gTunes_A[2].playCount, 1) << "the previous match tune counts the play";
-  EXPECT_EQ(gStartPlaying_S, 1);
-}
 
 TEST_F(Controls, NameSheetButtons) {
   library(2);
@@ -112,48 +88,8 @@ TEST_F(Controls, NameSheetButtons) {
   gStopCollectingPerUser_S = 0;
 }
 
-TEST_F(Controls, FirstTimeWindowChoiceAndDone) {
-  WindowDesc w;
-  w.number = kFirstTimeWindow;
-  toolboxCreateWindow(w);
-  gAddSystemFontsNow_S = 1;
-  click(kFirstTimeWindow, kFirstTimeNoButton);
-  EXPECT_EQ(gAddSystemFontsNow_S, 0);
-  EXPECT_TRUE(headlessToolbox().logged("value:4444/4405=1"));
-  EXPECT_TRUE(headlessToolbox().logged("value:4444/4404=0"));
-  click(kFirstTimeWindow, kFirstTimeYesButton);
-  EXPECT_EQ(gAddSystemFontsNow_S, 1);
-  click(kFirstTimeWindow, kFirstTimeDoneButton);
-  EXPECT_EQ(gMusicFolderAddsStarted, 1);
-  EXPECT_EQ(gAddSystemFontsNow_S, 0);
-  EXPECT_FALSE(windowExists(kFirstTimeWindow));
-  EXPECT_EQ(headlessToolbox().activeWindow, kMainWindow);
 
-  toolboxCreateWindow(w);
-  click(kFirstTimeWindow, kFirstTimeDoneButton);
-  EXPECT_EQ(gMusicFolderAddsStarted, 1) << "with the choice off nothing is added";
-}
 
-TEST_F(Controls, AboutWindowButtons) {
-  WindowDesc w;
-  w.number = kAboutWindow;
-  toolboxCreateWindow(w);
-  gWin14_S = 1;
-  click(kAboutWindow, kAboutEmailButton);
-  EXPECT_TRUE(headlessToolbox().logged("open:mailto:"));
-  EXPECT_TRUE(windowExists(kAboutWindow)) << "e-mail leaves the window open";
-  click(kAboutWindow, kAboutVisitButton);
-  EXPECT_FALSE(windowExists(kAboutWindow));
-  EXPECT_EQ(gWin14_S, 0);
-  EXPECT_TRUE(headlessToolbox().logged("open:https://"));
-}
-
-TEST_F(Controls, RefreshNotificationAsksForARedraw) {
-  doDialog(kContentRefresh, kMainWindow, 0);
-  EXPECT_EQ(gRefreshDisplay_S, 1);
-  doDialog(16, kMainWindow, 0);
-  doDialog(kWindowCloseBox, kAboutWindow, 0);  // only the main window's close box acts
-}
 
 void exitQuietly(int status) { std::fprintf(stderr, "exit %d\n", status); }
 

@@ -121,14 +121,6 @@ TEST_F(Playback, IndexOrderOnceAnotherPlaylistIsShown) {
   EXPECT_EQ(opened().size(), 9u);
 }
 
-TEST_F(Playback, BackTwoEntriesFromTheFirstEndsTheRun) {
-  library(3);
-  play(2);
-  showAllTunes();
-  request(gBackTune_S);
-  EXPECT_FALSE(playRunActive());
-  EXPECT_EQ(opened(), (std::vector<std::int32_t>{2}));
-}
 
 TEST_F(Playback, LoopCurrentTuneReplaysOnNextInBothOrders) {
   library(3);
@@ -182,14 +174,6 @@ TEST_F(Playback, UncheckedEntriesAreNeverOpened) {
   EXPECT_EQ(opened().size(), 3u) << "nothing more was opened";
 }
 
-TEST_F(Playback, StartingWithoutASelectionOrBeyondTheTableStartsAtEntryOne) {
-  library(3);
-  play(0);
-  EXPECT_EQ(opened(), (std::vector<std::int32_t>{1}));
-  play(9);
-  pass();
-  EXPECT_EQ(opened(), (std::vector<std::int32_t>{1, 1}));
-}
 
 TEST_F(Playback, AColourSwitchDuringARunEndsItBeforeTheNewOneBegins) {
   library(4);
@@ -228,13 +212,6 @@ TEST_F(Playback, StartRequestsInQuickSuccessionPlayOnlyTheLast) {
   EXPECT_EQ(fakeMoviesAlive(), 1);
 }
 
-TEST_F(Playback, MissingFilesAreSkippedInIndexOrder) {
-  library(4, {2, 3});
-  play(1);
-  finishTune();
-  EXPECT_EQ(opened(), (std::vector<std::int32_t>{1, 4}));
-  EXPECT_TRUE(playRunActive());
-}
 
 // The give-up path ends the process: it runs in a child, which reports what
 // it saw on stderr before exiting.
