@@ -27,6 +27,7 @@
 #include "platform/toolbox.h"
 #include "player/playback.h"
 #include "playlists/builder.h"
+#include "playlists/main_window_fixture.h"
 #include "playlists/presentation.h"
 #include "support/media.h"
 #include "support/temp_dir.h"
@@ -87,10 +88,7 @@ void setUp() {
   }
   gTotalTunes_L = gStartTotalTunes_L = kLibraryTunes;
   recountColours();
-  WindowDesc w;
-  w.number = kMainWindow;
-  toolboxCreateWindow(w);
-  listViewCreate(kMainWindow, kListControl, {}, kBindLeft, {}, 21, nullptr);
+  buildMainWindowForTests();
   gCurrentPlaylist_S = kPlaylistAllTunes;
   buildCurrentPlaylist();
   presentPlaylist(false);

@@ -15,21 +15,8 @@
 #include "player/playback.h"
 #include "playlists/builder.h"
 #include "playlists/library_fixture.h"
+#include "playlists/main_window_fixture.h"
 #include "playlists/presentation.h"
-
-inline void buildMainWindowForTests() {
-  WindowDesc w;
-  w.number = kMainWindow;
-  w.content = {0, 0, 1200, 800};
-  toolboxCreateWindow(w);
-  for (std::int16_t c : {kPlayButton, kVolumeSlider, kSummaryText, kActivityText}) {
-    ControlDesc d;
-    d.window = kMainWindow;
-    d.control = c;
-    toolboxCreateControl(d);
-  }
-  listViewCreate(kMainWindow, kListControl, {0, 73, 1200, 700}, kBindLeft, {}, 21, nullptr);
-}
 
 inline void resetPlayerState() {
   cancelAllTasks();

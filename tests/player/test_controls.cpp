@@ -63,17 +63,9 @@ TEST_F(Controls, PlayerButtonsNeedTunesAndNextBackNeedASoundingTune) {
   EXPECT_FALSE(playRunActive());
 }
 
-
-
 TEST_F(Controls, NameSheetButtons) {
   library(2);
-  WindowDesc sheet;
-  sheet.number = kSheetWindow;
-  toolboxCreateWindow(sheet);
-  ControlDesc name;
-  name.window = kSheetWindow;
-  name.control = kPlaylistNameField;
-  toolboxCreateControl(name);
+  makeTestWindow(kSheetWindow, {kPlaylistNameField});
   click(kSheetWindow, kSendButton);
   EXPECT_TRUE(headlessToolbox().logged("caution:No Playlist Name|Please enter a name for this playlist.|Okay"));
   EXPECT_TRUE(windowExists(kSheetWindow)) << "the sheet stays";

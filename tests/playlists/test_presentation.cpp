@@ -7,6 +7,7 @@
 
 #include "platform/headless/headless_toolbox.h"
 #include "playlists/library_fixture.h"
+#include "playlists/main_window_fixture.h"
 #include "playlists/presentation.h"
 
 namespace {
@@ -19,14 +20,7 @@ class Presentation : public PlaylistTest {
   void SetUp() override {
     PlaylistTest::SetUp();
     headlessToolbox().reset();
-    WindowDesc w;
-    w.number = kMainWindow;
-    toolboxCreateWindow(w);
-    ControlDesc summary;
-    summary.window = kMainWindow;
-    summary.control = kSummaryText;
-    toolboxCreateControl(summary);
-    listViewCreate(kMainWindow, kListControl, {}, kBindLeft, {}, 21, nullptr);
+    buildMainWindowForTests();
     gPlayerCalls.clear();
     gNotices.clear();
     gPlaylistSwitchHooks = {};
