@@ -258,6 +258,11 @@ Task playRun(std::int32_t start, std::uint32_t generation, RunEnd& end) {
     }
     redrawDisplay();
     swapPlayBtn(2);
+    // A Next or Back request stays in force while the run walks past
+    // unchecked entries and missing files, so Back over an unchecked row
+    // reaches the checked one above it; it is used up once a tune sounds.
+    gNextTune_S = 0;
+    gBackTune_S = 0;
 
     for (;;) {
       MoviesTask(movie, 0);
@@ -286,8 +291,6 @@ Task playRun(std::int32_t start, std::uint32_t generation, RunEnd& end) {
         goOn = rowStep(false);
       }
     }
-    gNextTune_S = 0;
-    gBackTune_S = 0;
     if (gStopPlaying_S == 1) {
       end = RunEnd::stopped;
       break;

@@ -74,7 +74,7 @@ std::string playlistSummaryText() {
 
 void setPlaylistSummary() { setControlText(kMainWindow, kSummaryText, playlistSummaryText()); }
 
-void presentPlaylist(bool sorted) {
+void presentPlaylist(bool sorted, bool selectFirst) {
   listViewScrollToTop(kMainWindow, kListControl);
   listViewRemoveAll(kMainWindow, kListControl);
   if (gTotalPlaylistTunes_L > 0) {
@@ -83,6 +83,10 @@ void presentPlaylist(bool sorted) {
     refillList();
   }
   setPlaylistSummary();
+  if (!selectFirst) {
+    toolboxFlush();
+    return;
+  }
   // An empty playlist has no entry 1 to select; selecting it anyway would let
   // the next Smart-More read a stale record.
   gCurrentSelectedTune_L = gTotalPlaylistTunes_L > 0 ? 1 : 0;

@@ -32,9 +32,10 @@ std::string playlistSummaryText();
 void setPlaylistSummary();
 
 // Shows the current playlist: empties the list view, ranks it when `sorted`,
-// refills the list in playlist order, rewrites the summary line and selects
-// entry 1 (nothing when the playlist is empty).
-void presentPlaylist(bool sorted);
+// refills the list in playlist order, rewrites the summary line and, with
+// `selectFirst`, selects entry 1 (nothing when the playlist is empty). A
+// search result is shown without a selection.
+void presentPlaylist(bool sorted, bool selectFirst = true);
 
 // The library tune of the selected entry becomes gCurrentMatchTune_L; with no
 // such tune (nothing selected) the match tune stays as it was.

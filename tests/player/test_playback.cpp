@@ -160,10 +160,13 @@ TEST_F(Playback, UncheckedEntriesAreNeverOpened) {
   play(1);
   finishTune();
   EXPECT_EQ(opened(), (std::vector<std::int32_t>{1, 4}));
+  request(gBackTune_S);  // entries 3 and 2 are unchecked: Back goes on to entry 1
+  EXPECT_EQ(opened(), (std::vector<std::int32_t>{1, 4, 1}));
+  request(gNextTune_S);
   showAllTunes();  // index order skips them too
   finishTune();
   finishTune();
-  EXPECT_EQ(opened(), (std::vector<std::int32_t>{1, 4, 5}));
+  EXPECT_EQ(opened(), (std::vector<std::int32_t>{1, 4, 1, 4, 5}));
   EXPECT_FALSE(playRunActive());
 
   gLoopPlaylist_S = 1;  // a playlist with nothing to play passes through once, silently
@@ -171,7 +174,7 @@ TEST_F(Playback, UncheckedEntriesAreNeverOpened) {
   play(1);
   passes(3);
   EXPECT_FALSE(playRunActive());
-  EXPECT_EQ(opened().size(), 3u) << "nothing more was opened";
+  EXPECT_EQ(opened().size(), 5u) << "nothing more was opened";
 }
 
 
