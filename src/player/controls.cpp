@@ -9,9 +9,11 @@
 #include "library/database.h"
 #include "library/tune.h"
 #include "platform/toolbox.h"
-#include "player/ingest_calls.h"
 #include "player/playback.h"
 #include "playlists/presentation.h"
+
+void (*gAboutWindowHook)(std::int16_t eventType, std::int16_t control) = nullptr;
+void (*gStartMusicFolderAddHook)() = nullptr;
 
 namespace {
 
@@ -52,15 +54,9 @@ void firstTimeDone() {
   toolboxCloseWindow(kFirstTimeWindow);
   toolboxSelectWindow(kMainWindow);
   if (gAddSystemFontsNow_S == 1) {
-    startAddTunesFromMusicFolder();
+    if (gStartMusicFolderAddHook) gStartMusicFolderAddHook();
     gAddSystemFontsNow_S = 0;
   }
-}
-
-void closeAbout() {
-  toolboxCloseWindow(kAboutWindow);
-  gWin14_S = 0;
-  toolboxSelectWindow(kMainWindow);
 }
 
 void mainWindowClick(std::int16_t control) {
@@ -92,18 +88,6 @@ void controlClicked(std::int16_t window, std::int16_t control) {
       if (control == kFirstTimeYesButton) firstTimeChoice(true);
       if (control == kFirstTimeNoButton) firstTimeChoice(false);
       break;
-    case kAboutWindow:
-      if (control == kAboutDoneButton) closeAbout();
-      if (control == kAboutEmailButton) toolboxOpenURL(kMakerEmail);
-      if (control == kAboutVisitButton) {
-        closeAbout();
-        toolboxOpenURL(kMakerWebSite);
-      }
-      if (control == kAboutUpdatesButton) {
-        closeAbout();
-        toolboxOpenURL(kMakerProductPage);
-      }
-      break;
     default: break;
   }
 }
@@ -116,6 +100,10 @@ void closeNameSheet() {
 }
 
 void doDialog(std::int16_t eventType, std::int16_t window, std::int16_t control) {
+  if (window == kAboutWindow) {
+    if (gAboutWindowHook) gAboutWindowHook(eventType, control);
+    return;
+  }
   switch (eventType) {
     case kControlClicked: controlClicked(window, control); break;
     case kWindowCloseBox:

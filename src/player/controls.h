@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
 // Controls of the sheets and secondary windows.
 constexpr std::int16_t kSmartMoreButton = 15;
@@ -17,15 +16,12 @@ constexpr std::int16_t kPlaylistLimitField = 10005;
 constexpr std::int16_t kFirstTimeDoneButton = 4402;
 constexpr std::int16_t kFirstTimeYesButton = 4404;
 constexpr std::int16_t kFirstTimeNoButton = 4405;
-constexpr std::int16_t kAboutDoneButton = 9002;
-constexpr std::int16_t kAboutEmailButton = 9003;
-constexpr std::int16_t kAboutVisitButton = 9004;
-constexpr std::int16_t kAboutUpdatesButton = 9005;
-
-// The maker's addresses behind the About window's buttons.
-constexpr std::string_view kMakerWebSite = "https://www.orvane.com/";
-constexpr std::string_view kMakerProductPage = "https://www.orvane.com/lumaroll/";
-constexpr std::string_view kMakerEmail = "mailto:support@orvane.com";
+// The About window's button clicks and close box (the window is the main
+// window's builder's); installed at start-up.
+extern void (*gAboutWindowHook)(std::int16_t eventType, std::int16_t control);
+// Starts the add run of the Music folder as a cooperative task (the first-time
+// window's Done); the adding work installs it.
+extern void (*gStartMusicFolderAddHook)();
 
 // eventType: kControlClicked, kWindowCloseBox, kContentRefresh (others are
 // ignored); window and control name what the event is about.

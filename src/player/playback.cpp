@@ -11,12 +11,12 @@
 #include "library/database.h"
 #include "library/tune.h"
 #include "platform/toolbox.h"
-#include "player/ingest_calls.h"
 #include "playlists/builder.h"
 #include "playlists/presentation.h"
 
 Movie gNowPlayingMovie = nullptr;
 std::int16_t gHolderVolume_S = 0;
+void (*gShowSavingWindowHook)() = nullptr;
 
 namespace {
 
@@ -103,10 +103,6 @@ enum class RunEnd {
   superseded,  // a newer start request
 };
 
-void redrawDisplay() {
-  if (gPlaylistRedrawHook) gPlaylistRedrawHook();
-}
-
 bool showingPlayingTable() { return gCurrentPlayingIDName$ == gCurrentPlayllistIDName$; }
 
 // The movie's volume for the entry that sounds: silent while muted, so that a
@@ -148,7 +144,7 @@ void setIdleMenus() {
               "Many of the tunes in your library are not available. Please make sure you have the volume "
               "mounted. Quit Lumaroll and try again.",
               "Quit");
-  makeSavingDBTunesWindow();
+  if (gShowSavingWindowHook) gShowSavingWindowHook();
   saveDatabaseFiles();
   savePrefs();
   exitProgram(0);
@@ -163,7 +159,7 @@ void endOfRun() {
   toolboxInvalidateControl(kMainWindow, kListControl);  // the now-playing dot goes
   setIdleMenus();
   swapPlayBtn(1);
-  redrawDisplay();
+  drawDisplay();
 }
 
 // One play run over a fresh copy of the shown playlist, from entry `start`.
@@ -256,7 +252,7 @@ Task playRun(std::int32_t start, std::uint32_t generation, RunEnd& end) {
       listViewSelectRow(kMainWindow, kListControl, e);
       toolboxInvalidateControl(kMainWindow, kListControl);
     }
-    redrawDisplay();
+    drawDisplay();
     swapPlayBtn(2);
     // A Next or Back request stays in force while the run walks past
     // unchecked entries and missing files, so Back over an unchecked row
@@ -351,15 +347,6 @@ std::int16_t adjustVolume() {
   return levelledVolume(gPlayerVolume_S, amplitude);
 }
 
-void swapPlayBtn(std::int16_t state) {
-  if (state == 1) {
-    setControlIcon(kMainWindow, kPlayButton, "PlayBtn");
-    return;
-  }
-  setControlIcon(kMainWindow, kPlayButton, "StopBtn");
-  setMenuItemText(kPlayerMenu, kPlayItem, "Stop Playing");
-}
-
 bool isNowPlayingRow(std::int32_t entry) {
   return entry >= 1 && entry == gNowPlayingItemID_L && gWeArePlaying_S == 1 && showingPlayingTable();
 }
@@ -411,7 +398,7 @@ void playerPlayStopCommand() {
   if (!playerCommandAllowed()) return;
   if (gWeArePlaying_S == 1) {
     askForStop();
-    redrawDisplay();
+    drawDisplay();
     return;
   }
   if (gCurrentSelectedTune_L < 1) {
@@ -426,7 +413,7 @@ void playerPlayButton() {
   if (gWeArePlaying_S == 1) {
     askForStop();
     gWeArePlaying_S = 0;
-    redrawDisplay();
+    drawDisplay();
     return;
   }
   askForStart();
@@ -439,7 +426,7 @@ void playerCommandStop() {
     gWeArePlaying_S = 0;
     setMenuItemText(kPlayerMenu, kPlayItem, "Play");
     swapPlayBtn(1);
-    redrawDisplay();
+    drawDisplay();
   }
   gRefreshDisplay_S = 1;
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "platform/movie.h"
+#include "player/display.h"  // swapPlayBtn
 
 // The movie that sounds now, owned by the play run; nullptr between tunes and
 // when nothing plays. Others may stop it or change its volume, never dispose
@@ -16,6 +17,11 @@
 extern Movie gNowPlayingMovie;
 // The player volume saved when muting.
 extern std::int16_t gHolderVolume_S;
+
+// Shows the "Saving Library..." window before the library is saved on the
+// way out (quitting, or too many missing tunes); the adding work installs
+// it. Nothing is shown while it is unset.
+extern void (*gShowSavingWindowHook)();
 
 // Menus the player keeps up to date.
 constexpr std::int16_t kFileMenu = 1;
@@ -39,10 +45,6 @@ bool playRunActive();
 std::int16_t adjustVolume();
 // The same for a player volume and an average amplitude.
 std::int16_t levelledVolume(std::int16_t playerVolume, std::int32_t avgAmplitude);
-
-// 1: the Play icon on the play button; anything else: the Stop icon, and the
-// Player menu's first item reads "Stop Playing".
-void swapPlayBtn(std::int16_t state);
 
 // True when the list's row `entry` is the tune that sounds, in the playlist
 // that is shown (where the list draws its now-playing dot).

@@ -24,11 +24,19 @@ const char* const kEmptyColourMessages[9] = {
     "No red tunes...",           "No pink tunes...",      "No purple tunes...",
 };
 
+void clearList() {
+  if (gPlaylistSwitchHooks.clearList)
+    gPlaylistSwitchHooks.clearList();
+  else
+    listViewRemoveAll(kMainWindow, kListControl);
+}
+
 void refillList() {
   if (gPlaylistSwitchHooks.refillList) {
     gPlaylistSwitchHooks.refillList();
     return;
   }
+  listViewSetSortColumn(kMainWindow, kListControl, kPlaylistOrderColumn);
   std::vector<std::int32_t> rows(static_cast<std::size_t>(gTotalPlaylistTunes_L));
   for (std::int32_t i = 1; i <= gTotalPlaylistTunes_L; ++i) rows[static_cast<std::size_t>(i - 1)] = i;
   listViewAddRows(kMainWindow, kListControl, rows);
@@ -76,10 +84,9 @@ void setPlaylistSummary() { setControlText(kMainWindow, kSummaryText, playlistSu
 
 void presentPlaylist(bool sorted, bool selectFirst) {
   listViewScrollToTop(kMainWindow, kListControl);
-  listViewRemoveAll(kMainWindow, kListControl);
+  clearList();
   if (gTotalPlaylistTunes_L > 0) {
     if (sorted) sortByMatch();
-    listViewSetSortColumn(kMainWindow, kListControl, kPlaylistOrderColumn);
     refillList();
   }
   setPlaylistSummary();
@@ -130,7 +137,7 @@ void doColorButtons(std::int32_t button) {
     if (gPlaylistSwitchHooks.bigNotice)
       gPlaylistSwitchHooks.bigNotice(kEmptyColourMessages[button - 1], static_cast<std::int16_t>(button));
     toolboxDelay(kNoticeMilliseconds);
-    toolboxCloseWindow(kNoticeWindow);
+    if (gPlaylistSwitchHooks.closeBigNotice) gPlaylistSwitchHooks.closeBigNotice();
     return;
   }
   stopBeforeSwitch();

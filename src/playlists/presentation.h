@@ -17,12 +17,18 @@ struct PlaylistSwitchHooks {
   void (*stopSounding)() = nullptr;
   // Shows the Stop icon on the play button (nothing without a player).
   void (*showStopIcon)() = nullptr;
-  // Fills the list view from gPlaylistTunes_A after it was emptied (without
-  // it: the rows 1..gTotalPlaylistTunes_L are handed to the list view).
+  // Empties the list view and what it shows from (without it: the list
+  // view's rows are removed).
+  void (*clearList)() = nullptr;
+  // Sorts the list by playlist order and fills it from gPlaylistTunes_A
+  // (without it: the rows 1..gTotalPlaylistTunes_L are handed to the list
+  // view, sorted by the 'PLID' column).
   void (*refillList)() = nullptr;
   // Shows the big notice with a text and a colour 1..9 and returns with it on
-  // screen (without it nothing is shown, the wait and the close still happen).
+  // screen, and takes it away again (without them: nothing is shown, the
+  // wait still happens).
   void (*bigNotice)(std::string_view text, std::int16_t colourIndex) = nullptr;
+  void (*closeBigNotice)() = nullptr;
 };
 extern PlaylistSwitchHooks gPlaylistSwitchHooks;
 

@@ -227,12 +227,14 @@ class GivingUp : public Playback {
  protected:
   void SetUp() override {
     Playback::SetUp();
+    gShowSavingWindowHook = [] { headlessToolbox().log.push_back("saving window"); };
     setLibraryFilePath(dir_.file("LumarollDatabase"));
     setPrefsFilePath(dir_.file("LumarollPrefs"));
   }
   void TearDown() override {
     setLibraryFilePath("");
     setPrefsFilePath("");
+    gShowSavingWindowHook = nullptr;
     Playback::TearDown();
   }
   static void runUntilExit() {
