@@ -34,3 +34,4 @@ int cmdEval(ToolArgs args);
 int cmdExportSnd(ToolArgs args);
 int cmdPlay(ToolArgs args);
 int cmdPlaylist(ToolArgs args);
+int cmdAdd(ToolArgs args);
