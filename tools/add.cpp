@@ -52,6 +52,12 @@ void printProgress(double seconds, bool final, bool terminal) {
 }  // namespace
 
 int cmdAdd(ToolArgs args) {
+  // From the start: a Ctrl+C while the library loads still lets the run
+  // commit and save rather than ending the tool half way.
+  struct sigaction sa {};
+  sa.sa_handler = onInterrupt;
+  sigemptyset(&sa.sa_mask);
+  ::sigaction(SIGINT, &sa, nullptr);
   std::vector<std::string> rest(args.begin(), args.end());
   if (!toolTakeDbOption(rest)) return 2;
   if (rest.empty()) {
@@ -82,10 +88,6 @@ int cmdAdd(ToolArgs args) {
 
   // No window waits for its turn: the next item follows at once.
   setAddYieldTicks(0);
-  struct sigaction sa {};
-  sa.sa_handler = onInterrupt;
-  sigemptyset(&sa.sa_mask);
-  ::sigaction(SIGINT, &sa, nullptr);
 
   const bool terminal = ::isatty(STDERR_FILENO) == 1;
   const auto start = std::chrono::steady_clock::now();

@@ -43,9 +43,7 @@ class AddRunTest : public ::testing::Test {
   void TearDown() override {
     cancelAllTasks();
     setLibraryFilePath("");
-    gTotalTunes_L = gStartTotalTunes_L = 0;
     gMaxTunes_L = kMaxTunes;
-    gStopCollectingPerUser_S = gWeAeAddingTunes_S = 0;
   }
 
   // A tune file of its own (a distinct title, so never a duplicate).
@@ -64,17 +62,12 @@ class AddRunTest : public ::testing::Test {
   std::string music() const { return (dir.path() / "music").string() + "/"; }
 
   // Runs tasks until none is left, the toolbox clock advancing one tick per
-  // pass; `between` runs after every pass. Returns the number of passes.
-  int runAll(const std::function<void()>& between = {}) {
-    auto& tb = headlessToolbox();
-    int passes = 0;
-    while (activeTaskCount() > 0 && passes < 100000) {
-      runTasks(tb.ticks);
-      ++tb.ticks;
-      ++passes;
+  // pass; `between` runs after every pass.
+  void runAll(const std::function<void()>& between = {}) {
+    for (auto& tb = headlessToolbox(); activeTaskCount() > 0;) {
+      runTasks(tb.ticks++);
       if (between) between();
     }
-    return passes;
   }
 
   std::vector<std::string> titles(std::int32_t first = 1) const {

@@ -57,16 +57,13 @@ TEST_F(ToolAdd, AddsSavesAndReportsThenRefusesDuplicatesAndBadFolders) {
   EXPECT_NE(r.err.find("is not a folder"), std::string::npos) << r.err;
   EXPECT_EQ(records(), 2u);
 
-  // A library file that cannot be read completely is never replaced.
-  const std::string broken = dir.file("broken/LumarollDatabase");
-  std::filesystem::create_directories(dir.file("broken"));
-  std::filesystem::create_directory(broken);  // a folder where the file should be
-  r = runTool("add " + shellQuote(music) + " --db " + shellQuote(broken));
+  // A library that cannot be read is never replaced (here a folder).
+  r = runTool("add " + shellQuote(music) + " --db " + shellQuote(music));
   EXPECT_EQ(r.status, 1) << r.err;
 }
 
 TEST_F(ToolAdd, InterruptCommitsAndSavesWhatWasAdded) {
-  // Forty tunes with one sound and tags of their own: more than the tool
+  // Sixty tunes with one sound and tags of their own: more than the tool
   // gets through before the Ctrl+C half a second after its start.
   MediaSpec s;
   s.seconds = 28;
@@ -75,7 +72,7 @@ TEST_F(ToolAdd, InterruptCommitsAndSavesWhatWasAdded) {
   writeTestMedia(sound, s);
   const std::string bytes = readFileBytes(sound);
   std::filesystem::create_directories(music);
-  for (int i = 1; i <= 40; ++i)
+  for (int i = 1; i <= 60; ++i)
     writeFileBytes(music + "/t" + std::to_string(i) + ".mp3",
                    id3v2Tag({"Tune " + std::to_string(i), "Tool", "Tests", "Rock"}, Id3Version::v23, Id3Encoding::latin1) +
                        bytes);
@@ -90,6 +87,6 @@ TEST_F(ToolAdd, InterruptCommitsAndSavesWhatWasAdded) {
   EXPECT_NE(text.find("stopped: "), std::string::npos) << text;
   const std::size_t at = text.find("stopped: ");
   const int added = std::atoi(text.c_str() + at + 9);
-  EXPECT_LT(added, 40);
+  EXPECT_LT(added, 60);
   EXPECT_EQ(records(), static_cast<std::size_t>(added));
 }
