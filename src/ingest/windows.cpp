@@ -36,6 +36,16 @@ void addControl(std::int16_t window, std::int16_t control, ControlKind kind, con
   toolboxCreateControl(d);
 }
 
+void addAppIcon(std::int16_t window, std::int16_t control, const ToolboxRect& frame) {
+  ControlDesc icon;
+  icon.window = window;
+  icon.control = control;
+  icon.kind = ControlKind::iconButton;
+  icon.frame = frame;
+  icon.icon = "LumarollIcon";
+  toolboxCreateControl(icon);
+}
+
 // A window of the given size centred on the main window, or on the main
 // screen when there is none.
 ToolboxRect centredContent(std::int32_t width, std::int32_t height) {
@@ -57,13 +67,7 @@ void makeAddDialogWin(std::int16_t progressKind, std::int32_t maximum, std::stri
   toolboxCreateWindow(w);
 
   const std::int32_t width = kSheetWidth, height = kSheetHeight;
-  ControlDesc icon;
-  icon.window = kSheetWindow;
-  icon.control = kSheetIcon;
-  icon.kind = ControlKind::iconButton;
-  icon.frame = rectOf(15, 12, 63, 60);
-  icon.icon = "LumarollIcon";
-  toolboxCreateControl(icon);
+  addAppIcon(kSheetWindow, kSheetIcon, rectOf(15, 12, 63, 60));
   addControl(kSheetWindow, kSheetHeadline, ControlKind::staticText, rectOf(75, 20, width - 15, 52),
              std::string(headline), 13, true);
   addControl(kSheetWindow, kAddStatusText, ControlKind::staticText, rectOf(15, 67, width - 15, 82), "", 10);
@@ -129,15 +133,8 @@ void buildFirstTimeWindow() {
   w.title = "Welcome to Lumaroll!";
   w.content = centredContent(kFirstTimeWidth, kFirstTimeHeight);
   toolboxCreateWindow(w);
-
   const std::int32_t width = kFirstTimeWidth, height = kFirstTimeHeight;
-  ControlDesc icon;
-  icon.window = kFirstTimeWindow;
-  icon.control = kFirstTimeIcon;
-  icon.kind = ControlKind::iconButton;
-  icon.frame = ToolboxRect{width / 2 - 40, 22, 78, 78};
-  icon.icon = "LumarollIcon";
-  toolboxCreateControl(icon);
+  addAppIcon(kFirstTimeWindow, kFirstTimeIcon, ToolboxRect{width / 2 - 40, 22, 78, 78});
   addControl(kFirstTimeWindow, kFirstTimeWelcome, ControlKind::staticText, rectOf(0, 112, width, 145),
              "Welcome!\rOrvane\xC2\xAE Lumaroll Set-Up", 0, true, TextAlign::centre);
   addControl(kFirstTimeWindow, kFirstTimeGroup, ControlKind::well, rectOf(23, 160, width - 23, height - 50), "");
