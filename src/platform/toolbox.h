@@ -1,5 +1,5 @@
 // The window toolbox: what the program asks of windows, controls, menus and
-// alerts, addressed by the design's numbers (window 1, control 1001, menu 3).
+// alerts, addressed by the program's own numbers (window 1, control 1001, menu 3).
 //
 // The program links exactly one implementation: platform/qt (the desktop),
 // or platform/headless (tests and the command-line tool), which records every
@@ -124,6 +124,8 @@ struct ControlDesc {
 void toolboxCreateControl(const ControlDesc& desc);
 void setControlFrame(std::int16_t window, std::int16_t control, const ToolboxRect& frame);
 void setControlIcon(std::int16_t window, std::int16_t control, std::string_view icon);
+// True when the program's resources hold an icon of that name.
+bool toolboxHasIcon(std::string_view icon);
 // Current text (UTF-8) and value; "" and 0 for a control that does not exist.
 std::string getControlText(std::int16_t window, std::int16_t control);
 std::int32_t getControlValue(std::int16_t window, std::int16_t control);

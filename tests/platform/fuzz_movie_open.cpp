@@ -38,13 +38,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ClearMoviesStickyError();
   MovieOwner movie;
   if (openMovieByPath(path, movie) != noErr) return 0;
-  const std::int32_t d = GetMovieDuration(movie.get());
+  const std::int64_t d = GetMovieDuration(movie.get());
   std::vector<std::uint8_t> block;
   // The start, the analysis' first position, the middle, the last tenth, and past the end.
-  for (const std::int32_t start : {0, static_cast<std::int32_t>(0.37 * d), d / 2 - 300,
-                                   static_cast<std::int32_t>(0.9 * d), d + 600}) {
-    if (start < 0) continue;
-    const OSErr err = PutMovieIntoTypedHandle(movie.get(), block, start, 600);
+  for (const std::int64_t start : {std::int64_t{0}, static_cast<std::int64_t>(0.37 * static_cast<double>(d)),
+                                   d / 2 - 300, static_cast<std::int64_t>(0.9 * static_cast<double>(d)), d + 600}) {
+    if (start < 0 || start > INT32_MAX) continue;
+    const OSErr err = PutMovieIntoTypedHandle(movie.get(), block, static_cast<std::int32_t>(start), 600);
     if (err == noErr && (block.size() < kSoundHeaderBytes || block[24] == 0)) std::abort();
   }
   return 0;

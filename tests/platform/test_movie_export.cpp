@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <unistd.h>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/ffmpeg/audio_source.h"
@@ -61,6 +62,12 @@ MediaSpec spec(MediaFormat format, bool xing = true, int rate = 44100) {
   s.xingHeader = xing;
   s.sampleRate = rate;
   return s;
+}
+
+void writeCbr(const std::string& path, double seconds) {
+  MediaSpec s = spec(MediaFormat::mp3Cbr);
+  s.seconds = seconds;
+  writeTestMedia(path, s);
 }
 
 class ExactExport : public ::testing::TestWithParam<ExactCase> {};
@@ -189,9 +196,7 @@ TEST(Export, givesTheSameBytesWhateverCameBefore) {
 
 TEST(Export, refusesBadRequests) {
   TempDir dir;
-  MediaSpec s = spec(MediaFormat::mp3Cbr);
-  s.seconds = 3;
-  writeTestMedia(dir.file("a.mp3"), s);
+  writeCbr(dir.file("a.mp3"), 3);
   MovieOwner movie;
   ASSERT_EQ(open(dir.file("a.mp3"), movie), noErr);
   std::vector<std::uint8_t> block;
@@ -207,6 +212,45 @@ TEST(Export, refusesBadRequests) {
   ASSERT_EQ(OpenMovieFile(dir.file("a.mp3"), ref), noErr);
   EXPECT_EQ(CloseMovieFile(ref), noErr);
   EXPECT_LT(NewMovieFromFile(ref, none), 0);  // closed
+}
+
+// An analysis on a worker thread and the player on the GUI thread open and
+// export at the same time.
+TEST(Export, worksFromTwoThreadsAtOnce) {
+  TempDir dir;
+  writeCbr(dir.file("a.mp3"), 4);
+  std::vector<std::uint8_t> first;
+  {
+    MovieOwner movie;
+    ASSERT_EQ(open(dir.file("a.mp3"), movie), noErr);
+    ASSERT_EQ(PutMovieIntoTypedHandle(movie.get(), first, 1200, 600), noErr);
+  }
+  auto work = [&](int& failures) {
+    for (int i = 0; i < 20; ++i) {
+      MovieOwner movie;
+      std::vector<std::uint8_t> block;
+      if (openMovieByPath(dir.file("a.mp3"), movie) != noErr ||
+          PutMovieIntoTypedHandle(movie.get(), block, 1200, 600) != noErr || block != first)
+        ++failures;
+    }
+  };
+  int failuresA = 0, failuresB = 0;
+  std::thread a(work, std::ref(failuresA)), b(work, std::ref(failuresB));
+  a.join();
+  b.join();
+  EXPECT_EQ(failuresA + failuresB, 0);
+}
+
+TEST(Export, failsCleanlyWhenTheFileIsGone) {
+  TempDir dir;
+  writeCbr(dir.file("a.mp3"), 5);
+  MovieOwner movie;
+  ASSERT_EQ(open(dir.file("a.mp3"), movie), noErr);
+  std::filesystem::remove(dir.file("a.mp3"));
+  std::vector<std::uint8_t> block;
+  EXPECT_EQ(PutMovieIntoTypedHandle(movie.get(), block, 0, 600), fnfErr);  // decoded anew from the start
+  EXPECT_LT(PutMovieIntoTypedHandle(movie.get(), block, 1800, 600), 0);
+  EXPECT_NEAR(GetMovieDuration(movie.get()), 3000, 40);  // the length stays what it was
 }
 
 // Files that cannot be analysed give a negative code at the first step that

@@ -63,10 +63,11 @@ class Playing : public ::testing::Test {
     std::lock_guard lock(mutex_);
     return captured_;
   }
-  // Plays to the end the way the play loop does; returns the seconds it took.
+  // Plays to the end the way the play loop does; returns the seconds from
+  // the start of the sound to its end.
   static double playToEnd(Movie movie, double limit) {
-    const auto start = Clock::now();
     StartMovie(movie);
+    const auto start = Clock::now();
     while (!IsMovieDone(movie)) {
       MoviesTask(movie, 0);
       std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -3,7 +3,7 @@
 // test makes the files it needs in its TempDir.
 //
 // The sound is made here (so its samples are known, see testMediaPcm) and
-// encoded by the `ffmpeg` program with bit-exact flags: the same spec always
+// encoded by the `ffmpeg` program with bit-exact flags: the same MediaSpec always
 // gives the same bytes. MP3 files get their ID3v2 tag from this file's own
 // writer by default, so tag-reader tests control every byte of it; with
 // `muxerTags` the tags are written by FFmpeg instead, as another tool would.

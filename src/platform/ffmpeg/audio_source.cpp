@@ -22,6 +22,11 @@ namespace {
 constexpr std::int64_t kPrerollFrames = AudioSource::kRate / 5;   // 200 ms
 constexpr std::int64_t kMinPrerollFrames = AudioSource::kRate / 10;  // 100 ms
 constexpr int kSeekAttempts = 3;
+// Timestamps beyond this many ticks or samples are damage, not positions;
+// keeping below it leaves the arithmetic on them far from overflow.
+constexpr std::int64_t kSaneTime = std::int64_t{1} << 40;
+
+bool sane(std::int64_t t) { return t != AV_NOPTS_VALUE && t > -kSaneTime && t < kSaneTime; }
 
 }  // namespace
 
@@ -62,6 +67,7 @@ struct AudioSource::Impl {
   int seekAttempt = 0;
   std::vector<std::int16_t> pending;  // output waiting to be read
   std::size_t pendingPos = 0;         // in samples
+  std::vector<const std::uint8_t*> planePointers;  // input of one resampler call
 
   OSErr openStreams();
   OSErr openDecoder();
@@ -121,7 +127,7 @@ OSErr AudioSource::Impl::openStreams() {
   channels = options.maxChannels > 0 ? std::min(fileChannels, options.maxChannels) : fileChannels;
   timeBase = st->time_base;
   if (timeBase.num <= 0 || timeBase.den <= 0) return invalidMovieErr;
-  streamStart = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
+  streamStart = sane(st->start_time) ? st->start_time : 0;
   av_channel_layout_uninit(outLayout.get());
   av_channel_layout_default(outLayout.get(), channels);
   resetPosition();
@@ -146,17 +152,17 @@ void AudioSource::Impl::resetPosition() {
 // be minutes off) or does not know it at all.
 OSErr AudioSource::Impl::measureDuration() {
   AVStream* st = format->streams[stream];
-  if (st->duration != AV_NOPTS_VALUE && st->duration > 0) {
+  if (sane(st->duration) && st->duration > 0) {
     durationTicks = st->duration;
-  } else if (format->duration != AV_NOPTS_VALUE && format->duration > 0) {
+  } else if (sane(format->duration) && format->duration > 0) {
     durationTicks = av_rescale_q(format->duration, AV_TIME_BASE_Q, timeBase);
   }
   const bool guessed = format->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
   if (durationTicks >= 0 && !(guessed && options.exactDuration)) return noErr;
   std::int64_t end = 0;
   while (av_read_frame(format.get(), packet.get()) >= 0) {
-    if (packet->stream_index == stream && packet->pts != AV_NOPTS_VALUE && packet->pts < INT64_MAX / 2 &&
-        packet->duration >= 0 && packet->duration < INT64_MAX / 4)
+    if (packet->stream_index == stream && sane(packet->pts) && packet->duration >= 0 &&
+        packet->duration < kSaneTime)
       end = std::max(end, packet->pts + packet->duration - streamStart);
     av_packet_unref(packet.get());
   }
@@ -181,12 +187,13 @@ int AudioSource::channels() const { return impl_->channels; }
 
 std::int64_t AudioSource::duration(std::int32_t scale) const {
   if (impl_->durationTicks <= 0 || !impl_->format) return 0;
-  return av_rescale_rnd(impl_->durationTicks, static_cast<std::int64_t>(scale) * impl_->timeBase.num,
-                        impl_->timeBase.den, AV_ROUND_DOWN);
+  const std::int64_t units = av_rescale_rnd(impl_->durationTicks, std::int64_t{scale} * impl_->timeBase.num,
+                                            impl_->timeBase.den, AV_ROUND_DOWN);
+  return std::max<std::int64_t>(0, units);
 }
 
 OSErr AudioSource::seekToFrame(std::int64_t frame) {
-  if (!impl_->format) return invalidMovieErr;
+  if (!impl_->format || !impl_->codec) return invalidMovieErr;
   if (frame < 0) frame = 0;
   impl_->seekAttempt = 0;
   return impl_->seekFrom(frame, kPrerollFrames);
@@ -201,9 +208,14 @@ OSErr AudioSource::Impl::seekFrom(std::int64_t target, std::int64_t preroll) {
   const std::int64_t from = target - preroll;
   if (from <= 0 || seekAttempt >= kSeekAttempts) {
     const OSErr err = openStreams();
+    if (err != noErr) {
+      format.reset();  // unusable until opened again
+      codec.reset();
+      return err;
+    }
     discardBefore = target;
     seekTarget = -1;
-    return err;
+    return noErr;
   }
   const std::int64_t fromSource = av_rescale(from, rate, kRate);
   const std::int64_t ts = av_rescale_q(fromSource, AVRational{1, rate}, timeBase) + streamStart;
@@ -222,7 +234,7 @@ OSErr AudioSource::Impl::seekFrom(std::int64_t target, std::int64_t preroll) {
 
 std::int64_t AudioSource::read(std::span<std::int16_t> out) {
   Impl& m = *impl_;
-  if (!m.format || m.channels <= 0) return invalidMovieErr;
+  if (!m.format || !m.codec || m.channels <= 0) return invalidMovieErr;
   const std::size_t ch = static_cast<std::size_t>(m.channels);
   const std::size_t want = out.size() / ch * ch;
   std::size_t done = 0;
@@ -294,12 +306,16 @@ OSErr AudioSource::Impl::takeFrame() {
   if (f.nb_samples <= 0 || f.sample_rate <= 0 || f.ch_layout.nb_channels <= 0) return noErr;
   if (!timelineKnown) {
     if (afterSeek) {
-      std::int64_t pts = f.best_effort_timestamp != AV_NOPTS_VALUE ? f.best_effort_timestamp : f.pts;
-      if (pts == AV_NOPTS_VALUE) {
+      const std::int64_t pts = f.best_effort_timestamp != AV_NOPTS_VALUE ? f.best_effort_timestamp : f.pts;
+      if (!sane(pts)) {
         seekAttempt = kSeekAttempts;  // no position after a seek: decode from the start
         return seekFrom(seekTarget, kPrerollFrames);
       }
       nextSource = av_rescale_q(pts - streamStart, timeBase, AVRational{1, f.sample_rate});
+      if (!sane(nextSource)) {
+        seekAttempt = kSeekAttempts;
+        return seekFrom(seekTarget, kPrerollFrames);
+      }
     } else {
       nextSource = 0;
     }
@@ -334,11 +350,10 @@ OSErr AudioSource::Impl::takeFrame() {
   const int bytes = av_get_bytes_per_sample(static_cast<AVSampleFormat>(f.format));
   const bool planar = av_sample_fmt_is_planar(static_cast<AVSampleFormat>(f.format)) != 0;
   const int planes = planar ? f.ch_layout.nb_channels : 1;
-  if (planes > AV_NUM_DATA_POINTERS && !f.extended_data) return invalidMovieErr;
-  std::vector<const std::uint8_t*> in(static_cast<std::size_t>(planes));
+  planePointers.resize(static_cast<std::size_t>(planes));
   const std::int64_t offset = skip * bytes * (planar ? 1 : f.ch_layout.nb_channels);
-  for (int p = 0; p < planes; ++p) in[static_cast<std::size_t>(p)] = f.extended_data[p] + offset;
-  return resample(in.data(), f.nb_samples - static_cast<int>(skip));
+  for (int p = 0; p < planes; ++p) planePointers[static_cast<std::size_t>(p)] = f.extended_data[p] + offset;
+  return resample(planePointers.data(), f.nb_samples - static_cast<int>(skip));
 }
 
 OSErr AudioSource::Impl::makeResampler(const AVFrame& f) {
@@ -391,9 +406,7 @@ void AudioSource::Impl::keepOutput(int frames) {
   const std::int64_t drop = std::clamp<std::int64_t>(discardBefore - first, 0, frames);
   if (drop == 0) return;
   const std::size_t ch = static_cast<std::size_t>(channels);
-  const std::size_t end = pending.size();
-  const std::size_t begin = end - static_cast<std::size_t>(frames) * ch;
+  const std::size_t begin = pending.size() - static_cast<std::size_t>(frames) * ch;
   pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(begin),
                 pending.begin() + static_cast<std::ptrdiff_t>(begin + static_cast<std::size_t>(drop) * ch));
-  (void)end;
 }

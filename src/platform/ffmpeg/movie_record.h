@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/ffmpeg/audio_source.h"
 #include "platform/movie.h"
@@ -17,6 +18,7 @@ struct MovieRecord {
 
   std::string path;
   AudioSource source;           // used by exports, on the caller's thread
+  std::vector<std::int16_t> exportFrames;  // kept from one export to the next
   std::int64_t durationUnits = 0;
   std::int16_t volume = kUnityVolume;
   std::int64_t playFrame = 0;   // where the next start begins

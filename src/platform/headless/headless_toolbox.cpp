@@ -155,6 +155,10 @@ void setControlIcon(std::int16_t window, std::int16_t control, std::string_view 
   if (HeadlessControl* c = tb.control(window, control)) c->desc.icon = std::string(icon);
 }
 
+bool toolboxHasIcon(std::string_view icon) {
+  return !icon.empty() && headlessToolbox().missingIcons.count(std::string(icon)) == 0;
+}
+
 std::string getControlText(std::int16_t window, std::int16_t control) {
   HeadlessControl* c = headlessToolbox().control(window, control);
   return c ? c->desc.text : std::string();

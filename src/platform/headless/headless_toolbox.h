@@ -52,6 +52,7 @@ struct HeadlessToolbox {
   std::uint32_t ticks = 0;            // TickCount(); toolboxDelay advances it
   std::deque<std::string> chosenFolders;  // answers of toolboxChooseFolder ("" = cancel)
   std::map<std::pair<int, int>, std::string> menuItems;
+  std::set<std::string> missingIcons;  // icons toolboxHasIcon denies
   ToolboxHandlers handlers;
 
   void reset() { *this = HeadlessToolbox{}; }

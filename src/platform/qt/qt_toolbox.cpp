@@ -63,8 +63,11 @@ struct QtToolbox {
   std::function<bool(std::string_view)> alertResponder;
 };
 
+// The program ends by exiting from inside the event loop, with the
+// application object still alive: the toolbox's widgets must not be
+// destroyed by the static destructors, so its state is never freed.
 QtToolbox& tb() {
-  static QtToolbox t;
+  static QtToolbox& t = *new QtToolbox;
   return t;
 }
 
@@ -519,6 +522,8 @@ void setControlIcon(std::int16_t window, std::int16_t control, std::string_view 
   c->desc.icon = std::string(icon);
   if (auto* b = qobject_cast<QToolButton*>(c->widget)) b->setIcon(drawnIcon(icon));
 }
+
+bool toolboxHasIcon(std::string_view icon) { return !drawnIcon(icon).isNull(); }
 
 std::string getControlText(std::int16_t window, std::int16_t control) {
   QtControl* c = findControl(window, control);

@@ -1,0 +1,203 @@
+#include "core/app/app.h"
+
+#include <string>
+
+#include "core/appstate.h"
+#include "core/errors.h"
+#include "core/macroman.h"
+#include "core/prefs.h"
+#include "core/tasks.h"
+#include "engine/genres.h"
+#include "library/database.h"
+#include "library/tune.h"
+#include "platform/movie.h"
+#include "player/display.h"
+#include "playlists/builder.h"
+#include "ui/dbdata.h"
+#include "ui/dialog.h"
+#include "ui/mainwindow.h"
+
+void (*gStartPlayingHook)(std::int32_t firstEntry) = nullptr;
+void (*gFirstTimeWindowHook)() = nullptr;
+
+void initGlobals() {
+  gMaxTunes_L = kMaxTunes;
+  gCurrentVersionExtended$.assign("1.4.1");
+  gAddingWindowIsOpen_S = 0;
+  gWin14_S = 0;
+  gCurrentPlaylist_S = 3;
+  gStopCollectingPerUser_S = 0;
+  gWeArePlaying_S = 0;
+  gWeAeAddingTunes_S = 0;
+  gTotalTunes_L = 0;
+  gStartTotalTunes_L = 0;
+  gTotalPlaylistTunes_L = 0;
+  gTotalPlaying_L = 0;
+  gCurrentSelectedTune_L = 0;
+  gNowPlayingItemID_L = 0;
+  gStoppedHere_L = 0;
+  gStartTune_L = 1;
+  gLoopTune_S = gLoopPlaylist_S = gNextTune_S = gBackTune_S = gStartPlaying_S = gSoundMute_S = 0;
+  gStopPlaying_S = 0;
+  gDoubleClick_S = gSingleClick_S = 0;
+  gCheckCurrent_L = gCheckedItem_L = 0;
+  gRefreshDisplay_S = 0;
+  gAddSystemFontsNow_S = 0;
+  gCurrentPlayingPL_S = 0;
+  gCurrentPlayingIDName$.clear();
+  gCurrentPlayllistIDName$.clear();
+  gSearchString$.clear();
+  setDefaultPrefs();  // window frame and volume
+}
+
+bool startLumaroll() {
+  seedRndFromEntropy();
+  if (EnterMovies() != noErr) {
+    SysBeep();
+    CationAlert("QuickTime 7 Error:", "Sorry, but you must have QuickTime 7 or later to use this software.", "Quit");
+    exitProgram(0);
+  }
+  initMP3Categories();
+  initGlobals();
+  loadPrefs();
+  openDatabaseFiles();
+  gStartTotalTunes_L = gTotalTunes_L;
+  gPlaylistRedrawHook = drawDisplay;
+  buildCurrentPlaylist();
+  buildMenus();
+  buildMainWindow();
+
+  ToolboxHandlers h;
+  h.command = MyCommandHandler;
+  toolboxInstallHandlers(h);
+
+  if (gStartTotalTunes_L == 0 && gFirstTimeWindowHook) {
+    gFirstTimeWindowHook();
+    gAddSystemFontsNow_S = 1;
+  }
+
+  h.menu = doMenu;
+  h.event = doEvent;
+  h.dialog = doDialog;
+  h.boundsChanged = MyWindowBoundsChangedHandler;
+  h.controlAction = MyControlAction;
+  h.pass = applicationPass;
+  h.needsPasses = applicationNeedsPasses;
+  toolboxInstallHandlers(h);
+  return true;
+}
+
+std::int32_t findFirstSearchMatch(std::string_view storedText) {
+  const std::string key = upperCaseMacRoman(storedText);
+  auto contains = [&](const auto& field) { return upperCaseMacRoman(field.view()).find(key) != std::string::npos; };
+  for (std::int32_t t = 1; t <= gStartTotalTunes_L; ++t) {
+    const Tune& r = gTunes_A[t];
+    if (contains(r.title) || contains(r.artist) || contains(r.album) || contains(r.genre)) return t;
+  }
+  return 0;
+}
+
+namespace {
+
+void searchFromField() {
+  gSearchString$.assign(displayToStored(getControlText(kMainWindow, kSearchField)));
+  if (gSearchString$.empty()) {
+    SysBeep();
+  } else if (findFirstSearchMatch(gSearchString$.view()) != 0) {
+    gCurrentPlaylist_S = 8;
+    buildCurrentPlaylist();
+    gCurrentSelectedTune_L = 0;
+    if (gKWEDBrowser) listViewScrollToTop(gKWEDBrowser->window, gKWEDBrowser->control);
+    DBDataRemoveAllBrowserItems(gKWEDBrowser);
+    if (gTotalPlaylistTunes_L > 0) {
+      DBDataSetSortColumn(gKWEDBrowser, kColID);
+      RepopulateBrowserData(gKWEDBrowser);
+    }
+  } else {
+    SysBeep();
+    makeBigAlertWin("No match found.", 1);
+    toolboxDelay(2000);
+    closeBigAlertWin();
+  }
+  toolboxSetKeyboardFocus(kMainWindow, kSearchField);
+  setPlaylistSummaryLine();
+  toolboxFlush();
+}
+
+void startPlaying() {
+  if (gStartPlayingHook) gStartPlayingHook(gCurrentSelectedTune_L);
+}
+
+// A check box was clicked in playlist entry k: toggle its mark and carry the
+// new value to the first playing entry and the first library tune with the
+// same title and album.
+void synchroniseCheckMark() {
+  gCheckCurrent_L = 0;
+  const std::int32_t k = gCheckedItem_L;
+  if (k < 1 || k > gTotalPlaylistTunes_L) return;
+  Tune& entry = gPlaylistTunes_A[k];
+  const std::uint16_t value = entry.checked == 1 ? 0 : 1;
+  entry.checked = value;
+  auto sameTune = [&](const Tune& t) { return t.title == entry.title && t.album == entry.album; };
+  for (std::int32_t p = 1; p <= gTotalPlaying_L; ++p)
+    if (sameTune(gNowPlaying_A[p])) {
+      gNowPlaying_A[p].checked = value;
+      break;
+    }
+  for (std::int32_t t = 1; t <= gStartTotalTunes_L; ++t)
+    if (sameTune(gTunes_A[t])) {
+      gTunes_A[t].checked = value;
+      break;
+    }
+}
+
+bool gInEventHandler = false;
+
+}  // namespace
+
+void doEvent(ToolboxEvent& event) {
+  // The big notice's wait lets the loop paint; it must not handle events
+  // again inside this one.
+  if (gInEventHandler) return;
+  gInEventHandler = true;
+  const std::int16_t active = toolboxActiveWindow();
+  if (active == kMainWindow && (event.what == kOSEvent || event.what == 19 || event.what == kHighLevelEvent))
+    drawDisplay();
+  if (gRefreshDisplay_S == 1) {
+    gRefreshDisplay_S = 0;
+    drawDisplay();
+  }
+  if (active == kSheetWindow && event.what == kNullEvent) {
+    drawDisplay();
+    toolboxFlush();
+    gInEventHandler = false;
+    return;
+  }
+  if (event.window == kMainWindow && event.what == kKeyDownEvent &&
+      (event.keyCode == kReturnKeyCode || event.keyCode == kEnterKeyCode) &&
+      toolboxKeyboardFocus(kMainWindow) == kSearchField)
+    searchFromField();
+  if (gStartPlaying_S == 1) {
+    gStartPlaying_S = 0;
+    startPlaying();
+  }
+  if (gDoubleClick_S == 1) {
+    gDoubleClick_S = 0;
+    swapPlayBtn(2);
+    startPlaying();
+  }
+  if (gCheckCurrent_L == 1) synchroniseCheckMark();
+  gInEventHandler = false;
+}
+
+void applicationPass() {
+  if (gInEventHandler) return;
+  ToolboxEvent null;
+  doEvent(null);
+  runTasks(TickCount());
+}
+
+bool applicationNeedsPasses() {
+  return gRefreshDisplay_S == 1 || gStartPlaying_S == 1 || gDoubleClick_S == 1 || gCheckCurrent_L == 1 ||
+         gWeArePlaying_S == 1 || activeTaskCount() > 0;
+}

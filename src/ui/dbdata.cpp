@@ -1,0 +1,398 @@
+#include "ui/dbdata.h"
+
+#include <algorithm>
+
+#include "core/appstate.h"
+#include "core/macroman.h"
+#include "library/tune.h"
+#include "playlists/builder.h"
+
+DBBrowser* gKWEDBrowser = nullptr;
+
+DBCell* DBRow::find(ListColumnKey key) {
+  for (DBCell& c : cells)
+    if (c.key == key) return &c;
+  return nullptr;
+}
+const DBCell* DBRow::find(ListColumnKey key) const {
+  for (const DBCell& c : cells)
+    if (c.key == key) return &c;
+  return nullptr;
+}
+DBCell& DBRow::cell(ListColumnKey key) {
+  if (DBCell* c = find(key)) return *c;
+  cells.push_back(DBCell{});
+  cells.back().key = key;
+  return cells.back();
+}
+
+// What the list view calls; everything goes to the DBData layer.
+class DBBrowserCallbacks final : public ListViewCallbacks {
+ public:
+  explicit DBBrowserCallbacks(DBBrowser* list) : list_(list) {}
+  bool cellText(std::int32_t row, ListColumnKey key, std::string& text) override {
+    std::string stored;
+    if (DBDataGetPropertyType(list_, key) != ListCellKind::text || !DBDataGetText(list_, key, row, stored))
+      return false;
+    text = storedToDisplay(stored);
+    return true;
+  }
+  bool cellCheck(std::int32_t row, ListColumnKey key, std::int32_t& value) override {
+    return DBDataGetPropertyType(list_, key) == ListCellKind::checkBox && DBDataGetBtnVal(list_, key, row, value);
+  }
+  void setCellText(std::int32_t row, ListColumnKey key, std::string_view text) override {
+    if (DBDataGetPropertyType(list_, key) != ListCellKind::text || row < 1) return;
+    DBDataSetText(list_, key, row, displayToStored(text));
+    toolboxInvalidateControl(list_->window, list_->control);
+  }
+  void setCellCheck(std::int32_t row, ListColumnKey key, std::int32_t value) override {
+    if (DBDataGetPropertyType(list_, key) != ListCellKind::checkBox || row < 1) return;
+    DBDataSetBtnVal(list_, key, row, value);
+    gCheckCurrent_L = 1;
+    gCheckedItem_L = row;
+    toolboxInvalidateControl(list_->window, list_->control);
+  }
+  bool rowBefore(ListColumnKey key, std::int32_t a, std::int32_t b) override {
+    return DBDataRowBefore(list_, key, a, b);
+  }
+  void notify(std::int32_t row, ListNotification what) override { DBDataItemNotification(list_, row, what); }
+  void drawCell(std::int32_t row, ListColumnKey key, ListDrawContext& ctx, double x, double y, double,
+                double h) override {
+    if (key != kColEnergy) return;
+    ToolboxRGB rgb;  // a row without a colour draws black
+    DBDataGetRGB(list_, key, row, rgb);
+    const double r = rgb.red / 65535.0, g = rgb.green / 65535.0, b = rgb.blue / 65535.0;
+    const double cx = x + h / 2, cy = y + 2 + h / 2;
+    ctx.fillCircle(cx, cy, h / 2, r - 0.073, g - 0.073, b - 0.073, 1.0);
+    ctx.fillCircle(cx, cy, (h - 4) / 2, r, g, b, 1.0);
+    if (row == gNowPlayingItemID_L && gWeArePlaying_S == 1 && gCurrentPlayingIDName$ == gCurrentPlayllistIDName$)
+      ctx.fillCircle(cx, cy, h / 4, 1, 1, 1, 1.0);
+  }
+
+ private:
+  DBBrowser* list_;
+};
+
+DBBrowser::~DBBrowser() { delete callbacks; }
+
+const std::vector<ListColumnDesc>& browserColumns() {
+  static const std::vector<ListColumnDesc> columns = {
+      {kColBlank, "", ListCellKind::text, false, 30, 30, 30},
+      {kColCheck, "", ListCellKind::checkBox, true, 30, 30, 30},
+      {kColEnergy, "E!", ListCellKind::custom, false, 40, 40, 40},
+      {kColName, "Name", ListCellKind::text, true, 30, 600, 200},
+      {kColArtist, "Artist", ListCellKind::text, true, 30, 600, 200},
+      {kColAlbum, "Album", ListCellKind::text, true, 30, 600, 200},
+      {kColTime, "Time", ListCellKind::text, false, 30, 150, 60},
+      {kColGenre, "Genre", ListCellKind::text, true, 30, 400, 100},
+      {kColPlays, "Smart-Plays", ListCellKind::text, false, 30, 200, 100},
+      {kColID, "ID", ListCellKind::text, false, 30, 200, 70},
+      {kColType, "Type", ListCellKind::text, false, 30, 200, 70},
+  };
+  return columns;
+}
+
+DBBrowser* CreateKWED3rowser() {
+  ToolboxRect content;
+  if (!toolboxGetWindowContentRect(kMainWindow, content)) return nullptr;
+  disposeKWED3rowser();
+  auto* list = new DBBrowser;
+  list->window = kMainWindow;
+  list->control = kListControl;
+  list->rows.resize(1);
+  list->callbacks = new DBBrowserCallbacks(list);
+  const auto& cols = browserColumns();
+  listViewCreate(list->window, list->control, ToolboxRect{0, 73, content.width, content.height - 73 - 32},
+                 kBindLeft | kBindTop | kBindRight | kBindBottom, cols, kListRowHeight, list->callbacks);
+  gKWEDBrowser = list;
+  return list;
+}
+
+void disposeKWED3rowser() {
+  delete gKWEDBrowser;
+  gKWEDBrowser = nullptr;
+}
+
+namespace {
+DBRow* rowOf(DBBrowser* list, std::int32_t row) {
+  if (!list || row < 1 || static_cast<std::size_t>(row) >= list->rows.size()) return nullptr;
+  return &list->rows[static_cast<std::size_t>(row)];
+}
+
+const DBCell* cellOf(DBBrowser* list, ListColumnKey key, std::int32_t row) {
+  const DBRow* r = rowOf(list, row);
+  return r ? r->find(key) : nullptr;
+}
+
+// Row 0 appends; a row beyond the end pads the model with empty rows.
+std::int32_t makeRow(DBBrowser* list, std::int32_t row) {
+  if (row <= 0) row = static_cast<std::int32_t>(list->rows.size());
+  if (static_cast<std::size_t>(row) >= list->rows.size()) list->rows.resize(static_cast<std::size_t>(row) + 1);
+  return row;
+}
+
+std::string numberText(std::int64_t n) { return numText(n); }
+
+void fillRow(DBBrowser* list, std::int32_t i) {
+  const Tune& r = gPlaylistTunes_A[i];
+  DBDataSetContainer(list, i, true);
+  DBDataSetBtnVal(list, kColCheck, i, r.checked == 1 ? 1 : 0);
+  DBDataSetRGB(list, kColEnergy, i, ToolboxRGB{r.colourRed, r.colourGreen, r.colourBlue});
+  DBDataSetText(list, kColName, i, r.title.view());
+  DBDataSetText(list, kColArtist, i, r.artist.view());
+  DBDataSetText(list, kColAlbum, i, r.album.view());
+  DBDataSetText(list, kColTime, i, r.durationText.view());
+  DBDataSetText(list, kColGenre, i, r.genre.view());
+  DBDataSetText(list, kColPlays, i, numberText(r.playCount));
+  DBDataSetText(list, kColID, i, numberText(i));
+  DBDataSetText(list, kColType, i, r.fileKind == 1 ? "MP3" : "AAC");
+}
+
+void fillAllRows(DBBrowser* list) {
+  const std::int32_t n = std::min(gTotalPlaylistTunes_L, kMaxTunes);
+  list->rows.reserve(static_cast<std::size_t>(n) + 1);
+  for (std::int32_t i = 1; i <= n; ++i) fillRow(list, i);
+}
+
+// A number cell's value: decimal, leading blanks ignored. Read in place:
+// sorting a full list by number asks this some million times.
+bool cellNumber(DBBrowser* list, ListColumnKey key, std::int32_t row, long long& n) {
+  const DBCell* c = cellOf(list, key, row);
+  if (!c || !c->hasText || c->text.empty()) return false;
+  const char* p = c->text.c_str();
+  while (*p == ' ') ++p;
+  const bool negative = *p == '-';
+  if (negative || *p == '+') ++p;
+  long long v = 0;
+  for (; *p >= '0' && *p <= '9'; ++p) v = v * 10 + (*p - '0');
+  n = negative ? -v : v;
+  return true;
+}
+
+// Cuts stored text to a field's capacity without splitting a UTF-8 character,
+// so a cut edit still reads back as the text the user typed.
+std::string cutToField(const std::string& stored, std::size_t capacity) {
+  if (stored.size() <= capacity) return stored;
+  std::size_t n = capacity;
+  if (isMultiByteUtf8(stored))
+    while (n > 0 && (static_cast<unsigned char>(stored[n]) & 0xC0) == 0x80) --n;
+  return stored.substr(0, n);
+}
+
+void editFinished(DBBrowser* list, std::int32_t i) {
+  if (i < 1 || i > gTotalPlaylistTunes_L) return;
+  std::string title, artist, album, genre;
+  DBDataGetText(list, kColName, i, title);
+  DBDataGetText(list, kColArtist, i, artist);
+  DBDataGetText(list, kColAlbum, i, album);
+  DBDataGetText(list, kColGenre, i, genre);
+  auto write = [&](Tune& t) {
+    t.title.assign(cutToField(title, 255));
+    t.artist.assign(cutToField(artist, 255));
+    t.album.assign(cutToField(album, 255));
+    t.genre.assign(cutToField(genre, 63));
+  };
+  // Copy the key: the record is packed.
+  const std::uint32_t permID = gPlaylistTunes_A[i].permID;
+  for (std::int32_t t = 1; t <= gStartTotalTunes_L; ++t) {
+    if (gTunes_A[t].permID == permID) {
+      write(gTunes_A[t]);
+      break;
+    }
+  }
+  if (gTotalPlaying_L >= 1) {
+    for (std::int32_t t = 1; t <= gTotalPlaying_L; ++t) {
+      if (gNowPlaying_A[t].permID == permID) {
+        write(gNowPlaying_A[t]);
+        break;
+      }
+    }
+  }
+}
+}  // namespace
+
+void InitialiseBrowserData(DBBrowser* list) {
+  if (!list) return;
+  for (const auto& c : browserColumns()) DBDataSetPropertyType(list, c.key, c.kind);
+  ToolboxRect content;
+  toolboxGetWindowContentRect(list->window, content);
+  const std::int32_t fifth = static_cast<std::int32_t>(content.width * 0.2);
+  DBDataSetColumnWidth(list, kColBlank, 20);
+  DBDataSetColumnWidth(list, kColCheck, 30);
+  DBDataSetColumnWidth(list, kColEnergy, 40);
+  DBDataSetColumnWidth(list, kColName, fifth);
+  DBDataSetColumnWidth(list, kColArtist, fifth);
+  DBDataSetColumnWidth(list, kColAlbum, fifth);
+  DBDataSetColumnWidth(list, kColTime, 60);
+  DBDataSetColumnWidth(list, kColGenre, 150);
+  DBDataSetColumnWidth(list, kColPlays, 100);
+  DBDataSetColumnWidth(list, kColID, 90);
+  DBDataSetColumnWidth(list, kColType, 70);
+  if (gTotalPlaylistTunes_L > 0) {
+    fillAllRows(list);
+    DBDataSetSortColumn(list, kColID);
+    DBDataPopulateBrowser(list);
+  }
+}
+
+void RepopulateBrowserData(DBBrowser* list) {
+  if (!list || gTotalPlaylistTunes_L <= 0) return;
+  fillAllRows(list);
+  DBDataPopulateBrowser(list);
+  toolboxFlush();
+}
+
+void DBDataPopulateBrowser(DBBrowser* list) {
+  if (!list) return;
+  std::vector<std::int32_t> ids;
+  ids.reserve(list->rows.size());
+  for (std::size_t i = 1; i < list->rows.size(); ++i)
+    if (list->rows[i].parent == 0) ids.push_back(static_cast<std::int32_t>(i));
+  listViewAddRows(list->window, list->control, ids);
+}
+
+void DBDataRemoveAllBrowserItems(DBBrowser* list) {
+  if (!list) return;
+  listViewRemoveAll(list->window, list->control);
+  list->rows.assign(1, DBRow{});
+}
+
+void DBDataRevealItem(DBBrowser* list, std::int32_t row, ListColumnKey key) {
+  if (list) listViewReveal(list->window, list->control, row, key);
+}
+
+void DBDataSetSortColumn(DBBrowser* list, ListColumnKey key) {
+  if (list) listViewSetSortColumn(list->window, list->control, key);
+}
+
+void DBDataSetColumnWidth(DBBrowser* list, ListColumnKey key, std::int32_t width) {
+  if (list) listViewSetColumnWidth(list->window, list->control, key, width);
+}
+
+std::int32_t DBDataSetPString(DBBrowser* list, ListColumnKey key, std::int32_t row, const Str255& value) {
+  return DBDataSetText(list, key, row, value.view());
+}
+
+std::int32_t DBDataSetText(DBBrowser* list, ListColumnKey key, std::int32_t row, std::string_view value) {
+  if (!list) return 0;
+  row = makeRow(list, row);
+  DBCell& c = list->rows[static_cast<std::size_t>(row)].cell(key);
+  c.text.assign(value);
+  c.hasText = true;
+  return row;
+}
+
+std::int32_t DBDataSetBtnVal(DBBrowser* list, ListColumnKey key, std::int32_t row, std::int32_t value) {
+  if (!list) return 0;
+  row = makeRow(list, row);
+  DBCell& c = list->rows[static_cast<std::size_t>(row)].cell(key);
+  c.btnVal = value;
+  c.hasBtnVal = true;
+  return row;
+}
+
+std::int32_t DBDataSetRGB(DBBrowser* list, ListColumnKey key, std::int32_t row, ToolboxRGB value) {
+  if (!list) return 0;
+  row = makeRow(list, row);
+  DBCell& c = list->rows[static_cast<std::size_t>(row)].cell(key);
+  c.rgb = value;
+  c.hasRGB = true;
+  return row;
+}
+
+std::int32_t DBDataSetContainer(DBBrowser* list, std::int32_t row, bool container) {
+  if (!list) return 0;
+  row = makeRow(list, row);
+  list->rows[static_cast<std::size_t>(row)].container = container;
+  return row;
+}
+
+bool DBDataGetText(DBBrowser* list, ListColumnKey key, std::int32_t row, std::string& value) {
+  const DBCell* c = cellOf(list, key, row);
+  if (!c || !c->hasText) return false;
+  value = c->text;
+  return true;
+}
+
+bool DBDataGetPString(DBBrowser* list, ListColumnKey key, std::int32_t row, Str255& value) {
+  std::string text;
+  if (!DBDataGetText(list, key, row, text)) return false;
+  value.assign(text);
+  return true;
+}
+
+bool DBDataGetBtnVal(DBBrowser* list, ListColumnKey key, std::int32_t row, std::int32_t& value) {
+  const DBCell* c = cellOf(list, key, row);
+  if (!c || !c->hasBtnVal) return false;
+  value = c->btnVal;
+  return true;
+}
+
+bool DBDataGetRGB(DBBrowser* list, ListColumnKey key, std::int32_t row, ToolboxRGB& value) {
+  const DBCell* c = cellOf(list, key, row);
+  if (!c || !c->hasRGB) return false;
+  value = c->rgb;
+  return true;
+}
+
+void DBDataSetPropertyType(DBBrowser* list, ListColumnKey key, ListCellKind kind) {
+  if (!list) return;
+  for (DBKind& k : list->kinds)
+    if (k.key == key) {
+      k.kind = kind;
+      return;
+    }
+  list->kinds.push_back(DBKind{key, kind});
+}
+
+ListCellKind DBDataGetPropertyType(const DBBrowser* list, ListColumnKey key) {
+  if (list)
+    for (const DBKind& k : list->kinds)
+      if (k.key == key) return k.kind;
+  return ListCellKind::text;
+}
+
+bool DBDataRowBefore(DBBrowser* list, ListColumnKey key, std::int32_t a, std::int32_t b) {
+  if (key == kColPlays || key == kColID) {
+    long long na = 0, nb = 0;
+    if (!cellNumber(list, key, a, na) || !cellNumber(list, key, b, nb)) return false;
+    return na < nb;
+  }
+  switch (DBDataGetPropertyType(list, key)) {
+    case ListCellKind::custom: {
+      if (a < 1 || b < 1 || a >= kTableRecords || b >= kTableRecords) return false;
+      const std::int32_t ha = gPlaylistTunes_A[a].hpe, hb = gPlaylistTunes_A[b].hpe;
+      return ha < hb;
+    }
+    case ListCellKind::checkBox: {
+      std::int32_t va = 0, vb = 0;
+      if (!DBDataGetBtnVal(list, key, a, va) || !DBDataGetBtnVal(list, key, b, vb)) return false;
+      return va < vb;
+    }
+    case ListCellKind::text:
+    default: {
+      const DBCell* ca = cellOf(list, key, a);
+      const DBCell* cb = cellOf(list, key, b);
+      if (!ca || !cb || !ca->hasText || !cb->hasText) return false;
+      // std::string compares as unsigned bytes: by character code, case-sensitive.
+      return ca->text < cb->text;
+    }
+  }
+}
+
+void DBDataItemNotification(DBBrowser* list, std::int32_t row, ListNotification what) {
+  switch (what) {
+    case ListNotification::selected:
+      if (row != 0) gCurrentSelectedTune_L = row;
+      break;
+    case ListNotification::doubleClicked:
+      if (row != 0) {
+        gCurrentSelectedTune_L = row;
+        gDoubleClick_S = 1;
+      }
+      break;
+    case ListNotification::editFinished:
+      editFinished(list, row);
+      break;
+  }
+}

@@ -1,0 +1,14 @@
+// Window events and control clicks of the program's windows, and the menu
+// choices, as the toolbox delivers them.
+#pragma once
+
+#include <cstdint>
+
+// type: kControlClicked, kWindowCloseBox or kContentRefresh.
+void doDialog(std::int16_t type, std::int16_t window, std::int16_t control);
+
+// A menu choice (menu ID, 1-based item); menu 254 is the application menu.
+void doMenu(std::int16_t menu, std::int16_t item);
+
+// The menus the toolbox shows from the start: the application menu's About.
+void buildMenus();

@@ -1,0 +1,58 @@
+// The lumaroll executable: the desktop program on the Qt toolbox.
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/app/app.h"
+#include "core/appstate.h"
+#include "platform/qt/qt_toolbox.h"
+
+namespace {
+
+bool haveDisplay() {
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  return (platform && *platform) || std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY");
+}
+
+// With LUMAROLL_ANNOUNCE_PAINT set, the first paint of the list is written
+// to standard output (what the start-up measurement waits for).
+class FirstPaint : public QObject {
+ public:
+  bool eventFilter(QObject* obj, QEvent* e) override {
+    if (e->type() == QEvent::Paint && !done_) {
+      done_ = true;
+      std::printf("painted\n");
+      std::fflush(stdout);
+      obj->removeEventFilter(this);
+    }
+    return false;
+  }
+
+ private:
+  bool done_ = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!haveDisplay()) {
+    std::fputs(
+        "Lumaroll is a desktop program and found no display to open its window on.\n"
+        "Start it from a desktop session, or under a virtual display:\n"
+        "    xvfb-run -a build/src/ui/lumaroll\n",
+        stderr);
+    return 1;
+  }
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Lumaroll"));
+  QApplication::setApplicationVersion(QStringLiteral("1.4.1"));
+  QApplication::setQuitOnLastWindowClosed(false);
+  if (!startLumaroll()) return 0;
+  FirstPaint announce;
+  if (std::getenv("LUMAROLL_ANNOUNCE_PAINT"))
+    if (auto* list = qobject_cast<QAbstractItemView*>(qtToolboxControl(kMainWindow, kListControl)))
+      list->viewport()->installEventFilter(&announce);
+  return toolboxRunEventLoop();
+}

@@ -1,0 +1,254 @@
+// The main window on real widgets (offscreen platform).
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QSlider>
+#include <QStyle>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeView>
+#include <cstdio>
+
+#include "core/app/app.h"
+#include "core/appstate.h"
+#include "core/errors.h"
+#include "core/paths.h"
+#include "core/prefs.h"
+#include "core/tasks.h"
+#include "library/database.h"
+#include "library/tune.h"
+#include "platform/qt/qt_toolbox.h"
+#include "playlists/builder.h"
+#include "support/temp_dir.h"
+#include "ui/dbdata.h"
+
+namespace {
+
+struct ProgramExit {
+  int status;
+};
+void throwExit(int status) { throw ProgramExit{status}; }
+
+void writeLibrary(std::int32_t n) {
+  static const char* const names[] = {"apple", "Zebra", "Mango", "banana", "Cherry"};
+  for (std::int32_t i = 1; i <= n; ++i) {
+    Tune& t = gTunes_A[i];
+    t = Tune{};
+    t.title.assign(std::string(names[(i - 1) % 5]) + (i > 5 ? " " + std::to_string(i) : ""));
+    t.artist.assign("Artist");
+    t.album.assign(i == 4 ? "Moonlight" : "Album");
+    t.genre.assign("Rock");
+    t.durationText.assign("3:00");
+    t.hpe = 1000 * i;
+    t.colourCategory = 1 + i % 9;
+    t.colourRed = 0x8000;
+    t.checked = 1;
+    t.fileKind = 1;
+    t.permID = static_cast<std::uint32_t>(i);
+  }
+  gTotalTunes_L = gStartTotalTunes_L = n;
+  ASSERT_EQ(saveDatabaseFiles(), noErr);
+  gTotalTunes_L = gStartTotalTunes_L = 0;
+}
+
+class Widgets : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    gExitHook = throwExit;
+    qtToolboxSetAlertResponder([](std::string_view) { return true; });
+    setLibraryFilePath(dir.file("Lumaroll/LumarollDatabase"));
+    setPrefsFilePath(dir.file("Orvane-Lumaroll/LumarollPrefs"));
+  }
+  void TearDown() override {
+    toolboxCloseWindow(kMainWindow);
+    toolboxCloseWindow(kAboutWindow);
+    disposeKWED3rowser();
+    cancelAllTasks();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    gExitHook = nullptr;
+    setLibraryFilePath("");
+    setPrefsFilePath("");
+  }
+  void start(std::int32_t tunes) {
+    if (tunes) writeLibrary(tunes);
+    ASSERT_TRUE(startLumaroll());
+    window = qobject_cast<QMainWindow*>(qtToolboxWindow(kMainWindow));
+    ASSERT_NE(window, nullptr);
+    list = qobject_cast<QTreeView*>(qtToolboxControl(kMainWindow, kListControl));
+    ASSERT_NE(list, nullptr);
+    QCoreApplication::processEvents();
+  }
+  std::vector<std::string> names() {
+    std::vector<std::string> r;
+    for (int row = 0; row < list->model()->rowCount(); ++row)
+      r.push_back(list->model()->index(row, 3).data().toString().toStdString());
+    return r;
+  }
+  void clickHeader(const char* title) {
+    QHeaderView* h = list->header();
+    for (int c = 0; c < h->count(); ++c)
+      if (list->model()->headerData(c, Qt::Horizontal).toString() == title) {
+        const int x = h->sectionViewportPosition(c) + h->sectionSize(c) / 2;
+        QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, QPoint(x, h->height() / 2));
+        return;
+      }
+    FAIL() << "no column " << title;
+  }
+  TempDir dir;
+  QMainWindow* window = nullptr;
+  QTreeView* list = nullptr;
+};
+
+using Names = std::vector<std::string>;
+std::int32_t gStartedAt = 0;
+
+}  // namespace
+
+TEST_F(Widgets, MainWindowBuildsWithEveryControl) {
+  start(5);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(window->windowTitle(), "Lumaroll");
+  for (std::int16_t id : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 16}) {
+    auto* b = qobject_cast<QToolButton*>(qtToolboxControl(kMainWindow, id));
+    ASSERT_NE(b, nullptr) << "button " << id;
+    EXPECT_FALSE(b->icon().isNull()) << "button " << id;
+    EXPECT_FALSE(b->toolTip().isEmpty()) << "button " << id;
+  }
+  EXPECT_NE(qobject_cast<QLineEdit*>(qtToolboxControl(kMainWindow, kSearchField)), nullptr);
+  auto* slider = qobject_cast<QSlider*>(qtToolboxControl(kMainWindow, 17));
+  ASSERT_NE(slider, nullptr);
+  EXPECT_EQ(slider->maximum(), 730);
+  EXPECT_EQ(slider->value(), 273);
+  EXPECT_EQ(qobject_cast<QLabel*>(qtToolboxControl(kMainWindow, kActivityText))->text(), "Activity: None");
+  EXPECT_TRUE(qobject_cast<QLabel*>(qtToolboxControl(kMainWindow, kSummaryText))->text().startsWith("Tunes: 5 "));
+  EXPECT_EQ(list->model()->rowCount(), 5);
+  EXPECT_EQ(list->model()->columnCount(), 11);
+  EXPECT_EQ(list->model()->headerData(2, Qt::Horizontal).toString(), "E!");
+  EXPECT_EQ(list->model()->headerData(8, Qt::Horizontal).toString(), "Smart-Plays");
+  ASSERT_NE(window->menuBar(), nullptr);
+  EXPECT_EQ(window->menuBar()->actions().front()->text(), "File");
+  // The volume slider acts while it moves.
+  slider->setValue(400);
+  EXPECT_EQ(gPlayerVolume_S, 400);
+}
+
+TEST_F(Widgets, ResizingBelowTheMinimumSnapsBack) {
+  start(5);
+  window->resize(600, 300);
+  QCoreApplication::processEvents();
+  ToolboxRect r;
+  ASSERT_TRUE(toolboxGetWindowContentRect(kMainWindow, r));
+  EXPECT_GE(r.width, 973);
+  EXPECT_GE(r.height, 500);
+  toolboxSetWindowContentRect(kMainWindow, ToolboxRect{r.left, r.top, 1300, 700});
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(toolboxGetWindowContentRect(kMainWindow, r));
+  EXPECT_EQ(r.width, 1300);
+  const QRect summary = qtToolboxControl(kMainWindow, kSummaryText)->geometry();
+  EXPECT_EQ(summary.x(), 1300 / 2 - 200);
+  EXPECT_EQ(summary.y(), 700 - 23);
+  // Colour buttons keep their distance to the right and bottom edges.
+  EXPECT_EQ(qtToolboxControl(kMainWindow, 9)->geometry().x(), 1300 - 73);
+  EXPECT_EQ(list->geometry().height(), 700 - 73 - 32);
+}
+
+TEST_F(Widgets, HeaderClicksSortAsSpecified) {
+  start(5);
+  EXPECT_EQ(names(), (Names{"apple", "Zebra", "Mango", "banana", "Cherry"})) << "by ID at first";
+  clickHeader("Name");
+  EXPECT_EQ(names(), (Names{"Cherry", "Mango", "Zebra", "apple", "banana"}));
+  clickHeader("Name");  // the second click reverses
+  EXPECT_EQ(names(), (Names{"banana", "apple", "Zebra", "Mango", "Cherry"}));
+  clickHeader("E!");
+  EXPECT_EQ(names(), (Names{"apple", "Zebra", "Mango", "banana", "Cherry"})) << "by HPE";
+}
+
+TEST_F(Widgets, CheckBoxClickReachesTheLibrary) {
+  start(5);
+  const QModelIndex cell = list->model()->index(2, 1);
+  QStyleOptionViewItem opt;
+  opt.initFrom(list);
+  opt.rect = list->visualRect(cell);
+  opt.features = QStyleOptionViewItem::HasCheckIndicator;
+  const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, list);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
+  EXPECT_EQ(gCheckCurrent_L, 1);
+  EXPECT_EQ(gCheckedItem_L, 3);
+  applicationPass();
+  EXPECT_EQ(gTunes_A[3].checked, 0);
+  EXPECT_EQ(gPlaylistTunes_A[3].checked, 0);
+  EXPECT_EQ(cell.data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
+}
+
+TEST_F(Widgets, InPlaceEditIsWrittenToTheLibrary) {
+  start(5);
+  const QModelIndex cell = list->model()->index(1, 3);
+  list->setCurrentIndex(cell);
+  list->edit(cell);
+  auto* editor = list->viewport()->findChild<QLineEdit*>();
+  ASSERT_NE(editor, nullptr);
+  editor->setText(QString::fromUtf8("Z\u00E8bre"));
+  QTest::keyClick(editor, Qt::Key_Return);
+  QCoreApplication::processEvents();  // the edit is committed from the event queue
+  EXPECT_EQ(gTunes_A[2].title, "Z\x8F" "bre");
+  EXPECT_EQ(gCurrentSelectedTune_L, 2);
+}
+
+TEST_F(Widgets, ReturnInTheSearchFieldListsTheMatches) {
+  start(5);
+  auto* field = qobject_cast<QLineEdit*>(qtToolboxControl(kMainWindow, kSearchField));
+  field->setFocus();
+  QTest::keyClicks(field, "moonlight");
+  QTest::keyClick(field, Qt::Key_Return);
+  EXPECT_EQ(gCurrentPlaylist_S, 8);
+  EXPECT_EQ(names(), (Names{"banana"}));
+}
+
+TEST_F(Widgets, DoubleClickRequestsPlayingThatRow) {
+  start(5);
+  const QRect r = list->visualRect(list->model()->index(3, 4));
+  gStartPlayingHook = [](std::int32_t entry) { gStartedAt = entry; };
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
+  applicationPass();
+  EXPECT_EQ(gCurrentSelectedTune_L, 4);
+  EXPECT_EQ(gDoubleClick_S, 0);
+  EXPECT_EQ(gStartedAt, 4);
+  gStartPlayingHook = nullptr;
+}
+
+TEST_F(Widgets, FullAndEmptyLibrariesStartAndPaint) {
+  start(kMaxTunes);
+  EXPECT_EQ(list->model()->rowCount(), kMaxTunes);
+  EXPECT_FALSE(window->grab().isNull());
+  TearDown();
+  SetUp();
+  std::remove(libraryFilePath().c_str());
+  start(0);
+  EXPECT_EQ(list->model()->rowCount(), 0);
+  EXPECT_EQ(qobject_cast<QLabel*>(qtToolboxControl(kMainWindow, kSummaryText))->text(),
+            QString::fromUtf8("Tunes: 0 \u2022 Time: 0 secs \u2022 Size: 0 MB"));
+  EXPECT_FALSE(window->grab().isNull());
+}
+
+TEST_F(Widgets, CloseBoxSavesAndEnds) {
+  start(5);
+  gTunes_A[1].playCount = 7;
+  int status = -1;
+  try {
+    window->close();
+  } catch (const ProgramExit& e) {
+    status = e.status;
+  }
+  EXPECT_EQ(status, 0);
+  gTunes_A[1].playCount = 0;
+  ASSERT_EQ(openDatabaseFiles(), noErr);
+  EXPECT_EQ(gTunes_A[1].playCount, 7);
+}
