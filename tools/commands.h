@@ -34,4 +34,5 @@ int cmdEval(ToolArgs args);
 int cmdExportSnd(ToolArgs args);
 int cmdPlay(ToolArgs args);
 int cmdPlaylist(ToolArgs args);
+int cmdAnalyze(ToolArgs args);
 int cmdAdd(ToolArgs args);

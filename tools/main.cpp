@@ -16,6 +16,7 @@ const ToolCommand kCommands[] = {
     {"export-snd", "export-snd FILE (--part N | --at SECONDS)", cmdExportSnd},
     {"play", "play FILE [--volume V]", cmdPlay},
     {"playlist", "playlist KIND [--match N] [--search TEXT] [--seed S] [--db PATH]", cmdPlaylist},
+    {"analyze", "analyze FILE...", cmdAnalyze},
     {"add", "add FOLDER... [--db PATH]", cmdAdd},
 };
 

@@ -5,7 +5,4 @@ cd "$(dirname "$0")/.."
 sh tools/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMAROLL_TESTS=OFF -DLUMAROLL_BENCH=OFF
 cmake --build build -j "$(nproc)"
-if [ -x build/src/ui/lumaroll ]; then
-  exec build/src/ui/lumaroll "$@"
-fi
-exec build/tools/lumaroll-tool "${@:-check}"
+exec build/src/ui/lumaroll "$@"

@@ -73,8 +73,13 @@ namespace {
 // dominant and the strong bins, and fold them into the accumulators and the
 // tune's record.
 void analyseFrame(std::span<const std::uint8_t> stream, std::int32_t first, Tune& tune) {
-  std::fill(arr_DA.begin(), arr_DA.begin() + 2 * kFFTPoints + 1, 0.0);
-  for (std::int32_t p = 0; p < kFFTPoints - 1; ++p) arr_DA[static_cast<std::size_t>(2 * p)] = misalignedWord(stream, first + p);
+  // Entries 0..32768: the words as real parts, every imaginary part and the
+  // last point zero.
+  for (std::int32_t p = 0; p < kFFTPoints - 1; ++p) {
+    arr_DA[static_cast<std::size_t>(2 * p)] = misalignedWord(stream, first + p);
+    arr_DA[static_cast<std::size_t>(2 * p + 1)] = 0.0;
+  }
+  std::fill(arr_DA.begin() + 2 * (kFFTPoints - 1), arr_DA.begin() + 2 * kFFTPoints + 1, 0.0);
   transform16384(std::span<double>(arr_DA.data(), 2 * kFFTPoints));
 
   auto re = [](std::int32_t k) { return arr_DA[static_cast<std::size_t>(2 * k)]; };
@@ -82,9 +87,18 @@ void analyseFrame(std::span<const std::uint8_t> stream, std::int32_t first, Tune
 
   static std::array<double, kSpectrumBins + 1> power;
   for (std::int32_t k = 0; k <= kSpectrumBins; ++k) power[static_cast<std::size_t>(k)] = re(k) * re(k) + im(k) * im(k);
+  // The first bin of the largest power, bin 0 unless a later bin is strictly
+  // greater: the largest power of bins 1..8192 first (four independent
+  // running maxima), then where it first occurs.
+  double most[4] = {power[1], power[2], power[3], power[4]};
+  for (std::size_t k = 5; k + 3 <= kSpectrumBins; k += 4)
+    for (std::size_t lane = 0; lane < 4; ++lane) most[lane] = std::max(most[lane], power[k + lane]);
+  const double largest = std::max({most[0], most[1], most[2], most[3], power[kSpectrumBins]});
   std::int32_t peakBin = 0;
-  for (std::int32_t k = 1; k <= kSpectrumBins; ++k)
-    if (power[static_cast<std::size_t>(k)] > power[static_cast<std::size_t>(peakBin)]) peakBin = k;
+  if (largest > power[0]) {
+    peakBin = 1;
+    while (peakBin < kSpectrumBins && power[static_cast<std::size_t>(peakBin)] != largest) ++peakBin;
+  }
 
   const double P = scaledPower(re(peakBin), im(peakBin));
   const double T = P / 500.0;

@@ -207,11 +207,12 @@ std::int16_t measureWordEnergy() {
   std::unordered_map<std::string, std::size_t> index;
   for (std::int32_t k = 1; k <= gStartTotalTunes_L; ++k) {
     const Tune& t = gTunes_A[k];
+    const std::int32_t energy = t.ctCount;  // by value: the record is packed
     for (auto& w : titleWords(t.title.view())) {
       ++gTotalWords_L;
       auto [it, fresh] = index.emplace(w, gWords_A.size());
       if (fresh) gWords_A.push_back({w, {}, 0});
-      gWords_A[it->second].values.push_back(t.ctCount);
+      gWords_A[it->second].values.push_back(energy);
     }
   }
   for (std::size_t i = 1; i < gWords_A.size(); ++i) {

@@ -5,18 +5,15 @@
 #include "core/appstate.h"
 #include "core/errors.h"
 #include "core/prefs.h"
-#include "engine/durations.h"
 #include "library/database.h"
 #include "library/tune.h"
 #include "player/display.h"
+#include "player/playback.h"
 #include "playlists/builder.h"
 #include "ui/dbdata.h"
 
-void (*gShowSavingWindowHook)() = nullptr;
-
 namespace {
 
-constexpr std::int16_t kVolumeSlider = 17;
 constexpr std::int32_t kTopBand = 73;
 constexpr std::int32_t kBottomBand = 32;
 
@@ -171,7 +168,7 @@ void MyWindowBoundsChangedHandler(std::int16_t window) {
   }
   drawDisplay();
   setControlFrame(kMainWindow, kSummaryText, summaryFrame(r.width, r.height));
-  setPlaylistSummaryLine();
+  setPlaylistSummary();
 }
 
 void (*gApplyPlayerVolumeHook)() = nullptr;
@@ -195,16 +192,6 @@ std::int32_t MyCommandHandler(std::uint32_t command) {
   }
   return 0;
 }
-
-std::string playlistSummaryText() {
-  if (gTotalPlaylistTunes_L <= 0) return "Tunes: 0 \u2022 Time: 0 secs \u2022 Size: 0 MB";
-  const std::string size = gTotalTuneMBs_UL < 1025 ? numText(gTotalTuneMBs_UL) + " MB"
-                                                   : numText(gTotalTuneMBs_UL / 1024) + " GB";
-  return "Tunes:" + numText(gTotalPlaylistTunes_L) + "  \u2022  Time:" +
-         convertSecstoTimeString(gMatchResultSeconds_L) + " \u2022  Size:" + size;
-}
-
-void setPlaylistSummaryLine() { setControlText(kMainWindow, kSummaryText, playlistSummaryText()); }
 
 void makeBigAlertWin(std::string_view text, std::int16_t colourIndex) {
   gAddingWindowIsOpen_S = 1;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/toolbox.h"
+#include "playlists/presentation.h"
 
 constexpr std::int32_t kMainMinWidth = 973;
 constexpr std::int32_t kMainMinHeight = 500;
@@ -35,9 +36,8 @@ void MyControlAction(std::int16_t window, std::int16_t control, std::int32_t val
 // when handled, kEventNotHandledErr for every other command.
 std::int32_t MyCommandHandler(std::uint32_t command);
 
-// The summary line (control 1001) for the current playlist.
-std::string playlistSummaryText();
-void setPlaylistSummaryLine();
+// The summary line (control 1001): playlistSummaryText and
+// setPlaylistSummary of playlists/presentation.h.
 
 // The big notice: window 7999 with the text on a panel in a category colour
 // (1..9; any other index near-white). The caller waits and then closes it
@@ -59,9 +59,8 @@ void buildAboutWin();
 void doAboutButton(std::int16_t control);
 void closeAboutWin();
 
-// Shown while the library is saved on quitting; the adding work installs the
-// "Saving Library..." window here. Nothing is shown while it is unset.
-extern void (*gShowSavingWindowHook)();
+// gShowSavingWindowHook (player/playback.h) shows the "Saving Library..."
+// window while the library is saved on quitting.
 
 // Gives the playing tune the levelled volume after the slider moved; the
 // player installs it. Unset, only gPlayerVolume_S changes.

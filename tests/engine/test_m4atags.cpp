@@ -114,6 +114,12 @@ TEST_F(M4ATags, DuplicatesAreRefused) {
   ASSERT_EQ(read(path), noErr);
   EXPECT_EQ(read(path), 1);
   EXPECT_EQ(gTotalTunes_L, 1);
+
+  // A full library claims nothing beyond its table.
+  gTotalTunes_L = gMaxTunes_L;
+  EXPECT_EQ(read(file(movie(textItems("Other")), kSmallestM4A, "full.m4a")), 1);
+  EXPECT_EQ(gTotalTunes_L, gMaxTunes_L);
+  gTotalTunes_L = 0;
 }
 
 TEST_F(M4ATags, AtomsAtTheEndOfTheBlockStopThere) {

@@ -144,6 +144,12 @@ TEST_F(MP3Tags, RefusalsGiveTheSlotBack) {
   }
   EXPECT_EQ(read(file(tag(3, frame("TCON", latin1("Podcasts"))))), noErr);
   EXPECT_EQ(gTotalTunes_L, 1);
+
+  // A full library claims nothing beyond its table.
+  gTotalTunes_L = gMaxTunes_L;
+  EXPECT_EQ(read(file(tag(3, standardFrames()), kSmallestMP3, "full.mp3")), 37);
+  EXPECT_EQ(gTotalTunes_L, gMaxTunes_L);
+  gTotalTunes_L = 0;
 }
 
 TEST_F(MP3Tags, DuplicatesAreRefused) {

@@ -11,14 +11,39 @@
 #include "library/database.h"
 #include "library/tune.h"
 #include "platform/movie.h"
+#include "player/controls.h"
 #include "player/display.h"
+#include "player/playback.h"
 #include "playlists/builder.h"
+#include "playlists/presentation.h"
 #include "ui/dbdata.h"
 #include "ui/dialog.h"
 #include "ui/mainwindow.h"
 
 void (*gStartPlayingHook)(std::int32_t firstEntry) = nullptr;
 void (*gFirstTimeWindowHook)() = nullptr;
+
+namespace {
+
+// What the player and the playlist switches reach above themselves: the list
+// view and its model, the big notice, the About window, the volume slider.
+void connectPlayer() {
+  gStartPlayingHook = [](std::int32_t firstEntry) {
+    gCurrentSelectedTune_L = firstEntry;
+    startPlayingFromButtons();
+  };
+  gApplyPlayerVolumeHook = [] { playerVolumeSlider(gPlayerVolume_S); };
+  gAboutWindowHook = aboutWindowEvent;
+  gPlaylistSwitchHooks.clearList = [] { DBDataRemoveAllBrowserItems(gKWEDBrowser); };
+  gPlaylistSwitchHooks.refillList = [] {
+    DBDataSetSortColumn(gKWEDBrowser, kColID);
+    RepopulateBrowserData(gKWEDBrowser);
+  };
+  gPlaylistSwitchHooks.bigNotice = makeBigAlertWin;
+  gPlaylistSwitchHooks.closeBigNotice = closeBigAlertWin;
+}
+
+}  // namespace
 
 void initGlobals() {
   gMaxTunes_L = kMaxTunes;
@@ -63,6 +88,7 @@ bool startLumaroll() {
   openDatabaseFiles();
   gStartTotalTunes_L = gTotalTunes_L;
   gPlaylistRedrawHook = drawDisplay;
+  connectPlayer();
   buildCurrentPlaylist();
   buildMenus();
   buildMainWindow();
@@ -120,7 +146,7 @@ void searchFromField() {
     closeBigAlertWin();
   }
   toolboxSetKeyboardFocus(kMainWindow, kSearchField);
-  setPlaylistSummaryLine();
+  setPlaylistSummary();
   toolboxFlush();
 }
 

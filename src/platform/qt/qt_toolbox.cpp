@@ -371,6 +371,17 @@ QString qText(std::string_view s) {
   return t;
 }
 
+// A one-line text whose words are wider in this desktop's font than in its
+// frame is drawn smaller rather than cut off at both ends.
+void fitLabelText(QLabel* l, const ControlDesc& d) {
+  if (l->wordWrap()) return;
+  QFont f = controlFont(d);
+  const int room = d.frame.width;
+  int px = f.pixelSize();
+  while (px > 7 && QFontMetrics(f).horizontalAdvance(l->text()) > room) f.setPixelSize(--px);
+  l->setFont(f);
+}
+
 void clicked(std::int16_t window, std::int16_t control) {
   if (tb().handlers.dialog) tb().handlers.dialog(kControlClicked, window, control);
   schedulePasses();
@@ -384,6 +395,7 @@ QWidget* makeWidget(const ControlDesc& d, QWidget* parent) {
       l->setFont(controlFont(d));
       l->setAlignment(alignmentOf(d.align));
       l->setWordWrap(d.frame.height > 2 * QFontMetrics(l->font()).height());
+      fitLabelText(l, d);
       return l;
     }
     case ControlKind::searchField: {
@@ -477,9 +489,10 @@ void setControlText(std::int16_t window, std::int16_t control, std::string_view 
   QtControl* c = findControl(window, control);
   if (!c) return;
   c->desc.text = std::string(text);
-  if (auto* l = qobject_cast<QLabel*>(c->widget))
+  if (auto* l = qobject_cast<QLabel*>(c->widget)) {
     l->setText(qText(text));
-  else if (auto* e = qobject_cast<QLineEdit*>(c->widget))
+    fitLabelText(l, c->desc);
+  } else if (auto* e = qobject_cast<QLineEdit*>(c->widget))
     e->setText(qText(text));
   else if (auto* b = qobject_cast<QPushButton*>(c->widget))
     b->setText(qText(text));
@@ -514,6 +527,7 @@ void setControlFrame(std::int16_t window, std::int16_t control, const ToolboxRec
   c->desc.frame = frame;
   c->builtFor = QSize(w->width(), w->height() - w->menuBarHeight());
   w->placeControl(*c);
+  if (auto* l = qobject_cast<QLabel*>(c->widget)) fitLabelText(l, c->desc);
 }
 
 void setControlIcon(std::int16_t window, std::int16_t control, std::string_view icon) {

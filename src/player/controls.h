@@ -1,0 +1,32 @@
+// The dialog handler: clicks on the controls of the main window, its sheets,
+// the first-time window and the About window; the main window's close box;
+// the notification after which the now-playing display is redrawn.
+#pragma once
+
+#include <cstdint>
+
+// Controls of the sheets and secondary windows.
+constexpr std::int16_t kSmartMoreButton = 15;
+constexpr std::int16_t kSmartPlaysButton = 16;
+constexpr std::int16_t kSendButton = 23077;
+constexpr std::int16_t kCancelButton = 23074;
+constexpr std::int16_t kStopAddingButton = 23073;
+constexpr std::int16_t kPlaylistNameField = 23072;
+constexpr std::int16_t kPlaylistLimitField = 10005;
+constexpr std::int16_t kFirstTimeDoneButton = 4402;
+constexpr std::int16_t kFirstTimeYesButton = 4404;
+constexpr std::int16_t kFirstTimeNoButton = 4405;
+// The About window's button clicks and close box (the window is the main
+// window's builder's); installed at start-up.
+extern void (*gAboutWindowHook)(std::int16_t eventType, std::int16_t control);
+// Starts the add run of the Music folder as a cooperative task (the first-time
+// window's Done); the adding work installs it.
+extern void (*gStartMusicFolderAddHook)();
+
+// eventType: kControlClicked, kWindowCloseBox, kContentRefresh (others are
+// ignored); window and control name what the event is about.
+void doDialog(std::int16_t eventType, std::int16_t window, std::int16_t control);
+
+// Closes the name sheet and gives the menus it disabled back (Cancel, and the
+// end of a send).
+void closeNameSheet();
