@@ -1,6 +1,7 @@
 #!/bin/sh
-# The add run (`lumaroll-tool add`) side by side with the analysis alone over
-# the same corpus, in one run of this script: wall time, tunes/s, ms/tune,
+# The add run (`lumaroll-tool add`) side by side with the analysis alone
+# (`bench_ingest_analysis`, and `lumaroll-tool analyze` over the same files)
+# over the same corpus, in one run of this script: wall time, tunes/s, ms/tune,
 # peak resident memory, and the ratio add / analysis.
 #
 #   bench/ingest/run.sh BUILD_DIR [CORPUS_DIR] [COUNT]
@@ -36,16 +37,23 @@ while [ "$round" -le "$ROUNDS" ]; do
   a_s=$1 a_cpu=$2 a_kb=$3
   set -- $(measure "$TMP/add.err" "$TOOL" add "$CORPUS" --db "$TMP/db-add")
   d_s=$1 d_cpu=$2 d_kb=$3
+  # lumaroll-tool analyze: the same files in one call (it keeps no library,
+  # so the duplicates are analysed too).
+  find "$CORPUS" -type f \( -iname '*.mp3' -o -iname '*.m4a' \) | LC_ALL=C sort > "$TMP/files"
+  set -- $(measure "$TMP/analyze.err" xargs -d '\n' -a "$TMP/files" "$TOOL" analyze)
+  z_s=$1 z_cpu=$2 z_kb=$3
   tunes=$(( $(stat -c %s "$TMP/db-add") / 4566 ))
-  python3 - "$tunes" "$a_s" "$a_cpu" "$a_kb" "$d_s" "$d_cpu" "$d_kb" <<'PY'
+  python3 - "$tunes" "$a_s" "$a_cpu" "$a_kb" "$d_s" "$d_cpu" "$d_kb" "$z_s" "$z_cpu" "$z_kb" <<'PY'
 import sys
 n = int(sys.argv[1])
-a, acpu, akb, d, dcpu, dkb = (float(x) for x in sys.argv[2:])
+a, acpu, akb, d, dcpu, dkb, z, zcpu, zkb = (float(x) for x in sys.argv[2:])
 print("| run | tunes | wall s | CPU s | tunes/s (wall) | ms/tune (wall) | ms/tune (CPU) | peak RSS MB |")
 print("|---|---|---|---|---|---|---|---|")
-for name, w, c, kb in (("analysis alone", a, acpu, akb), ("lumaroll-tool add", d, dcpu, dkb)):
+for name, w, c, kb in (("analysis alone", a, acpu, akb), ("lumaroll-tool analyze", z, zcpu, zkb),
+                       ("lumaroll-tool add", d, dcpu, dkb)):
     print("| %s | %d | %.1f | %.1f | %.2f | %.1f | %.1f | %d |" % (name, n, w, c, n / w, 1000 * w / n, 1000 * c / n, kb // 1024))
-print("add / analysis: wall %.3f, CPU %.3f (target <= 1.15); add rate %.1f tunes/s (target >= 25)" % (d / a, dcpu / acpu, n / d))
+print("add / analysis alone: wall %.3f, CPU %.3f; add / analyze: wall %.3f, CPU %.3f (target <= 1.15); "
+      "add rate %.1f tunes/s (target >= 25)" % (d / a, dcpu / acpu, d / z, dcpu / zcpu, n / d))
 PY
   tail -n 1 "$TMP/analysis.err" "$TMP/add.err" 2>/dev/null | grep -v '^$' || true
   round=$((round + 1))
