@@ -35,3 +35,4 @@ int cmdExportSnd(ToolArgs args);
 int cmdPlay(ToolArgs args);
 int cmdPlaylist(ToolArgs args);
 int cmdAnalyze(ToolArgs args);
+int cmdAdd(ToolArgs args);

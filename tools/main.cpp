@@ -17,6 +17,7 @@ const ToolCommand kCommands[] = {
     {"play", "play FILE [--volume V]", cmdPlay},
     {"playlist", "playlist KIND [--match N] [--search TEXT] [--seed S] [--db PATH]", cmdPlaylist},
     {"analyze", "analyze FILE...", cmdAnalyze},
+    {"add", "add FOLDER... [--db PATH]", cmdAdd},
 };
 
 void usage() {

@@ -93,6 +93,7 @@ enum class ControlKind : std::uint8_t {
   well,
   displayPanel,  // the now-playing panel, drawn from a DisplayPanel
   bigNotice,     // the panel of the big notice, drawn from a NoticePanel
+  radioButton,   // value 1 when selected; the dialog handler sets the values of a group
 };
 
 // Edges of a control that keep their distance to the same edge of the window.

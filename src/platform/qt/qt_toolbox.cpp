@@ -21,6 +21,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSessionManager>
@@ -447,6 +448,15 @@ QWidget* makeWidget(const ControlDesc& d, QWidget* parent) {
     }
     case ControlKind::bigNotice:
       return new NoticeWidget(parent);
+    case ControlKind::radioButton: {
+      // The program selects and deselects the buttons of a group itself.
+      auto* r = new QRadioButton(qText(d.text), parent);
+      r->setAutoExclusive(false);
+      r->setChecked(d.value != 0);
+      r->setFont(controlFont(d));
+      QObject::connect(r, &QRadioButton::clicked, [window, control] { clicked(window, control); });
+      return r;
+    }
   }
   return nullptr;
 }
@@ -486,6 +496,8 @@ void setControlText(std::int16_t window, std::int16_t control, std::string_view 
     e->setText(qText(text));
   else if (auto* b = qobject_cast<QPushButton*>(c->widget))
     b->setText(qText(text));
+  else if (auto* r = qobject_cast<QRadioButton*>(c->widget))
+    r->setText(qText(text));
 }
 
 void setControlValue(std::int16_t window, std::int16_t control, std::int32_t value) {
@@ -498,6 +510,9 @@ void setControlValue(std::int16_t window, std::int16_t control, std::int32_t val
     s->setValue(value);
   } else if (auto* p = qobject_cast<QProgressBar*>(c->widget)) {
     p->setValue(value);
+  } else if (auto* r = qobject_cast<QRadioButton*>(c->widget)) {
+    QSignalBlocker block(r);
+    r->setChecked(value != 0);
   }
 }
 
@@ -535,6 +550,7 @@ std::int32_t getControlValue(std::int16_t window, std::int16_t control) {
   QtControl* c = findControl(window, control);
   if (!c) return 0;
   if (auto* s = qobject_cast<QSlider*>(c->widget)) return s->value();
+  if (auto* r = qobject_cast<QRadioButton*>(c->widget)) return r->isChecked() ? 1 : 0;
   return c->desc.value;
 }
 

@@ -1,0 +1,40 @@
+// Adding the items of one folder to the library: for every MP3 or M4A file
+// the whole pipeline (tags, fourteen analysed seconds, classification), then
+// a yield to the rest of the program and the stop tests.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/tasks.h"
+#include "ingest/scan.h"
+
+// Figures of the current (or last) add run, for progress lines.
+struct AddRunStats {
+  std::int32_t filesSeen = 0;   // file items met, of any kind
+  std::int32_t tunesAdded = 0;  // files that became tunes
+  std::string currentFile;      // full path of the last MP3/M4A file offered
+  OSErr saveResult = noErr;     // of the library save that ended the run
+};
+const AddRunStats& addRunStats();
+void recordAddRunSave(OSErr result);
+
+// Starts the bookkeeping of a new run: no folder scanned yet, no figures.
+// Called when the run's task first runs.
+void beginAddRunBookkeeping();
+
+// Ticks of the yield after every item: 2 where a window must breathe
+// between files (the default), 0 in the command-line tool.
+void setAddYieldTicks(std::uint32_t ticks);
+
+// True for a name the adding takes: not beginning with "._" and ending in
+// ".MP3" or ".M4A" in any case.
+bool isTuneFileName(std::string_view name);
+
+// Adds the files of `folder` (descend 0), or also those of every subfolder,
+// depth first at the place each stands in the listing (descend -1). Ends
+// after the last item, or after an item that left the library full or the
+// Stop button pressed. Within one run each folder is descended into once,
+// so a symbolic link back into the tree is not followed round again.
+Task addOneTune(FolderRef folder, std::int16_t descend);

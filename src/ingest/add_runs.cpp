@@ -1,0 +1,140 @@
+#include "ingest/add_runs.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/appstate.h"
+#include "core/errors.h"
+#include "core/paths.h"
+#include "core/pstring.h"
+#include "engine/classify.h"
+#include "ingest/add_one.h"
+#include "ingest/scan.h"
+#include "ingest/windows.h"
+#include "library/database.h"
+#include "library/tune.h"
+#include "platform/movie.h"
+#include "platform/toolbox.h"
+
+namespace {
+
+constexpr std::int16_t kFirstGuardedMenu = 1;  // File, Edit, Playlists, Player
+constexpr std::int16_t kLastGuardedMenu = 4;
+constexpr std::int16_t kIndeterminate = 2;
+
+IngestHooks gHooks;
+bool gRunStarted = false;
+
+// Clears the start mark however the run's task ends (finished or dropped).
+struct RunMark {
+  RunMark() = default;
+  ~RunMark() { gRunStarted = false; }
+  RunMark(const RunMark&) = delete;
+  RunMark& operator=(const RunMark&) = delete;
+};
+
+void setGuardedMenus(bool enabled) {
+  for (std::int16_t menu = kFirstGuardedMenu; menu <= kLastGuardedMenu; ++menu) setMenuItemEnabled(menu, 0, enabled);
+}
+
+void beginAddRun() {
+  setGuardedMenus(false);
+  gNextPermIDNumber_UL = static_cast<std::uint32_t>(gStartTotalTunes_L);
+  gWeAeAddingTunes_S = 1;
+  gStopCollectingPerUser_S = 0;
+  beginAddRunBookkeeping();
+  setControlText(kMainWindow, kActivityText, "Activity: Scanning for music files...");
+  makeAddDialogWin(kIndeterminate, 0, "Analyzing and Adding Tunes To Your Library...");
+  setControlText(kSheetWindow, kAddStatusText, "Scanning for music files... please wait...");
+  setControlText(kSheetWindow, kAddCountText, "Total Tunes: " + numText(gTotalTunes_L));
+  for (std::int32_t i = 1; i <= gStartTotalTunes_L; ++i) gTunes_A[i].justAdded = 0;
+  // A full library takes nothing: the run goes straight to its ending.
+  if (gTotalTunes_L >= gMaxTunes_L) SysBeep();
+}
+
+// Commits what the run added, counts and saves it; never yields.
+void finishAddRun() {
+  closeAddDialogWin();
+  setControlText(kMainWindow, kActivityText, "Activity: Cleaning up...");
+  holidayPass(std::max(gStartTotalTunes_L, 1), gTotalTunes_L);
+  commitTunes();
+  recountColours();
+  recordAddRunSave(saveDatabaseFiles());
+  gStopCollectingPerUser_S = 0;
+  setControlText(kMainWindow, kActivityText, "Activity: None");
+  setGuardedMenus(true);
+  if (gHooks.runEnded) gHooks.runEnded();
+  gWeAeAddingTunes_S = 0;
+}
+
+// Both passes over one folder.
+Task addFolder(std::string path) {
+  FolderRef folder;
+  if (!makeFolderRef(path, folder)) co_return;
+  co_await addOneTune(folder, 0);
+  co_await addOneTune(folder, -1);
+}
+
+}  // namespace
+
+void setIngestHooks(const IngestHooks& hooks) { gHooks = hooks; }
+const IngestHooks& ingestHooks() { return gHooks; }
+
+bool addRunActive() { return gRunStarted || gWeAeAddingTunes_S != 0; }
+
+namespace {
+
+Task addTunesRun(std::vector<std::string> folders) {
+  RunMark mark;
+  beginAddRun();
+  for (std::string& path : folders) co_await addFolder(std::move(path));
+  finishAddRun();
+}
+
+Task addTunesFromMusicFolderRun() {
+  RunMark mark;
+  if (GetSysFolderVol("cusr").empty()) {
+    SysBeep();
+    co_return;
+  }
+  const std::string music = musicFolderPath();
+  beginAddRun();
+  for (const char* sub : {"iTunes/iTunes Music/", "iTunes/iTunes Media/Music/", ""})
+    co_await addFolder(music + sub);
+  finishAddRun();
+}
+
+}  // namespace
+
+// A run counts as active from the moment its task exists.
+Task addTunes(std::vector<std::string> folders) {
+  gRunStarted = true;
+  return addTunesRun(std::move(folders));
+}
+
+Task addTunesFromMusicFolder() {
+  gRunStarted = true;
+  return addTunesFromMusicFolderRun();
+}
+
+void startAddTunes() {
+  if (addRunActive()) return;
+  if (EnterMovies() != noErr) {
+    SysBeep();
+    exitProgram(0);
+  }
+  // The chooser runs here, outside the task: a modal dialog inside a task
+  // step would let the event loop resume tasks while one is still running.
+  std::string folder;
+  if (!toolboxChooseFolder("", folder)) return;
+  startTask(addTunes({std::move(folder)}));
+}
+
+void startAddTunesFromMusicFolder() {
+  if (addRunActive()) return;
+  if (EnterMovies() != noErr) {
+    SysBeep();
+    return;
+  }
+  startTask(addTunesFromMusicFolder());
+}

@@ -1,0 +1,40 @@
+// The two ways tunes enter the library, each one add run in a cooperative
+// task: "Add Tunes To Library..." (a folder the user chooses, or the folders
+// given to the command-line tool) and the automatic add of the Music folder.
+// Both end alike: the tunes are committed, counted by colour and saved.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/tasks.h"
+
+// What the levels above the adding provide; each may stay unset.
+struct IngestHooks {
+  // The last step of a run's ending: when nothing is loaded in the player,
+  // rebuild the current playlist, the list and the summary line.
+  void (*runEnded)() = nullptr;
+  // The selected entry of the current playlist (0: none), whose colour the
+  // "Saving Library..." window takes.
+  std::int32_t (*selectedPlaylistEntry)() = nullptr;
+};
+void setIngestHooks(const IngestHooks& hooks);
+const IngestHooks& ingestHooks();
+
+// File > "Add Tunes To Library...": lets the user choose a folder, then adds
+// it in a new task. Nothing happens while a run is active or when the user
+// cancels. Without usable movie services the program beeps and ends.
+void startAddTunes();
+// The automatic add of the Music folder in a new task; nothing happens
+// while a run is active, and a beep when the movie services are missing.
+void startAddTunesFromMusicFolder();
+// True from a start until the run's ending is over.
+bool addRunActive();
+
+// The bodies of the runs. Each folder is added in two passes: its own files,
+// then everything below it, depth first.
+Task addTunes(std::vector<std::string> folders);
+// The two iTunes folders of the Music folder when they exist, then the Music
+// folder itself. Beeps and adds nothing when there is no home folder.
+Task addTunesFromMusicFolder();

@@ -1,0 +1,97 @@
+// Add runs on generated trees: the recording toolbox, the real movie
+// services, the library file in a temporary folder, and the run's task
+// driven step by step with the toolbox's clock.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/appstate.h"
+#include "core/paths.h"
+#include "core/tasks.h"
+#include "engine/genres.h"
+#include "ingest/add_one.h"
+#include "ingest/add_runs.h"
+#include "library/database.h"
+#include "library/tune.h"
+#include "platform/headless/headless_toolbox.h"
+#include "platform/movie.h"
+#include "support/media.h"
+#include "support/temp_dir.h"
+
+class AddRunTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    initMP3Categories();
+    ASSERT_EQ(EnterMovies(), noErr);
+  }
+  void SetUp() override {
+    headlessToolbox().reset();
+    dbPath = dir.file("db/LumarollDatabase");
+    setLibraryFilePath(dbPath);
+    gTotalTunes_L = gStartTotalTunes_L = 0;
+    gMaxTunes_L = kMaxTunes;
+    gDatabaseLoadIncomplete = false;
+    gStopCollectingPerUser_S = gWeAeAddingTunes_S = 0;
+    setAddYieldTicks(2);
+    setIngestHooks({});
+  }
+  void TearDown() override {
+    cancelAllTasks();
+    setLibraryFilePath("");
+    gMaxTunes_L = kMaxTunes;
+  }
+
+  // A tune file of its own (a distinct title, so never a duplicate).
+  std::string tune(const std::string& relative, const std::string& title, double seconds = 28,
+                   MediaFormat format = MediaFormat::mp3Cbr) {
+    const std::filesystem::path path = dir.path() / "music" / relative;
+    std::filesystem::create_directories(path.parent_path());
+    MediaSpec s;
+    s.format = format;
+    s.seconds = seconds;
+    s.frequency = 330.0 + 10.0 * static_cast<double>(++made);
+    s.tags = {title, "Generator", "Tests", "Rock"};
+    writeTestMedia(path.string(), s);
+    return path.string();
+  }
+  std::string music() const { return (dir.path() / "music").string() + "/"; }
+
+  // Runs tasks until none is left, the toolbox clock advancing one tick per
+  // pass; `between` runs after every pass.
+  void runAll(const std::function<void()>& between = {}) {
+    for (auto& tb = headlessToolbox(); activeTaskCount() > 0;) {
+      runTasks(tb.ticks++);
+      if (between) between();
+    }
+  }
+
+  std::vector<std::string> titles(std::int32_t first = 1) const {
+    std::vector<std::string> t;
+    for (std::int32_t i = first; i <= gStartTotalTunes_L; ++i) t.push_back(gTunes_A[i].title.str());
+    return t;
+  }
+  // Committed tunes already in the library (no files behind them).
+  void preload(std::int32_t count) {
+    for (std::int32_t i = 1; i <= count; ++i) {
+      gTunes_A[i] = Tune{};
+      gTunes_A[i].title.assign("Old " + std::to_string(i));
+      gTunes_A[i].colourCategory = 2;
+      gTunes_A[i].justAdded = 1;
+    }
+    gTotalTunes_L = gStartTotalTunes_L = count;
+  }
+  std::size_t savedRecords() const {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(dbPath, ec);
+    return ec ? 0 : static_cast<std::size_t>(size / kTuneRecordSize);
+  }
+
+  TempDir dir;
+  std::string dbPath;
+  int made = 0;
+};

@@ -1,0 +1,84 @@
+// One add run over a generated tree: which files become tunes, in which
+// order, and what a run survives (odd names, links back into the tree,
+// folders that cannot be listed, paths too long to keep).
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "ingest_fixture.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+// A chain of folders whose full path is longer than the system accepts, so
+// that listing its last folder fails even for the superuser.
+void makeTooDeepChain(const std::string& top) {
+  std::filesystem::create_directories(top);
+  int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY);
+  for (int i = 0; i < 20 && fd >= 0; ++i) {
+    ::mkdirat(fd, std::string(250, 'd').c_str(), 0755);
+    const int next = ::openat(fd, std::string(250, 'd').c_str(), O_RDONLY | O_DIRECTORY);
+    ::close(fd);
+    fd = next;
+  }
+  ASSERT_GE(fd, 0);
+  ::close(fd);
+}
+
+}  // namespace
+
+TEST_F(AddRunTest, NameRulesOrderLinksAndOddPaths) {
+  tune("._song.mp3", "Dot Song");
+  tune("song.MP3", "Song");
+  tune("track.mp4", "Mp4", 28, MediaFormat::m4a);
+  tune("track.aac", "Aac", 28, MediaFormat::m4a);
+  tune("TRACK.M4A", "Track", 28, MediaFormat::m4a);
+  const std::string longName = "L" + std::string(66, 'o') + "ng.mp3";
+  tune(longName, "Long");
+  tune("short.mp3", "Short", 26.9);
+  tune("exact.mp3", "Exact", 27.0);
+  tune("a/1.mp3", "A1");
+  tune("a/c/3.mp3", "AC3");
+  std::filesystem::create_directory_symlink("../..", dir.path() / "music/a/c/loop");
+  std::filesystem::create_directory_symlink("..", dir.path() / "music/a/up");
+  tune("b/dup.mp3", "Song");  // the same artist, title and album as song.MP3
+  const std::string oddName = "odd \"q\" 'x'\n\xff.mp3";
+  const std::string odd = tune("b/" + oddName, "Odd");
+  tune("b/" + std::string(200, 'p') + "/" + std::string(60, 'q') + ".mp3", "TooLong");
+  makeTooDeepChain(music() + "d");
+  tune("z/last.mp3", "Last");
+  ASSERT_EQ(::mkfifo((music() + "z/pipe.mp3").c_str(), 0644), 0);  // nobody ever writes to it
+
+  startTask(addTunes({music()}));
+  EXPECT_TRUE(addRunActive());
+  runAll();
+
+  // First the files of the chosen folder, then everything again in name
+  // order with each folder where it stands; files met twice are refused as
+  // duplicates the second time.
+  EXPECT_EQ(titles(), (Names{"Long", "Track", "Exact", "Song", "A1", "AC3", "Odd", "Last"}));
+  EXPECT_EQ(gTotalTunes_L, 8);
+  EXPECT_EQ(savedRecords(), 8u);
+  EXPECT_FALSE(addRunActive());
+
+  const Tune& longTune = gTunes_A[1];
+  EXPECT_EQ(longTune.fileName.view(), longName.substr(0, 63));
+  EXPECT_EQ(longTune.filePath.view(), music() + longName);
+  EXPECT_EQ(+longTune.fileKind, 1);
+  EXPECT_EQ(+gTunes_A[2].fileKind, 4);  // read by the M4A reader
+  EXPECT_EQ(+gTunes_A[3].durationSeconds, 27);
+  // Odd bytes are kept as they are, so the file can be opened again.
+  EXPECT_EQ(gTunes_A[7].filePath.view(), odd);
+  EXPECT_TRUE(fileExists(gTunes_A[7].filePath.str()));
+
+  for (std::int32_t i = 1; i <= 8; ++i) EXPECT_EQ(+gTunes_A[i].permID, static_cast<std::uint32_t>(i)) << i;
+
+  // The run's texts and its ending.
+  auto& tb = headlessToolbox();
+  EXPECT_TRUE(tb.logged("text:4000/55=Adding: Long"));
+  EXPECT_TRUE(tb.logged("text:4000/56=Total Tunes:  8"));
+  EXPECT_TRUE(tb.logged("menuenabled:1/0=0"));
+  EXPECT_EQ(tb.log.back(), "menuenabled:4/0=1");
+  EXPECT_FALSE(windowExists(kSheetWindow));
+}

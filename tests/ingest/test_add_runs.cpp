@@ -1,0 +1,177 @@
+// The add runs as the program starts and ends them: Stop, a quit in the
+// middle, the checkpoint, a full library, the folder chooser, the first-time
+// window with the automatic add, and the saving window.
+#include <cstdlib>
+#include <set>
+
+#include "ingest/windows.h"
+#include "ingest_fixture.h"
+#include "playlists/builder.h"
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+std::int32_t colourTotal() {
+  std::int32_t n = 0;
+  for (std::int32_t c = 1; c <= 9; ++c) n += *colourCounter(c);
+  return n;
+}
+
+// HOME at a folder of the test (and no user folder settings) for a while.
+struct HomeFolder {
+  explicit HomeFolder(const std::string& home) : saved(std::getenv("HOME") ? std::getenv("HOME") : "") {
+    ::setenv("HOME", home.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (home + "/.config").c_str(), 1);
+  }
+  ~HomeFolder() {
+    saved.empty() ? ::unsetenv("HOME") : ::setenv("HOME", saved.c_str(), 1);
+    ::unsetenv("XDG_CONFIG_HOME");
+  }
+  std::string saved;
+};
+
+}  // namespace
+
+TEST_F(AddRunTest, StopKeepsWhatWasAddedAndMakesItLastAdded) {
+  for (int i = 1; i <= 4; ++i) tune("t" + std::to_string(i) + ".mp3", "New " + std::to_string(i));
+  preload(3);
+  ASSERT_EQ(saveDatabaseFiles(), noErr);
+
+  startTask(addTunes({music()}));
+  // Stop pressed while the second file is analysed takes effect once that
+  // file is done (the window had no turn in between), and the file is kept.
+  runAll([] {
+    if (gWeAeAddingTunes_S == 1 && addRunStats().filesSeen == 2) gStopCollectingPerUser_S = 1;
+  });
+  EXPECT_EQ(titles(4), (Names{"New 1", "New 2"}));
+  EXPECT_EQ(gStartTotalTunes_L, 5);
+  EXPECT_EQ(savedRecords(), 5u);
+  EXPECT_EQ(colourTotal(), 5);
+  EXPECT_EQ(gStopCollectingPerUser_S, 0);
+  EXPECT_FALSE(addRunActive());
+
+  gCurrentPlaylist_S = kPlaylistLastAdded;
+  buildCurrentPlaylist();
+  ASSERT_EQ(gTotalPlaylistTunes_L, 2);
+  const std::set<std::string> lastAdded{gPlaylistTunes_A[1].title.str(), gPlaylistTunes_A[2].title.str()};
+  EXPECT_EQ(lastAdded, (std::set<std::string>{"New 1", "New 2"}));
+  gCurrentPlaylist_S = kPlaylistAllTunes;
+
+  // The next run goes on with the rest; its tunes alone are the Last Added.
+  startTask(addTunes({music()}));
+  runAll();
+  EXPECT_EQ(titles(4), (Names{"New 1", "New 2", "New 3", "New 4"}));
+  EXPECT_EQ(+gTunes_A[5].justAdded, 0);
+  EXPECT_EQ(+gTunes_A[6].justAdded, 1);
+}
+
+TEST_F(AddRunTest, CheckpointSavesTheFileAQuitLeavesItThere) {
+  preload(199);
+  ASSERT_EQ(saveDatabaseFiles(), noErr);
+  // Noise is classified as the 200th tune (a checkpoint), then refused for
+  // its strong bins; the next file becomes the 200th tune.
+  MediaSpec s;
+  s.content = MediaContent::noise;
+  s.seconds = 28;
+  s.tags = {"Noise", "Generator", "Tests", "Rock"};
+  std::filesystem::create_directories(music());
+  writeTestMedia(music() + "a noise.mp3", s);
+  const std::string kept = tune("b.mp3", "Two Hundred");
+  tune("c.mp3", "Two Hundred One");
+  startTask(addTunes({music()}));
+  while (gWeAeAddingTunes_S == 0 || addRunStats().tunesAdded < 1) runTasks(headlessToolbox().ticks++);
+  // A confirmed quit ends the program without the run's ending.
+  cancelAllTasks();
+  EXPECT_EQ(savedRecords(), 200u);
+  ASSERT_EQ(openDatabaseFiles(), noErr);
+  EXPECT_EQ(gTunes_A[200].title.view(), "Two Hundred");
+  // The checkpoint comes before the tune is accepted; its path is already there.
+  EXPECT_EQ(gTunes_A[200].filePath.view(), kept);
+}
+
+TEST_F(AddRunTest, FullLibraryClaimsNothing) {
+  tune("a.mp3", "A");
+  tune("b.mp3", "B");
+  gMaxTunes_L = 3;
+  preload(3);
+  startTask(addTunes({music()}));
+  runAll();
+  EXPECT_EQ(gTotalTunes_L, 3);
+  EXPECT_EQ(addRunStats().filesSeen, 0);
+  EXPECT_EQ(headlessToolbox().beeps, 1);
+  EXPECT_FALSE(addRunActive());
+
+  // One place left: the run ends after the item that fills it.
+  gTotalTunes_L = gStartTotalTunes_L = 2;
+  startTask(addTunes({music()}));
+  runAll();
+  EXPECT_EQ(titles(3), (Names{"A"}));
+  EXPECT_EQ(addRunStats().filesSeen, 1);
+}
+
+TEST_F(AddRunTest, ChooserCancelledOrRunAlreadyActive) {
+  tune("a.mp3", "A");
+  auto& tb = headlessToolbox();
+  tb.chosenFolders = {""};
+  startAddTunes();
+  EXPECT_FALSE(addRunActive());
+  EXPECT_EQ(activeTaskCount(), 0u);
+
+  tb.chosenFolders = {music(), music()};
+  startAddTunes();
+  EXPECT_TRUE(addRunActive());
+  startAddTunes();  // a second request while the first run is on
+  startAddTunesFromMusicFolder();
+  EXPECT_EQ(activeTaskCount(), 1u);
+  EXPECT_EQ(tb.chosenFolders.size(), 1u);
+  runAll();
+  EXPECT_EQ(titles(), (Names{"A"}));
+}
+
+TEST_F(AddRunTest, FirstTimeWindowStartsTheAutomaticAdd) {
+  const std::string home = dir.file("home");
+  HomeFolder homeFolder(home);
+  std::filesystem::create_directories(home + "/Music/iTunes/iTunes Music");
+  std::filesystem::create_directory_symlink(music(), home + "/Music/iTunes/iTunes Music/linked");
+  tune("itunes.mp3", "From iTunes");
+  tune("../home/Music/plain.mp3", "Plain");
+  std::filesystem::create_directories(home + "/Music/Sub");
+  std::filesystem::create_directory_symlink(home + "/Music", home + "/Music/Sub/back");
+
+  buildFirstTimeWindow();
+  ASSERT_TRUE(windowExists(kFirstTimeWindow));
+  EXPECT_EQ(getControlValue(kFirstTimeWindow, kFirstTimeYes), 1);
+  EXPECT_EQ(getControlValue(kFirstTimeWindow, kFirstTimeNo), 0);
+  EXPECT_EQ(gAddSystemFontsNow_S, 1);
+
+  // "No, I will add my music myself." then Done: nothing is added.
+  gAddSystemFontsNow_S = 0;
+  firstTimeWindowDone();
+  EXPECT_FALSE(windowExists(kFirstTimeWindow));
+  EXPECT_FALSE(addRunActive());
+
+  // Done with "Yes.": the iTunes folder first, then the rest of the Music folder.
+  buildFirstTimeWindow();
+  firstTimeWindowDone();
+  EXPECT_EQ(gAddSystemFontsNow_S, 0);
+  EXPECT_TRUE(addRunActive());
+  runAll();
+  EXPECT_EQ(titles(), (Names{"From iTunes", "Plain"}));
+  EXPECT_EQ(savedRecords(), 2u);
+  // No marker file is left in the user's folders.
+  EXPECT_FALSE(fileExists(home + "/Music/iTunes/iTunes Music/Runemark.txt"));
+}
+
+TEST_F(AddRunTest, SavingWindowTakesTheSelectedTunesColour) {
+  gPlaylistTunes_A[2].colourGreen = 0xAD00;
+  IngestHooks hooks;
+  hooks.selectedPlaylistEntry = [] { return std::int32_t{2}; };
+  setIngestHooks(hooks);
+  makeSavingDBTunesWindow();
+  HeadlessWindow* w = headlessToolbox().window(kSavingWindow);
+  ASSERT_NE(w, nullptr);
+  EXPECT_NEAR(w->opacity, 33 * 0.027, 1e-9);  // faded in
+  EXPECT_EQ(w->controls.begin()->second.notice.innerColour.green, 0xAD00);
+  gAddingWindowIsOpen_S = 0;
+}

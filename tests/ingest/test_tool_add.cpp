@@ -1,0 +1,92 @@
+// lumaroll-tool add as a user runs it: a library file comes out, progress
+// goes to standard error, bad folders are refused, Ctrl+C keeps what was added.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "library/tune.h"
+#include "support/media.h"
+#include "support/temp_dir.h"
+#include "tools/tool_runner.h"
+
+namespace {
+
+class ToolAdd : public ::testing::Test {
+ protected:
+  void makeTunes(int count) {
+    for (int i = 1; i <= count; ++i) {
+      MediaSpec s;
+      s.seconds = 28;
+      s.frequency = 300.0 + 20.0 * i;
+      s.tags = {"Tune " + std::to_string(i), "Tool", "Tests", "Rock"};
+      const std::filesystem::path p = dir.path() / "music" / ("f" + std::to_string(i % 2)) / ("t" + std::to_string(i) + ".mp3");
+      std::filesystem::create_directories(p.parent_path());
+      writeTestMedia(p.string(), s);
+    }
+  }
+  std::size_t records() const {
+    std::error_code ec;
+    const auto n = std::filesystem::file_size(db, ec);
+    return ec ? 0 : static_cast<std::size_t>(n / kTuneRecordSize);
+  }
+  TempDir dir;
+  std::string db = dir.file("lib/LumarollDatabase");
+  std::string music = dir.file("music");
+};
+
+}  // namespace
+
+TEST_F(ToolAdd, AddsSavesAndReportsThenRefusesDuplicatesAndBadFolders) {
+  makeTunes(2);
+  ToolResult r = runTool("add " + shellQuote(music) + " --db " + shellQuote(db));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(records(), 2u);
+  EXPECT_NE(r.err.find("files 2, tunes added 2"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("2 tunes added; the library holds 2 tunes"), std::string::npos) << r.err;
+
+  // The same folder again: every file is a duplicate now.
+  r = runTool("add " + shellQuote(music) + " --db " + shellQuote(db));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(records(), 2u);
+
+  r = runTool("add " + shellQuote(dir.file("none")) + " " + shellQuote(music) + " --db " + shellQuote(db));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("is not a folder"), std::string::npos) << r.err;
+  EXPECT_EQ(records(), 2u);
+
+  // A library that cannot be read is never replaced (here a folder).
+  r = runTool("add " + shellQuote(music) + " --db " + shellQuote(music));
+  EXPECT_EQ(r.status, 1) << r.err;
+}
+
+TEST_F(ToolAdd, InterruptCommitsAndSavesWhatWasAdded) {
+  // Sixty tunes with one sound and tags of their own: more than the tool
+  // gets through before the Ctrl+C half a second after its start.
+  MediaSpec s;
+  s.seconds = 28;
+  s.id3 = Id3Version::none;
+  const std::string sound = dir.file("sound.mp3");
+  writeTestMedia(sound, s);
+  const std::string bytes = readFileBytes(sound);
+  std::filesystem::create_directories(music);
+  for (int i = 1; i <= 60; ++i)
+    writeFileBytes(music + "/t" + std::to_string(i) + ".mp3",
+                   id3v2Tag({"Tune " + std::to_string(i), "Tool", "Tests", "Rock"}, Id3Version::v23, Id3Encoding::latin1) +
+                       bytes);
+  TempDir out;
+  const std::string err = out.file("err");
+  const std::string cmd = "timeout --preserve-status -s INT 0.5 " + std::string(LUMAROLL_TOOL) + " add " + shellQuote(music) + " --db " +
+                          shellQuote(db) + " 2>" + shellQuote(err);
+  const int raw = std::system(cmd.c_str());
+  ASSERT_TRUE(WIFEXITED(raw));
+  const std::string text = readFileBytes(err);
+  ASSERT_EQ(WEXITSTATUS(raw), 130) << text;
+  EXPECT_NE(text.find("stopped: "), std::string::npos) << text;
+  const std::size_t at = text.find("stopped: ");
+  const int added = std::atoi(text.c_str() + at + 9);
+  EXPECT_LT(added, 60);
+  EXPECT_EQ(records(), static_cast<std::size_t>(added));
+}
