@@ -27,6 +27,15 @@ void startTask(Task task) {
 }
 
 int runTasks(std::uint32_t now) {
+  // A task step may run a nested event loop (a delay, a modal alert) whose
+  // passes call runTasks again; resuming a coroutine that is itself running
+  // would be fatal, so nested calls resume nothing.
+  static bool running = false;
+  if (running) return 0;
+  struct Running {
+    Running() { running = true; }
+    ~Running() { running = false; }
+  } guard;
   gTaskClock = now;
   auto& all = tasks();
   const std::size_t count = all.size();

@@ -81,3 +81,27 @@ TEST_F(Tasks, CancellingReleasesSuspendedFrames) {
   EXPECT_EQ(trace, (std::vector<std::string>{"frame released"}));
   EXPECT_EQ(activeTaskCount(), 0u);
 }
+
+// A task step that runs a nested event loop (which calls runTasks again)
+// must not resume anything, least of all itself.
+TEST_F(Tasks, NestedRunTasksResumesNothing) {
+  static int nestedResumed = -1;
+  static int steps = 0;
+  nestedResumed = -1;
+  steps = 0;
+  struct Local {
+    static Task body() {
+      ++steps;
+      nestedResumed = runTasks(0);  // as a delay's nested loop would
+      co_await yieldTicks(0);
+      ++steps;
+    }
+  };
+  startTask(Local::body());
+  runTasks(0);
+  EXPECT_EQ(nestedResumed, 0);
+  EXPECT_EQ(steps, 1);
+  runTasks(1);
+  EXPECT_EQ(steps, 2);
+  EXPECT_EQ(activeTaskCount(), 0u);
+}

@@ -8,6 +8,8 @@
 #include "core/prefs.h"
 #include "core/tasks.h"
 #include "engine/genres.h"
+#include "ingest/add_runs.h"
+#include "ingest/windows.h"
 #include "library/database.h"
 #include "library/tune.h"
 #include "platform/movie.h"
@@ -21,7 +23,6 @@
 #include "ui/mainwindow.h"
 
 void (*gStartPlayingHook)(std::int32_t firstEntry) = nullptr;
-void (*gFirstTimeWindowHook)() = nullptr;
 
 namespace {
 
@@ -41,6 +42,23 @@ void connectPlayer() {
   };
   gPlaylistSwitchHooks.bigNotice = makeBigAlertWin;
   gPlaylistSwitchHooks.closeBigNotice = closeBigAlertWin;
+}
+
+// What an add run reaches above itself: the rebuild of the shown playlist at
+// the end of a run, the Music-folder add of the first-time window and the
+// saving window.
+void connectIngest() {
+  IngestHooks hooks;
+  hooks.runEnded = [] {
+    if (gNowPlayingMovie) return;  // a tune is loaded: its list stays as it is
+    buildCurrentPlaylist();
+    RepopulateBrowserData(gKWEDBrowser);
+    setPlaylistSummary();
+  };
+  hooks.selectedPlaylistEntry = [] { return gCurrentSelectedTune_L; };
+  setIngestHooks(hooks);
+  gStartMusicFolderAddHook = startAddTunesFromMusicFolder;
+  gShowSavingWindowHook = makeSavingDBTunesWindow;
 }
 
 }  // namespace
@@ -89,6 +107,7 @@ bool startLumaroll() {
   gStartTotalTunes_L = gTotalTunes_L;
   gPlaylistRedrawHook = drawDisplay;
   connectPlayer();
+  connectIngest();
   buildCurrentPlaylist();
   buildMenus();
   buildMainWindow();
@@ -97,8 +116,8 @@ bool startLumaroll() {
   h.command = MyCommandHandler;
   toolboxInstallHandlers(h);
 
-  if (gStartTotalTunes_L == 0 && gFirstTimeWindowHook) {
-    gFirstTimeWindowHook();
+  if (gStartTotalTunes_L == 0) {
+    buildFirstTimeWindow();
     gAddSystemFontsNow_S = 1;
   }
 

@@ -32,10 +32,6 @@ bool applicationNeedsPasses();
 // start request is taken off its flag and nothing plays.
 extern void (*gStartPlayingHook)(std::int32_t firstEntry);
 
-// Builds the first-time window of a start with an empty library; the adding
-// work installs it.
-extern void (*gFirstTimeWindowHook)();
-
 // The search of the search field: the first committed tune whose title,
 // artist, album or genre contains the text, upper-cased (0 when none).
 std::int32_t findFirstSearchMatch(std::string_view storedText);

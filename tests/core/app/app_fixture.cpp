@@ -50,7 +50,6 @@ void AppTest::SetUp() {
   setPrefsFilePath(dir.file("Orvane-Lumaroll/LumarollPrefs"));
   initGlobals();
   gStartPlayingHook = nullptr;
-  gFirstTimeWindowHook = nullptr;
 }
 
 void AppTest::TearDown() {
