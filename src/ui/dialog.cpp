@@ -8,8 +8,6 @@
 #include "platform/toolbox.h"
 #include "ui/mainwindow.h"
 
-constexpr std::int16_t kApplicationMenu = 254;
-
 void doDialog(std::int16_t type, std::int16_t window, std::int16_t control) {
   if (window == kMainWindow) {
     if (type == kWindowCloseBox) {
@@ -29,9 +27,3 @@ void doDialog(std::int16_t type, std::int16_t window, std::int16_t control) {
       doAboutButton(control);
   }
 }
-
-void doMenu(std::int16_t menu, std::int16_t item) {
-  if (menu == kApplicationMenu && item == 1) buildAboutWin();
-}
-
-void buildMenus() { toolboxSetMenuItem(kApplicationMenu, 1, "About Lumaroll...", 0); }

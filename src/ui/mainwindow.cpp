@@ -206,6 +206,10 @@ std::string playlistSummaryText() {
 
 void setPlaylistSummaryLine() { setControlText(kMainWindow, kSummaryText, playlistSummaryText()); }
 
+ToolboxRGB categoryColour(std::int32_t index) {
+  return index >= 1 && index <= 9 ? kCategoryColours[index] : kCategoryColours[0];
+}
+
 void makeBigAlertWin(std::string_view text, std::int16_t colourIndex) {
   gAddingWindowIsOpen_S = 1;
   const ToolboxRect screen = toolboxMainScreenRect();
