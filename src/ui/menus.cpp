@@ -410,6 +410,27 @@ std::int32_t MakeHierMenu(std::int16_t menuID, std::int16_t item, std::string_vi
   return toolboxAttachSubmenu(menuID, item, submenuID);
 }
 
+void menusForAddRun(bool running) {
+  for (std::int16_t menu : {kFileMenu, kEditMenu, kPlaylistsMenu, kPlayerMenu}) setMenuItemEnabled(menu, 0, !running);
+}
+
+void menusForPlaybackStart() {
+  setMenuItemText(kPlayerMenu, kPlayerPlayItem, "Stop Playing");
+  for (std::int16_t item : {kPlayerNextItem, kPlayerBackItem, kPlayerMuteItem, kPlayerVolumeUpItem,
+                            kPlayerVolumeDownItem, kPlayerLoopItem, kPlayerRevealItem})
+    setMenuItemEnabled(kPlayerMenu, item, true);
+}
+
+void menusForPlaybackEnd() {
+  for (std::int16_t item : {1, 2, 8}) setMenuItemEnabled(kFileMenu, item, true);
+  setMenuItemEnabled(kPlayerMenu, kPlayerMuteItem, false);
+  setMenuItemEnabled(kPlayerMenu, kPlayerLoopItem, false);
+  setMenuItemText(kPlayerMenu, kPlayerPlayItem, "Play");
+  for (std::int16_t item : {kPlayerNextItem, kPlayerBackItem, kPlayerVolumeUpItem, kPlayerVolumeDownItem,
+                            kPlayerRevealItem})
+    setMenuItemEnabled(kPlayerMenu, item, false);
+}
+
 void buildMenus() {
   toolboxSetMenuItem(kAppleMenu, 1, "About Lumaroll...", 0);
 

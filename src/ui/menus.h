@@ -38,6 +38,16 @@ std::int32_t MakeHierMenu(std::int16_t menuID, std::int16_t item, std::string_vi
 // The 28 genre group names of the two Set Genre submenus, items 1..28.
 extern const std::string_view kGenreGroupNames[28];
 
+// The menu states of the moments that change them. An add run disables
+// File, Edit, Playlists and Player whole while it runs.
+void menusForAddRun(bool running);
+// Playback start: "Stop Playing"; Next, Back, Mute, the volume items, Loop
+// and Reveal Now Playing enabled (which clears the marks of Mute and Loop).
+void menusForPlaybackStart();
+// Playback end: File's Add, Auto-Add and Send enabled; "Play"; Next, Back,
+// Mute, the volume items, Loop and Reveal Now Playing disabled.
+void menusForPlaybackEnd();
+
 // Volume saved while the sound is muted.
 extern std::int16_t gHolderVolume_S;
 
