@@ -220,3 +220,23 @@ TEST_F(MenuTest, RevealNowPlayingShowsThePlayingPlaylistAgain) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MenuTest, DeleteTuneWithoutALibraryMatchStillRemovesTheRowAndThePlayingEntry) {
+  start(4, numbered);
+  playShownPlaylist(1);
+  gTestMovieLoaded = false;
+  gPlaylistTunes_A[3].genre.assign("Edited");  // an edit the library never saw
+  gNowPlaying_A[3].genre.assign("Edited");
+  select(3);
+  doMenu(kEditMenu, 15);
+  EXPECT_EQ(gStartTotalTunes_L, 4);
+  EXPECT_EQ(gTotalPlaying_L, 3);
+  EXPECT_EQ(gTotalPlaylistTunes_L, 3);
+  EXPECT_EQ(shownRows(), (std::vector<std::int32_t>{1, 2, 3}));
+  EXPECT_EQ(gPlaylistTunes_A[3].title.view(), "Tune 4");
+  EXPECT_EQ(gCurrentSelectedTune_L, 2) << "nothing loaded: the row before";
+}
+
+}  // namespace
