@@ -36,8 +36,8 @@ class MenuTest : public AppTest {
     AppTest::TearDown();
   }
   // Library of n tunes, All Tunes shown, menus built.
-  void start(std::int32_t n, TuneSpec (*spec)(std::int32_t)) {
-    if (n > 0) makeLibrary(n, spec);
+  void start(std::int32_t n, TuneSpec (*make)(std::int32_t)) {
+    if (n > 0) makeLibrary(n, make);
     gCurrentPlaylist_S = kPlaylistAllTunes;
     buildCurrentPlaylist();
     buildMenus();
