@@ -94,6 +94,8 @@ enum class ControlKind : std::uint8_t {
   displayPanel,  // the now-playing panel, drawn from a DisplayPanel
   bigNotice,     // the panel of the big notice, drawn from a NoticePanel
   radioButton,   // value 1 when selected; the dialog handler sets the values of a group
+  editText,      // a one-line text field the user types into
+  textView,      // read-only text of many lines, scrolled
 };
 
 // Edges of a control that keep their distance to the same edge of the window.
@@ -237,6 +239,18 @@ void setMenuItemText(std::int16_t menu, std::int16_t item, std::string_view text
 // Item 0 stands for the whole menu.
 void setMenuItemEnabled(std::int16_t menu, std::int16_t item, bool enabled);
 void setMenuItemMark(std::int16_t menu, std::int16_t item, bool marked);
+// Attaches menu `submenu` to item `item` of `menu` (creating the submenu empty
+// when it is new; a submenu never stands in the menu bar). Returns 0, or -1
+// when `menu` does not exist.
+std::int32_t toolboxAttachSubmenu(std::int16_t menu, std::int16_t item, std::int16_t submenu);
+// The text of an item ("" when there is none).
+std::string getMenuItemText(std::int16_t menu, std::int16_t item);
+// Gives an item a 16 x 16 icon: a filled circle in a colour, fully opaque.
+void setMenuItemDiscIcon(std::int16_t menu, std::int16_t item, ToolboxRGB colour);
+// The standard editing commands; their items serve the text field that has
+// the keyboard focus and never reach the program's menu handler.
+enum class EditCommand : std::uint8_t { undo, redo, cut, copy, paste, clear, selectAll };
+void toolboxSetEditMenuItem(std::int16_t menu, std::int16_t item, std::string_view text, EditCommand command);
 
 // ---- Folders, opener -------------------------------------------------------
 
@@ -244,6 +258,9 @@ void setMenuItemMark(std::int16_t menu, std::int16_t item, bool marked);
 bool toolboxChooseFolder(std::string_view prompt, std::string& path);
 // Hands an address (web page, mailto:) to the desktop's opener.
 void toolboxOpenURL(std::string_view url);
+// Shows a file selected in the desktop's file manager (or, when none answers,
+// opens its folder). Returns 0, or -1 when nothing could show it.
+std::int32_t toolboxRevealFile(std::string_view path);
 
 // ---- Events and the loop --------------------------------------------------
 

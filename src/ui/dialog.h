@@ -13,5 +13,5 @@ void aboutWindowEvent(std::int16_t type, std::int16_t control);
 // A menu choice (menu ID, 1-based item); menu 254 is the application menu.
 void doMenu(std::int16_t menu, std::int16_t item);
 
-// The menus the toolbox shows from the start: the application menu's About.
+// Builds every menu of the menu bar once at start (see ui/menus.h).
 void buildMenus();

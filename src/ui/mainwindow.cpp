@@ -10,6 +10,7 @@
 #include "player/display.h"
 #include "player/playback.h"
 #include "playlists/builder.h"
+#include "playlists/presentation.h"
 #include "ui/dbdata.h"
 
 namespace {
@@ -191,6 +192,10 @@ std::int32_t MyCommandHandler(std::uint32_t command) {
     exitProgram(0);
   }
   return 0;
+}
+
+ToolboxRGB categoryColour(std::int32_t index) {
+  return index >= 1 && index <= 9 ? kCategoryColours[index] : kCategoryColours[0];
 }
 
 void makeBigAlertWin(std::string_view text, std::int16_t colourIndex) {

@@ -43,6 +43,8 @@ std::int32_t MyCommandHandler(std::uint32_t command);
 // (1..9; any other index near-white). The caller waits and then closes it
 // with closeBigAlertWin.
 void makeBigAlertWin(std::string_view text, std::int16_t colourIndex);
+// The colour of category 1..9 (near-white for any other index).
+ToolboxRGB categoryColour(std::int32_t index);
 void closeBigAlertWin();
 
 // Finds an icon among the program's resources: 0, or -50 when it is missing.

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSlider>
 #include <QStyle>
@@ -251,4 +252,30 @@ TEST_F(Widgets, CloseBoxSavesAndEnds) {
   gTunes_A[1].playCount = 0;
   ASSERT_EQ(openDatabaseFiles(), noErr);
   EXPECT_EQ(gTunes_A[1].playCount, 7);
+}
+
+TEST_F(Widgets, MenuBarHoldsTheProgramsMenusWithTheirSubmenus) {
+  start(5);
+  QStringList titles;
+  for (QAction* a : window->menuBar()->actions()) titles << a->text();
+  EXPECT_EQ(titles, (QStringList{"File", "Edit", "Playlists", "Player", "Help"})) << "submenus stay off the bar";
+  QMenu* edit = window->menuBar()->actions()[1]->menu();
+  ASSERT_NE(edit, nullptr);
+  QAction* artistGenre = nullptr;
+  for (QAction* a : edit->actions())
+    if (a->text() == "Set Genre For This Artist") artistGenre = a;
+  ASSERT_NE(artistGenre, nullptr);
+  ASSERT_NE(artistGenre->menu(), nullptr);
+  EXPECT_EQ(artistGenre->menu()->actions().size(), 28);
+  EXPECT_EQ(artistGenre->menu()->actions()[23]->text(), "R&B");
+  QMenu* playlists = window->menuBar()->actions()[2]->menu();
+  QAction* energy = playlists->actions().back();
+  ASSERT_NE(energy->menu(), nullptr);
+  for (QAction* a : energy->menu()->actions()) EXPECT_FALSE(a->icon().isNull()) << a->text().toStdString();
+  QMenu* player = window->menuBar()->actions()[3]->menu();
+  EXPECT_EQ(player->actions()[6]->shortcut(), QKeySequence(Qt::ControlModifier | Qt::Key_BracketRight));
+  // Choosing a genre reaches the library through the dispatcher.
+  gCurrentSelectedTune_L = 1;
+  artistGenre->menu()->actions()[0]->trigger();
+  EXPECT_EQ(gTunes_A[1].genre.view(), "Alternative Rock");
 }

@@ -21,6 +21,7 @@
 #include "ui/dbdata.h"
 #include "ui/dialog.h"
 #include "ui/mainwindow.h"
+#include "ui/menus.h"
 
 void (*gStartPlayingHook)(std::int32_t firstEntry) = nullptr;
 
@@ -59,6 +60,18 @@ void connectIngest() {
   setIngestHooks(hooks);
   gStartMusicFolderAddHook = startAddTunesFromMusicFolder;
   gShowSavingWindowHook = makeSavingDBTunesWindow;
+}
+
+// What the menu commands reach: the player's movie, the add runs and a pass
+// of the event loop.
+void connectMenus() {
+  gMovieLoadedHook = [] { return gNowPlayingMovie != nullptr; };
+  gStopMovieHook = [] {
+    if (gNowPlayingMovie && !IsMovieDone(gNowPlayingMovie)) StopMovie(gNowPlayingMovie);
+  };
+  gStartAddTunesHook = startAddTunes;
+  gStartAddTunesFromMusicFolderHook = startAddTunesFromMusicFolder;
+  gRunPendingEventsHook = applicationPass;
 }
 
 }  // namespace
@@ -108,6 +121,7 @@ bool startLumaroll() {
   gPlaylistRedrawHook = drawDisplay;
   connectPlayer();
   connectIngest();
+  connectMenus();
   buildCurrentPlaylist();
   buildMenus();
   buildMainWindow();

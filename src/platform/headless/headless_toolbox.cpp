@@ -277,8 +277,11 @@ void toolboxCreateMenu(std::int16_t menu, std::string_view title) {
   headlessToolbox().menuItems[{menu, 0}] = std::string(title);
 }
 
-void toolboxSetMenuItem(std::int16_t menu, std::int16_t item, std::string_view text, char) {
-  headlessToolbox().menuItems[{menu, item}] = std::string(text);
+void toolboxSetMenuItem(std::int16_t menu, std::int16_t item, std::string_view text, char shortcut) {
+  auto& tb = headlessToolbox();
+  for (std::int16_t i = 1; i < item; ++i) tb.menuItems.try_emplace({menu, i}, "-");
+  tb.menuItems[{menu, item}] = std::string(text);
+  if (shortcut) tb.menuKeys[{menu, item}] = shortcut;
 }
 
 void setMenuItemText(std::int16_t menu, std::int16_t item, std::string_view text) {
@@ -291,6 +294,36 @@ void setMenuItemEnabled(std::int16_t menu, std::int16_t item, bool enabled) {
 
 void setMenuItemMark(std::int16_t menu, std::int16_t item, bool marked) {
   headlessToolbox().log.push_back("menumark:" + ids(menu, item) + "=" + (marked ? "1" : "0"));
+}
+
+std::int32_t toolboxAttachSubmenu(std::int16_t menu, std::int16_t item, std::int16_t submenu) {
+  auto& tb = headlessToolbox();
+  if (!tb.menuItems.count({menu, 0}) && !tb.menuItems.count({menu, item})) return -1;
+  tb.submenus[{menu, item}] = submenu;
+  tb.menuItems.try_emplace({submenu, 0}, "");
+  return 0;
+}
+
+std::string getMenuItemText(std::int16_t menu, std::int16_t item) {
+  auto& items = headlessToolbox().menuItems;
+  auto it = items.find({menu, item});
+  return it == items.end() ? std::string() : it->second;
+}
+
+void setMenuItemDiscIcon(std::int16_t menu, std::int16_t item, ToolboxRGB colour) {
+  headlessToolbox().menuIcons[{menu, item}] = colour;
+}
+
+void toolboxSetEditMenuItem(std::int16_t menu, std::int16_t item, std::string_view text, EditCommand command) {
+  auto& tb = headlessToolbox();
+  tb.menuItems[{menu, item}] = std::string(text);
+  tb.editItems[{menu, item}] = command;
+}
+
+std::int32_t toolboxRevealFile(std::string_view path) {
+  auto& tb = headlessToolbox();
+  tb.log.push_back("reveal:" + std::string(path));
+  return tb.revealResult;
 }
 
 bool toolboxChooseFolder(std::string_view, std::string& path) {

@@ -52,6 +52,11 @@ struct HeadlessToolbox {
   std::uint32_t ticks = 0;            // TickCount(); toolboxDelay advances it
   std::deque<std::string> chosenFolders;  // answers of toolboxChooseFolder ("" = cancel)
   std::map<std::pair<int, int>, std::string> menuItems;
+  std::map<std::pair<int, int>, char> menuKeys;       // Ctrl keys of items
+  std::map<std::pair<int, int>, int> submenus;        // (menu, item) -> submenu ID
+  std::map<std::pair<int, int>, ToolboxRGB> menuIcons;
+  std::map<std::pair<int, int>, EditCommand> editItems;
+  std::int32_t revealResult = 0;   // what toolboxRevealFile answers
   std::set<std::string> missingIcons;  // icons toolboxHasIcon denies
   ToolboxHandlers handlers;
 

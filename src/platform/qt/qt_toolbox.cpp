@@ -16,7 +16,16 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QFileInfo>
+#include <QImage>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QFontDatabase>
+#include <QTextCursor>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -49,6 +58,7 @@ struct Menu {
   std::unique_ptr<QMenu> menu;
   std::vector<MenuItem> items;  // item n at n - 1
   QAction* tail = nullptr;      // items are inserted before this (File: the separator before Quit)
+  bool submenu = false;         // attached to an item; never in the menu bar
 };
 
 struct QtToolbox {
@@ -197,7 +207,7 @@ void installMenuBar() {
   auto* bar = new QMenuBar(w);
   // In order of ID; the application menu (About) last, as Help.
   for (auto& [id, m] : tb().menus)
-    if (id != kApplicationMenu) bar->addMenu(m.menu.get());
+    if (id != kApplicationMenu && !m.submenu) bar->addMenu(m.menu.get());
   if (auto it = tb().menus.find(kApplicationMenu); it != tb().menus.end()) bar->addMenu(it->second.menu.get());
   w->setMenuBar(bar);
   w->applyMinimumSize();
@@ -405,6 +415,19 @@ QWidget* makeWidget(const ControlDesc& d, QWidget* parent) {
       e->setText(qText(d.text));
       return e;
     }
+    case ControlKind::editText: {
+      auto* e = new QLineEdit(parent);
+      e->setFont(controlFont(d));
+      e->setText(qText(d.text));
+      return e;
+    }
+    case ControlKind::textView: {
+      auto* t = new QPlainTextEdit(parent);
+      t->setReadOnly(true);
+      t->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+      t->setPlainText(qText(d.text));
+      return t;
+    }
     case ControlKind::iconButton: {
       auto* b = new QToolButton(parent);
       b->setAutoRaise(true);
@@ -498,6 +521,10 @@ void setControlText(std::int16_t window, std::int16_t control, std::string_view 
     b->setText(qText(text));
   else if (auto* r = qobject_cast<QRadioButton*>(c->widget))
     r->setText(qText(text));
+  else if (auto* t = qobject_cast<QPlainTextEdit*>(c->widget)) {
+    t->setPlainText(qText(text));
+    t->moveCursor(QTextCursor::End);
+  }
 }
 
 void setControlValue(std::int16_t window, std::int16_t control, std::int32_t value) {
@@ -734,6 +761,79 @@ void setMenuItemMark(std::int16_t menu, std::int16_t item, bool marked) {
   }
 }
 
+std::int32_t toolboxAttachSubmenu(std::int16_t menu, std::int16_t item, std::int16_t submenu) {
+  auto it = tb().menus.find(menu);
+  if (it == tb().menus.end()) return -1;
+  QAction* a = menuItem(menu, item);
+  if (!a) return -1;
+  auto sub = tb().menus.find(submenu);
+  if (sub == tb().menus.end()) {
+    Menu m;
+    m.menu = std::make_unique<QMenu>(a->text());
+    m.submenu = true;
+    sub = tb().menus.emplace(submenu, std::move(m)).first;
+  }
+  sub->second.submenu = true;
+  a->setSeparator(false);
+  a->setMenu(sub->second.menu.get());
+  if (findWindow(1)) installMenuBar();
+  return 0;
+}
+
+std::string getMenuItemText(std::int16_t menu, std::int16_t item) {
+  QAction* a = menuItem(menu, item);
+  return a && !a->isSeparator() ? a->text().toStdString() : std::string();
+}
+
+void setMenuItemDiscIcon(std::int16_t menu, std::int16_t item, ToolboxRGB colour) {
+  QAction* a = menuItem(menu, item);
+  if (!a) return;
+  QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  {
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.translate(8, 8);
+    p.scale(8, 8);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor::fromRgbF(colour.red / 65535.0f, colour.green / 65535.0f, colour.blue / 65535.0f, 1.0f));
+    p.drawEllipse(QPointF(0, 0), 1.0, 1.0);
+  }
+  a->setIcon(QIcon(QPixmap::fromImage(image)));
+}
+
+void toolboxSetEditMenuItem(std::int16_t menu, std::int16_t item, std::string_view text, EditCommand command) {
+  toolboxSetMenuItem(menu, item, text, 0);
+  QAction* a = menuItem(menu, item);
+  if (!a) return;
+  QObject::disconnect(a, &QAction::triggered, nullptr, nullptr);
+  switch (command) {
+    case EditCommand::undo: a->setShortcut(QKeySequence::Undo); break;
+    case EditCommand::redo: a->setShortcut(QKeySequence::Redo); break;
+    case EditCommand::cut: a->setShortcut(QKeySequence::Cut); break;
+    case EditCommand::copy: a->setShortcut(QKeySequence::Copy); break;
+    case EditCommand::paste: a->setShortcut(QKeySequence::Paste); break;
+    case EditCommand::selectAll: a->setShortcut(QKeySequence::SelectAll); break;
+    case EditCommand::clear: break;
+  }
+  // The keys stay with the text field that has the focus; the item serves
+  // the mouse.
+  a->setShortcutContext(Qt::WidgetShortcut);
+  QObject::connect(a, &QAction::triggered, [command] {
+    auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    if (!field) return;
+    switch (command) {
+      case EditCommand::undo: field->undo(); break;
+      case EditCommand::redo: field->redo(); break;
+      case EditCommand::cut: field->cut(); break;
+      case EditCommand::copy: field->copy(); break;
+      case EditCommand::paste: field->paste(); break;
+      case EditCommand::clear: field->del(); break;
+      case EditCommand::selectAll: field->selectAll(); break;
+    }
+  });
+}
+
 // ---- Folders, opener -----------------------------------------------------------------------------
 
 bool toolboxChooseFolder(std::string_view prompt, std::string& path) {
@@ -745,6 +845,18 @@ bool toolboxChooseFolder(std::string_view prompt, std::string& path) {
 }
 
 void toolboxOpenURL(std::string_view url) { QDesktopServices::openUrl(QUrl(qText(url))); }
+
+std::int32_t toolboxRevealFile(std::string_view path) {
+  const QString file = QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+  QDBusMessage call = QDBusMessage::createMethodCall("org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
+                                                     "org.freedesktop.FileManager1", "ShowItems");
+  call << QStringList{QUrl::fromLocalFile(file).toString()} << QString();
+  const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 3000);
+  if (reply.type() == QDBusMessage::ReplyMessage) return 0;
+  // No file manager answers: open the folder that holds the file.
+  const QString folder = QFileInfo(file).absolutePath();
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(folder)) ? 0 : -1;
+}
 
 // ---- Events and the loop --------------------------------------------------------------------------
 

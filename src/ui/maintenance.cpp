@@ -1,0 +1,274 @@
+#include "ui/maintenance.h"
+
+#include <cstring>
+#include <string>
+#include <unordered_map>
+
+#include "core/appstate.h"
+#include "library/database.h"
+#include "library/tune.h"
+#include "player/display.h"
+#include "playlists/builder.h"
+#include "playlists/presentation.h"
+#include "platform/toolbox.h"
+#include "ui/dbdata.h"
+#include "ui/mainwindow.h"
+#include "ui/menus.h"
+
+namespace {
+
+bool sameFourFields(const Tune& a, const Tune& b) {
+  return a.title == b.title && a.artist == b.artist && a.album == b.album && a.genre == b.genre;
+}
+
+// First entry 1..count of a table matched by `same`; 0 when none.
+template <class Same>
+std::int32_t firstMatch(TuneTable& table, std::int32_t count, const Tune& ref, Same same) {
+  for (std::int32_t i = 1; i <= count; ++i)
+    if (same(table[i], ref)) return i;
+  return 0;
+}
+
+// Removes entry i of a table of `count` entries by moving the rest down.
+// Keys of the two ways of matching: each field with its length, so no two
+// different field lists give the same key.
+void appendField(std::string& key, std::string_view field) {
+  key.push_back(static_cast<char>(field.size()));
+  key.append(field);
+}
+std::string titleAlbumKey(const Tune& t) {
+  std::string key;
+  appendField(key, t.title.view());
+  appendField(key, t.album.view());
+  return key;
+}
+std::string fourFieldKey(const Tune& t) {
+  std::string key = titleAlbumKey(t);
+  appendField(key, t.artist.view());
+  appendField(key, t.genre.view());
+  return key;
+}
+
+using FirstIndex = std::unordered_map<std::string, std::int32_t>;
+
+// The first entry 1..count of a table for every key.
+FirstIndex firstIndex(TuneTable& table, std::int32_t count, std::string (*key)(const Tune&)) {
+  FirstIndex index;
+  index.reserve(static_cast<std::size_t>(count));
+  for (std::int32_t i = 1; i <= count; ++i) index.emplace(key(table[i]), i);
+  return index;
+}
+
+void removeEntry(TuneTable& table, std::int32_t i, std::int32_t count) {
+  const std::int32_t after = count - i;
+  if (after > 0) std::memmove(&table[i], &table[i + 1], static_cast<std::size_t>(after) * sizeof(Tune));
+}
+
+bool rowSelected() { return gCurrentSelectedTune_L >= 1 && gCurrentSelectedTune_L <= gTotalPlaylistTunes_L; }
+
+void redrawList() {
+  if (gKWEDBrowser) DBDataPopulateBrowser(gKWEDBrowser);
+}
+
+bool isProtectedGenre(const Str63& genre) {
+  const std::string_view g = genre.view();
+  return g == "Holiday & Seasonal" || g == "Holiday" || g == "Soundtrack";
+}
+
+enum class GenreScope { artist, album };
+
+void setGenre(GenreScope scope, std::string_view genre) {
+  if (!rowSelected()) {
+    SysBeep();
+    CationAlert("Nothing Selected", "You must select an artist to use this feature.", "Okay");
+    return;
+  }
+  const Tune& row = gPlaylistTunes_A[gCurrentSelectedTune_L];
+  Str255 reference{};
+  reference = scope == GenreScope::artist ? row.artist.view() : row.album.view();
+  if (reference.view() == "Unknown") {
+    if (scope == GenreScope::artist)
+      CationAlert("Unknown Artist Error", "Sorry, you cannot batch change the genre of unknown artists.", "Okay");
+    else
+      CationAlert("Unknown Album Error", "Sorry, you cannot batch change the genre of unknown albums.", "Okay");
+    return;
+  }
+  auto apply = [&](TuneTable& table, std::int32_t count) {
+    for (std::int32_t i = 1; i <= count; ++i) {
+      Tune& t = table[i];
+      const bool hit = scope == GenreScope::artist ? (t.artist == reference && !isProtectedGenre(t.genre))
+                                                   : t.album == reference;
+      if (!hit) continue;
+      t.genreGroup.assign(genre);
+      t.genre.assign(genre);
+    }
+  };
+  apply(gTunes_A, gStartTotalTunes_L);
+  apply(gPlaylistTunes_A, gTotalPlaylistTunes_L);
+  apply(gNowPlaying_A, gTotalPlaying_L);
+  RepopulateBrowserData(gKWEDBrowser);
+}
+
+}  // namespace
+
+void doDeleteTune() {
+  if (movieLoaded() && gCurrentSelectedTune_L == gNowPlayingItemID_L) {
+    SysBeep();
+    return;
+  }
+  if (gTotalPlaylistTunes_L <= 0 || !rowSelected()) {
+    noTuneSelectedAlert();
+    return;
+  }
+  const std::int32_t deleted = gCurrentSelectedTune_L;
+  const Tune row = gPlaylistTunes_A[deleted];
+  const std::int32_t oldCount = gTotalPlaylistTunes_L;
+
+  if (std::int32_t t = firstMatch(gTunes_A, gStartTotalTunes_L, row, sameFourFields)) removeTune(t);
+  if (std::int32_t p = firstMatch(gNowPlaying_A, gTotalPlaying_L, row, sameFourFields)) {
+    removeEntry(gNowPlaying_A, p, gTotalPlaying_L);
+    --gTotalPlaying_L;
+    // The playing entry moves down with the rest, so its number follows it.
+    if (p < gNowPlayingItemID_L) --gNowPlayingItemID_L;
+  }
+
+  // The playlist table loses the row too, so that the table, its count and
+  // the list agree: rows after it move down one place and take the IDs of
+  // their new positions.
+  removeEntry(gPlaylistTunes_A, deleted, oldCount);
+  gTotalPlaylistTunes_L = oldCount - 1;
+  if (DBBrowser* list = gKWEDBrowser) {
+    listViewRemoveRow(list->window, list->control, deleted);
+    if (deleted < oldCount) {
+      // IDs deleted..oldCount-1 now name the moved rows; oldCount is gone.
+      listViewRemoveRow(list->window, list->control, oldCount);
+      if (static_cast<std::int32_t>(list->rows.size()) > gTotalPlaylistTunes_L + 1)
+        list->rows.resize(static_cast<std::size_t>(gTotalPlaylistTunes_L) + 1);
+      RepopulateBrowserData(list);
+    } else if (static_cast<std::int32_t>(list->rows.size()) > gTotalPlaylistTunes_L + 1) {
+      list->rows.resize(static_cast<std::size_t>(gTotalPlaylistTunes_L) + 1);
+    }
+  }
+
+  if (gCurrentPlayllistIDName$ == gCurrentPlayingIDName$ && movieLoaded())
+    gCurrentSelectedTune_L = gNowPlayingItemID_L;
+  else
+    gCurrentSelectedTune_L = deleted - 1;
+  if (gKWEDBrowser) listViewSelectRow(gKWEDBrowser->window, gKWEDBrowser->control, gCurrentSelectedTune_L);
+  setPlaylistSummary();
+}
+
+void doFlushLibrary() {
+  if (!CationAlert("Flush Lumaroll Library",
+                   "Are you sure you want to flush your library? This process cannot be undone.", "Flush Database"))
+    return;
+  if (movieLoaded()) {
+    if (gStopMovieHook) gStopMovieHook();
+    gStopPlaying_S = 1;
+  }
+  const std::int32_t libraryRecords = std::max(gStartTotalTunes_L, gTotalTunes_L);
+  if (libraryRecords > 0) std::memset(&gTunes_A[1], 0, static_cast<std::size_t>(libraryRecords) * sizeof(Tune));
+  if (gTotalPlaylistTunes_L > 0)
+    std::memset(&gPlaylistTunes_A[1], 0, static_cast<std::size_t>(gTotalPlaylistTunes_L) * sizeof(Tune));
+  if (gTotalPlaying_L > 0)
+    std::memset(&gNowPlaying_A[1], 0, static_cast<std::size_t>(gTotalPlaying_L) * sizeof(Tune));
+  gTotalPlaylistTunes_L = 0;
+  gCurrentSelectedTune_L = 0;
+  gTotalTunes_L = 0;
+  gStartTotalTunes_L = 0;
+  gTotalPlaying_L = 0;
+  for (std::int32_t c = 1; c <= 9; ++c) *colourCounter(c) = 0;
+  saveDatabaseFiles();
+  openDatabaseFiles();
+  if (DBBrowser* list = gKWEDBrowser) {
+    DBDataRemoveAllBrowserItems(list);
+    listViewScrollToTop(list->window, list->control);
+  }
+  setPlaylistSummary();
+}
+
+void doSetGenreForArtist(std::string_view genre) { setGenre(GenreScope::artist, genre); }
+void doSetGenreForAlbum(std::string_view genre) { setGenre(GenreScope::album, genre); }
+
+void doCheckMarkAll(std::uint16_t value) {
+  if (gTotalPlaylistTunes_L <= 0) {
+    SysBeep();
+    CationAlert("Empty List Error",
+                value == 1 ? "There are no tunes in the list to check-mark."
+                           : "There are no tunes in the list to uncheck-mark.",
+                "Okay");
+    return;
+  }
+  const std::int32_t n = gTotalPlaylistTunes_L;
+  const bool allTunes = n == gStartTotalTunes_L;
+  // First entries by key, so each row finds its match without a walk.
+  const FirstIndex playing = firstIndex(gNowPlaying_A, gTotalPlaying_L, titleAlbumKey);
+  const FirstIndex library = allTunes ? FirstIndex{} : firstIndex(gTunes_A, gStartTotalTunes_L, fourFieldKey);
+  for (std::int32_t i = 1; i <= n; ++i) {
+    Tune& row = gPlaylistTunes_A[i];
+    row.checked = value;
+    if (gKWEDBrowser) DBDataSetBtnVal(gKWEDBrowser, kColCheck, i, value);
+    if (allTunes)
+      // The All Tunes playlist: row i is library tune i.
+      gTunes_A[i].checked = value;
+    else if (auto t = library.find(fourFieldKey(row)); t != library.end())
+      gTunes_A[t->second].checked = value;
+    if (auto p = playing.find(titleAlbumKey(row)); p != playing.end()) gNowPlaying_A[p->second].checked = value;
+  }
+  redrawList();
+}
+
+void doClearSmartPlays() {
+  for (std::int32_t i = 1; i <= gStartTotalTunes_L; ++i) gTunes_A[i].playCount = 0;
+  for (std::int32_t i = 1; i <= gTotalPlaylistTunes_L; ++i) {
+    gPlaylistTunes_A[i].playCount = 0;
+    if (gKWEDBrowser) DBDataSetText(gKWEDBrowser, kColPlays, i, numText(0));
+  }
+  redrawList();
+}
+
+std::int32_t showFileInFinder(std::string_view path) { return toolboxRevealFile(path); }
+
+void doRevealSelectedTune() {
+  if (!rowSelected()) {
+    noTuneSelectedAlert();
+    return;
+  }
+  const Str255 path = gPlaylistTunes_A[gCurrentSelectedTune_L].filePath;
+  if (showFileInFinder(path.view()) != 0) SysBeep();
+}
+
+void doRevealNowPlaying() {
+  if (!movieLoaded()) {
+    SysBeep();
+    CationAlert("Nothing Playing", "There is no actively playing playlist.", "Okay");
+    return;
+  }
+  const std::int32_t n = gTotalPlaying_L;
+  if (n > 0) std::memcpy(&gPlaylistTunes_A[1], &gNowPlaying_A[1], static_cast<std::size_t>(n) * sizeof(Tune));
+  gTotalPlaylistTunes_L = n;
+  gCurrentSelectedTune_L = gNowPlayingItemID_L;
+  if (DBBrowser* list = gKWEDBrowser) {
+    DBDataRemoveAllBrowserItems(list);
+    listViewScrollToTop(list->window, list->control);
+    DBDataSetSortColumn(list, kColID);
+    RepopulateBrowserData(list);
+  }
+  gCurrentPlayingIDName$ = gCurrentPlayllistIDName$;
+  gCurrentPlaylist_S = gCurrentPlayingPL_S;
+  std::int64_t seconds = 0;
+  std::uint32_t megabytes = 0;
+  for (std::int32_t i = 1; i <= n; ++i) {
+    seconds += gPlaylistTunes_A[i].durationSeconds;
+    megabytes += gPlaylistTunes_A[i].fileLength >> 20;
+  }
+  gMatchResultSeconds_L = static_cast<std::int32_t>(seconds);
+  gTotalTuneMBs_UL = megabytes;
+  if (DBBrowser* list = gKWEDBrowser) {
+    listViewScrollToTop(list->window, list->control);
+    listViewSelectRow(list->window, list->control, gCurrentSelectedTune_L);
+    DBDataRevealItem(list, gCurrentSelectedTune_L, kColName);
+  }
+  setPlaylistSummary();
+  drawDisplay();
+}

@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "core/paths.h"
+#include "library/database.h"
+#include "menus_fixture.h"
+#include "ui/maintenance.h"
+
+namespace {
+
+auto& tb() { return headlessToolbox(); }
+
+TuneSpec genres(std::int32_t i) {
+  static const char* const kGenres[] = {"Rock", "Soundtrack", "Holiday", "Holiday & Seasonal", "Jazz"};
+  TuneSpec s;
+  s.title = "Song " + std::to_string(i);
+  s.artist = i <= 5 ? "Band" : (i == 6 ? "Unknown" : "unknown");
+  s.album = i <= 5 ? "Record" : "Unknown";
+  s.genre = i <= 5 ? kGenres[i - 1] : "Blues";
+  return s;
+}
+
+using Rows = std::vector<std::int32_t>;
+
+TEST_F(MenuTest, DeleteTuneRefusesThePlayingRow) {
+  start(5, numbered);
+  playShownPlaylist(3);
+  select(3);
+  doMenu(kEditMenu, 15);
+  EXPECT_EQ(beeps(), 1);
+  EXPECT_EQ(tb().log.size(), 1u);
+  EXPECT_EQ(gStartTotalTunes_L, 5);
+  EXPECT_EQ(gTotalPlaylistTunes_L, 5);
+  EXPECT_EQ(gTotalPlaying_L, 5);
+  EXPECT_EQ(shownRows().size(), 5u);
+}
+
+TEST_F(MenuTest, DeleteTuneInThePlayingPlaylistKeepsTablesListAndPlayingRowInStep) {
+  start(5, numbered);
+  playShownPlaylist(4);
+  select(2);
+  doMenu(kEditMenu, 15);
+  EXPECT_EQ(beeps(), 0);
+  EXPECT_EQ(gStartTotalTunes_L, 4);
+  EXPECT_EQ(gTotalTunes_L, 4);
+  EXPECT_EQ(gTotalPlaying_L, 4);
+  ASSERT_EQ(gTotalPlaylistTunes_L, 4);
+  const char* const expected[] = {"", "Tune 1", "Tune 3", "Tune 4", "Tune 5"};
+  for (std::int32_t i = 1; i <= 4; ++i) {
+    EXPECT_EQ(gTunes_A[i].title.view(), expected[i]);
+    EXPECT_EQ(gPlaylistTunes_A[i].title.view(), expected[i]) << "the playlist table loses the row too";
+    EXPECT_EQ(gNowPlaying_A[i].title.view(), expected[i]);
+    std::string cell;
+    ASSERT_TRUE(DBDataGetText(gKWEDBrowser, kColName, i, cell));
+    EXPECT_EQ(cell, expected[i]) << "row ID i shows playlist entry i";
+  }
+  EXPECT_EQ(shownRows(), (Rows{1, 2, 3, 4}));
+  EXPECT_EQ(gNowPlayingItemID_L, 3) << "still names Tune 4, which moved down one place";
+  EXPECT_EQ(gCurrentSelectedTune_L, 3) << "the selection moves to the playing row";
+  EXPECT_EQ(tb().list(kMainWindow, kListControl)->selected, 3);
+  EXPECT_EQ(getControlText(kMainWindow, kSummaryText).rfind("Tunes: 4", 0), 0u);
+  EXPECT_EQ(+gTunes_A[3].tuneNumber, 4) << "moved tunes keep their numbers";
+}
+
+TEST_F(MenuTest, DeleteTuneOnRowOneOfAStillPlaylistSelectsNothing) {
+  start(3, numbered);
+  select(1);
+  doMenu(kEditMenu, 15);
+  EXPECT_EQ(gCurrentSelectedTune_L, 0);
+  EXPECT_EQ(gTotalPlaylistTunes_L, 2);
+  EXPECT_EQ(gTunes_A[1].title.view(), "Tune 2");
+  select(0);
+  doMenu(kEditMenu, 15);
+  EXPECT_TRUE(tb().logged("caution:No Tune Selected"));
+  EXPECT_EQ(gStartTotalTunes_L, 2);
+}
+
+TEST_F(MenuTest, SetGenreForArtistSparesHolidayAndSoundtrackButForAlbumDoesNot) {
+  start(7, genres);
+  select(1);
+  doSetGenreForArtist("Pop");
+  const char* const afterArtist[] = {"", "Pop", "Soundtrack", "Holiday", "Holiday & Seasonal", "Pop"};
+  for (std::int32_t i = 1; i <= 5; ++i) {
+    EXPECT_EQ(gTunes_A[i].genre.view(), afterArtist[i]) << i;
+    EXPECT_EQ(gPlaylistTunes_A[i].genre.view(), afterArtist[i]) << i;
+  }
+  EXPECT_EQ(gTunes_A[1].genreGroup.view(), "Pop");
+  std::string cell;
+  ASSERT_TRUE(DBDataGetText(gKWEDBrowser, kColGenre, 5, cell));
+  EXPECT_EQ(cell, "Pop") << "the list shows the new genre";
+  doSetGenreForAlbum("Jazz");
+  for (std::int32_t i = 1; i <= 5; ++i) EXPECT_EQ(gTunes_A[i].genre.view(), "Jazz") << i;
+  EXPECT_EQ(gTunes_A[6].genre.view(), "Blues") << "other album untouched";
+}
+
+TEST_F(MenuTest, SetGenreRefusesUnknownButNotLowerCaseUnknown) {
+  start(7, genres);
+  select(6);  // artist "Unknown", album "Unknown"
+  doSetGenreForArtist("Pop");
+  EXPECT_TRUE(tb().logged(
+      "caution:Unknown Artist Error|Sorry, you cannot batch change the genre of unknown artists.|Okay"));
+  doSetGenreForAlbum("Pop");
+  EXPECT_TRUE(tb().logged("caution:Unknown Album Error|Sorry, you cannot batch change the genre of unknown albums.|Okay"));
+  EXPECT_EQ(gTunes_A[6].genre.view(), "Blues");
+  select(7);  // artist "unknown"
+  doSetGenreForArtist("Pop");
+  EXPECT_EQ(gTunes_A[7].genre.view(), "Pop");
+  EXPECT_EQ(gTunes_A[6].genre.view(), "Blues") << "case matters";
+  select(0);
+  doSetGenreForArtist("Pop");
+  EXPECT_TRUE(tb().logged("caution:Nothing Selected|You must select an artist to use this feature.|Okay"));
+}
+
+TEST_F(MenuTest, CheckMarkAllOnAllTunesTakesRowIAsTuneIWhateverTheOrder) {
+  start(4, numbered);
+  listViewSetSortColumn(kMainWindow, kListControl, kColName);
+  // Rows that match no library tune on four fields: only the All Tunes rule
+  // (row i is tune i) reaches the library.
+  for (std::int32_t i = 1; i <= 4; ++i) gPlaylistTunes_A[i].genre.assign("Edited");
+  playShownPlaylist(1);
+  doMenu(kEditMenu, 11);
+  for (std::int32_t i = 1; i <= 4; ++i) {
+    EXPECT_EQ(+gTunes_A[i].checked, 0) << i;
+    EXPECT_EQ(+gPlaylistTunes_A[i].checked, 0);
+    EXPECT_EQ(+gNowPlaying_A[i].checked, 0) << "matched on title and album";
+    std::int32_t box = -1;
+    ASSERT_TRUE(DBDataGetBtnVal(gKWEDBrowser, kColCheck, i, box));
+    EXPECT_EQ(box, 0);
+  }
+  // A playlist shorter than the library reaches only four-field matches.
+  gTotalPlaylistTunes_L = 2;
+  gPlaylistTunes_A[2].genre.assign("Rock");
+  doMenu(kEditMenu, 10);
+  EXPECT_EQ(+gTunes_A[1].checked, 0) << "row 1 matches no tune";
+  EXPECT_EQ(+gTunes_A[2].checked, 1);
+  EXPECT_EQ(+gTunes_A[3].checked, 0);
+  gTotalPlaylistTunes_L = 0;
+  doMenu(kEditMenu, 10);
+  EXPECT_TRUE(tb().logged("caution:Empty List Error|There are no tunes in the list to check-mark.|Okay"));
+}
+
+TEST_F(MenuTest, FlushCancelledChangesNothingConfirmedLeavesAnEmptyLibrary) {
+  start(3, numbered);
+  saveDatabaseFiles();
+  const std::string file = libraryFilePath();
+  const auto sizeBefore = std::filesystem::file_size(file);
+  tb().cautionAnswers = {false};
+  doMenu(kFileMenu, 4);
+  EXPECT_TRUE(tb().logged(
+      "caution:Flush Lumaroll Library|Are you sure you want to flush your library? This process cannot be undone.|Flush "
+      "Database"));
+  EXPECT_EQ(gStartTotalTunes_L, 3);
+  EXPECT_EQ(std::filesystem::file_size(file), sizeBefore);
+  playShownPlaylist(1);
+  doMenu(kFileMenu, 4);
+  EXPECT_EQ(gTestStops, 1);
+  EXPECT_EQ(gStopPlaying_S, 1);
+  EXPECT_EQ(gStartTotalTunes_L, 0);
+  EXPECT_EQ(gTotalPlaylistTunes_L, 0);
+  EXPECT_EQ(gTotalPlaying_L, 0);
+  EXPECT_EQ(gTotalDarkBlueTunes_L + gTotalBlueTunes_L + gTotalGreenTunes_L, 0);
+  EXPECT_EQ(gTunes_A[1].title.view(), "");
+  ASSERT_TRUE(std::filesystem::exists(file));
+  EXPECT_EQ(std::filesystem::file_size(file), 0u);
+  EXPECT_TRUE(shownRows().empty());
+  EXPECT_EQ(getControlText(kMainWindow, kSummaryText), "Tunes: 0 \u2022 Time: 0 secs \u2022 Size: 0 MB");
+}
+
+TEST_F(MenuTest, ClearSmartPlaysLeavesThePlayingCounts) {
+  start(3, numbered);
+  playShownPlaylist(1);
+  doMenu(kEditMenu, 13);
+  for (std::int32_t i = 1; i <= 3; ++i) {
+    EXPECT_EQ(+gTunes_A[i].playCount, 0);
+    EXPECT_EQ(+gPlaylistTunes_A[i].playCount, 0);
+    EXPECT_EQ(+gNowPlaying_A[i].playCount, i);
+    std::string cell;
+    ASSERT_TRUE(DBDataGetText(gKWEDBrowser, kColPlays, i, cell));
+    EXPECT_EQ(cell, " 0");
+  }
+}
+
+TEST_F(MenuTest, RevealSelectedTuneHandsTheFileToTheFileManager) {
+  start(3, numbered);
+  select(2);
+  doMenu(kFileMenu, 6);
+  EXPECT_TRUE(tb().logged("reveal:/music/Tune 2.mp3"));
+  EXPECT_EQ(beeps(), 0);
+  tb().revealResult = -1;
+  doMenu(kFileMenu, 6);
+  EXPECT_EQ(beeps(), 1) << "nothing could show it";
+  select(0);
+  doMenu(kFileMenu, 6);
+  EXPECT_TRUE(tb().logged("caution:No Tune Selected"));
+}
+
+TEST_F(MenuTest, RevealNowPlayingShowsThePlayingPlaylistAgain) {
+  start(5, numbered);
+  playShownPlaylist(2);
+  const std::string playing = gCurrentPlayllistIDName$.str();
+  gCurrentPlaylist_S = kPlaylistArtist;
+  gCurrentMatchTune_L = 1;
+  buildCurrentPlaylist();  // another playlist is shown
+  gTotalPlaying_L = 4;     // the playing table is its own
+  doMenu(kPlayerMenu, 12);
+  EXPECT_EQ(gTotalPlaylistTunes_L, 4);
+  EXPECT_EQ(gCurrentSelectedTune_L, 2);
+  EXPECT_EQ(gCurrentPlaylist_S, kPlaylistAllTunes);
+  EXPECT_EQ(gCurrentPlayingIDName$, gCurrentPlayllistIDName$);
+  EXPECT_NE(gCurrentPlayllistIDName$.view(), playing);
+  EXPECT_EQ(gMatchResultSeconds_L, 4 * 180);
+  EXPECT_EQ(gTotalTuneMBs_UL, 16u);
+  EXPECT_EQ(shownRows(), (Rows{1, 2, 3, 4}));
+  EXPECT_EQ(getControlText(kMainWindow, kSummaryText).rfind("Tunes: 4", 0), 0u);
+  gTestMovieLoaded = false;
+  doMenu(kPlayerMenu, 12);
+  EXPECT_TRUE(tb().logged("caution:Nothing Playing|There is no actively playing playlist.|Okay"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MenuTest, DeleteTuneWithoutALibraryMatchStillRemovesTheRowAndThePlayingEntry) {
+  start(4, numbered);
+  playShownPlaylist(1);
+  gTestMovieLoaded = false;
+  gPlaylistTunes_A[3].genre.assign("Edited");  // an edit the library never saw
+  gNowPlaying_A[3].genre.assign("Edited");
+  select(3);
+  doMenu(kEditMenu, 15);
+  EXPECT_EQ(gStartTotalTunes_L, 4);
+  EXPECT_EQ(gTotalPlaying_L, 3);
+  EXPECT_EQ(gTotalPlaylistTunes_L, 3);
+  EXPECT_EQ(shownRows(), (std::vector<std::int32_t>{1, 2, 3}));
+  EXPECT_EQ(gPlaylistTunes_A[3].title.view(), "Tune 4");
+  EXPECT_EQ(gCurrentSelectedTune_L, 2) << "nothing loaded: the row before";
+}
+
+}  // namespace

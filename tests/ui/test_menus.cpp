@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "core/prefs.h"
+#include "menus_fixture.h"
+
+namespace {
+
+auto& tb() { return headlessToolbox(); }
+
+TEST_F(MenuTest, MenusHoldTheirItemsKeysSeparatorsAndSubmenus) {
+  start(3, numbered);
+  EXPECT_EQ(getMenuItemText(kFileMenu, 1), "Add Tunes To Library...");
+  EXPECT_EQ((tb().menuKeys[{kFileMenu, 1}]), 'n');
+  EXPECT_EQ(getMenuItemText(kFileMenu, 3), "-");
+  EXPECT_EQ(getMenuItemText(kFileMenu, 8), "Send Current Playlist To iTunes...");
+  EXPECT_EQ(getMenuItemText(kPlayerMenu, 7), "Volume Up") << "the /] suffix is the key, not text";
+  EXPECT_EQ((tb().menuKeys[{kPlayerMenu, 7}]), ']');
+  EXPECT_EQ((tb().menuKeys[{kPlayerMenu, 8}]), '[');
+  for (auto [menu, item] : std::vector<std::pair<int, int>>{{4, 2}, {3, 3}, {3, 9}, {2, 9}, {2, 16}})
+    EXPECT_EQ(getMenuItemText(static_cast<std::int16_t>(menu), static_cast<std::int16_t>(item)), "-")
+        << menu << "/" << item;
+  EXPECT_EQ((tb().menuKeys[{kPlaylistsMenu, 12}]), '8');
+  EXPECT_EQ((tb().submenus[{kEditMenu, 17}]), kArtistGenreMenu);
+  EXPECT_EQ((tb().submenus[{kEditMenu, 18}]), kAlbumGenreMenu);
+  EXPECT_EQ((tb().submenus[{kPlayerMenu, 10}]), kLoopMenu);
+  EXPECT_EQ((tb().submenus[{kPlaylistsMenu, 14}]), kEnergyMixMenu);
+  EXPECT_EQ(getMenuItemText(kAlbumGenreMenu, 23), "Rock");
+  EXPECT_EQ(getMenuItemText(kAlbumGenreMenu, 24), "R&B");
+  EXPECT_EQ(getMenuItemText(kArtistGenreMenu, 28), "Young Adult & Children");
+  EXPECT_EQ(getMenuItemText(kEnergyMixMenu, 4), "Bright Green Tunes");
+  EXPECT_EQ(tb().menuIcons.size(), 9u);
+  EXPECT_EQ(tb().editItems.size(), 7u);
+  EXPECT_EQ((tb().menuItems.count({kDeveloperMenu, 0})), 0u) << "no developer menu without the variable";
+}
+
+TEST_F(MenuTest, PlayerItemsStartDisabledExceptPlayAndLoop) {
+  makeLibrary(2, numbered);
+  buildMenus();
+  for (int item : {3, 4, 6, 7, 8, 12})
+    EXPECT_TRUE(tb().logged("menuenabled:4/" + std::to_string(item) + "=0")) << item;
+  EXPECT_FALSE(tb().logged("menuenabled:4/1=0"));
+  EXPECT_FALSE(tb().logged("menuenabled:4/10=0"));
+}
+
+TEST_F(MenuTest, EmptyLibraryAnswersThreeBeepsAndChangesNothing) {
+  start(0, numbered);
+  const std::vector<std::pair<int, int>> guarded = {
+      {1, 4},  {1, 6},  {1, 8},  {2, 10}, {2, 11}, {2, 13}, {2, 15}, {12, 3}, {13, 3}, {3, 1},
+      {3, 2},  {3, 4},  {3, 5},  {3, 6},  {3, 8},  {3, 10}, {3, 12}, {4, 1},  {4, 3},  {4, 4}, {4, 12}};
+  for (auto [menu, item] : guarded) {
+    tb().log.clear();
+    const std::int16_t kind = gCurrentPlaylist_S;
+    doMenu(static_cast<std::int16_t>(menu), static_cast<std::int16_t>(item));
+    EXPECT_EQ(beeps(), 3) << menu << "/" << item;
+    EXPECT_EQ(tb().log.size(), 3u) << menu << "/" << item << ": nothing but the beeps";
+    EXPECT_EQ(gCurrentPlaylist_S, kind);
+    EXPECT_EQ(gStartPlaying_S, 0);
+    EXPECT_EQ(gStopPlaying_S, 0);
+    EXPECT_EQ(gNextTune_S + gBackTune_S, 0);
+    EXPECT_FALSE(windowExists(kSheetWindow));
+  }
+  // The commands without the guard.
+  int adds = 0;
+  static int* addsSeen = &adds;
+  gStartAddTunesHook = [] { ++*addsSeen; };
+  gStartAddTunesFromMusicFolderHook = [] { ++*addsSeen; };
+  for (auto [menu, item] : std::vector<std::pair<int, int>>{{254, 1}, {1, 1}, {1, 2}, {4, 6}, {4, 7}, {4, 8}, {7, 1}}) {
+    tb().log.clear();
+    doMenu(static_cast<std::int16_t>(menu), static_cast<std::int16_t>(item));
+    EXPECT_EQ(beeps(), 0) << menu << "/" << item;
+  }
+  EXPECT_EQ(adds, 2);
+  EXPECT_TRUE(windowExists(kAboutWindow));
+  tb().log.clear();
+  doMenu(kEnergyMixMenu, 1);
+  EXPECT_EQ(beeps(), 1) << "Energy Mix answers with its notice";
+}
+
+TEST_F(MenuTest, MoreFromThisArtistNeedsASelectionAndLeavesPlaybackAlone) {
+  start(6, numbered);
+  playShownPlaylist(2);
+  select(0);
+  doMenu(kPlaylistsMenu, 4);
+  EXPECT_EQ(beeps(), 1);
+  EXPECT_TRUE(tb().logged("caution:No Tune Selected|Please select a tune first to use this feature.|Okay"));
+  EXPECT_EQ(gTestStops, 0);
+  EXPECT_EQ(gStopPlaying_S, 0);
+  EXPECT_EQ(gWeArePlaying_S, 1);
+  EXPECT_EQ(gCurrentPlaylist_S, kPlaylistAllTunes);
+}
+
+TEST_F(MenuTest, MoreFromThisArtistStopsCountsBuildsRanksAndPlays) {
+  start(6, numbered);
+  playShownPlaylist(2);
+  select(3);  // All Tunes keeps library order: row 3 is tune 3, artist "Odd"
+  doMenu(kPlaylistsMenu, 4);
+  EXPECT_EQ(gTestStops, 1);
+  EXPECT_EQ(gStopPlaying_S, 1);
+  EXPECT_EQ(gCurrentPlaylist_S, kPlaylistArtist);
+  EXPECT_EQ(gCurrentMatchTune_L, 3);
+  EXPECT_EQ(+gTunes_A[3].playCount, 4);
+  EXPECT_EQ(gTotalPlaylistTunes_L, 3);
+  for (std::int32_t i = 1; i <= 3; ++i) EXPECT_EQ(gPlaylistTunes_A[i].artist.view(), "Odd");
+  EXPECT_EQ(shownRows().size(), 3u);
+  EXPECT_EQ(gCurrentSelectedTune_L, 1);
+  EXPECT_EQ(tb().list(kMainWindow, kListControl)->selected, 1);
+  EXPECT_EQ(gStartPlaying_S, 1);
+}
+
+TEST_F(MenuTest, SmartPlaysAndSurpriseMeNeedNoSelection) {
+  start(6, numbered);
+  select(0);
+  doMenu(kPlaylistsMenu, 8);
+  EXPECT_EQ(gCurrentPlaylist_S, kPlaylistSmartPlays);
+  EXPECT_EQ(gStartPlaying_S, 1);
+  gStartPlaying_S = 0;
+  select(0);
+  std::int32_t counts = 0;
+  for (std::int32_t i = 1; i <= 6; ++i) counts += gTunes_A[i].playCount;
+  doMenu(kPlaylistsMenu, 12);
+  EXPECT_EQ(gCurrentPlaylist_S, kPlaylistSmartMore);
+  EXPECT_GE(gCurrentMatchTune_L, 1);
+  EXPECT_LE(gCurrentMatchTune_L, 6);
+  std::int32_t after = 0;
+  for (std::int32_t i = 1; i <= 6; ++i) after += gTunes_A[i].playCount;
+  EXPECT_EQ(after, counts) << "Surprise Me counts no play";
+  EXPECT_EQ(beeps(), 0);
+}
+
+TEST_F(MenuTest, LoopCurrentTuneTwiceTurnsEverythingOff) {
+  start(2, numbered);
+  doMenu(kLoopMenu, 1);
+  EXPECT_EQ(gLoopTune_S, 1);
+  EXPECT_EQ(lastMark(kLoopMenu, 1), "1");
+  EXPECT_EQ(lastMark(kPlayerMenu, 10), "1");
+  doMenu(kLoopMenu, 2);
+  EXPECT_EQ(gLoopTune_S, 0);
+  EXPECT_EQ(gLoopPlaylist_S, 1);
+  EXPECT_EQ(lastMark(kLoopMenu, 1), "0");
+  EXPECT_EQ(lastMark(kLoopMenu, 2), "1");
+  doMenu(kLoopMenu, 1);
+  doMenu(kLoopMenu, 1);
+  EXPECT_EQ(gLoopTune_S, 0);
+  EXPECT_EQ(gLoopPlaylist_S, 0);
+  EXPECT_EQ(lastMark(kLoopMenu, 1), "0");
+  EXPECT_EQ(lastMark(kLoopMenu, 2), "0");
+  EXPECT_EQ(lastMark(kPlayerMenu, 10), "0");
+}
+
+TEST_F(MenuTest, EmptyEnergyMixColourShowsItsNoticeAndTouchesNothing) {
+  start(6, numbered);  // categories 1..3 only
+  playShownPlaylist(1);
+  const std::string identity = gCurrentPlayllistIDName$.str();
+  doMenu(kEnergyMixMenu, 7);
+  EXPECT_EQ(beeps(), 1);
+  EXPECT_TRUE(tb().logged("delay:2000"));
+  EXPECT_FALSE(windowExists(kNoticeWindow)) << "closed after the wait";
+  EXPECT_EQ(gCurrentPlayllistIDName$.view(), identity);
+  EXPECT_EQ(gTestStops, 0);
+  EXPECT_EQ(gWeArePlaying_S, 1);
+  // A colour that has tunes builds its playlist.
+  doMenu(kEnergyMixMenu, 2);
+  EXPECT_EQ(gCurrentPlaylist_S, 12);
+  EXPECT_EQ(gStartPlaying_S, 1);
+}
+
+TEST_F(MenuTest, VolumeStepsStopAtTheirEnds) {
+  start(1, numbered);
+  for (auto [from, item, to] : std::vector<std::tuple<int, int, int>>{
+           {725, 7, 730}, {720, 7, 730}, {700, 7, 710}, {7, 8, 0}, {10, 8, 0}, {11, 8, 1}}) {
+    gPlayerVolume_S = static_cast<std::int16_t>(from);
+    doMenu(kPlayerMenu, static_cast<std::int16_t>(item));
+    EXPECT_EQ(gPlayerVolume_S, to) << from;
+    EXPECT_EQ(getControlValue(kMainWindow, 17), to);
+  }
+}
+
+TEST_F(MenuTest, PlayWithNothingSelectedSelectsRowOneAndStopReverts) {
+  start(4, numbered);
+  select(0);
+  doMenu(kPlayerMenu, 1);
+  EXPECT_EQ(gCurrentSelectedTune_L, 1);
+  EXPECT_EQ(gStartPlaying_S, 1);
+  EXPECT_EQ(getMenuItemText(kPlayerMenu, 1), "Stop Playing");
+  gWeArePlaying_S = 1;
+  doMenu(kPlayerMenu, 1);
+  EXPECT_EQ(gStopPlaying_S, 1);
+  EXPECT_EQ(getMenuItemText(kPlayerMenu, 1), "Play");
+}
+
+TEST_F(MenuTest, BusyAddingPromptOnlyRaisesTheStopFlag) {
+  start(3, numbered);
+  static int adds = 0;
+  gStartAddTunesHook = [] { ++adds; };
+  gWeAeAddingTunes_S = 1;
+  tb().cautionAnswers = {false};
+  doMenu(kFileMenu, 1);
+  EXPECT_TRUE(tb().logged("caution:Tunes Are Currently Being Added...|Would you like to stop adding tunes?|Stop Adding"));
+  EXPECT_EQ(gStopCollectingPerUser_S, 0);
+  doMenu(kFileMenu, 4);  // Flush asks the same
+  EXPECT_EQ(gStopCollectingPerUser_S, 1);
+  EXPECT_EQ(gStartTotalTunes_L, 3);
+  EXPECT_EQ(adds, 0);
+  tb().log.clear();
+  doMenu(kEditMenu, 15);
+  EXPECT_EQ(beeps(), 3) << "no Delete Tune while adding";
+  EXPECT_EQ(gStartTotalTunes_L, 3);
+  gWeAeAddingTunes_S = 0;
+  doMenu(kFileMenu, 1);
+  EXPECT_EQ(adds, 1);
+}
+
+TEST_F(MenuTest, SetGenreStoresTheChosenItemsText) {
+  start(4, numbered);
+  select(1);
+  doMenu(kArtistGenreMenu, 24);
+  EXPECT_EQ(gTunes_A[1].genre.view(), "R&B");
+  EXPECT_EQ(gTunes_A[3].genreGroup.view(), "R&B");
+  EXPECT_EQ(gTunes_A[2].genre.view(), "Rock");
+  doMenu(kArtistGenreMenu, 0);
+  EXPECT_EQ(gTunes_A[1].genre.view(), "R&B") << "item 0 is no genre";
+}
+
+TEST_F(MenuTest, SendOpensTheNameSheetAndCancelClosesIt) {
+  start(3, numbered);
+  doMenu(kFileMenu, 8);
+  ASSERT_TRUE(windowExists(kSheetWindow));
+  EXPECT_EQ(getControlText(kSheetWindow, 23072), "All Tunes");
+  EXPECT_EQ(getControlText(kSheetWindow, 10005), " 3");
+  EXPECT_EQ(getControlText(kSheetWindow, 10003), "Total playlist tunes: 3");
+  for (int menu : {1, 3, 4}) EXPECT_TRUE(tb().logged("menuenabled:" + std::to_string(menu) + "/0=0"));
+  EXPECT_EQ(gRefreshDisplay_S, 1);
+}
+
+}  // namespace
