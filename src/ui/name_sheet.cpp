@@ -29,11 +29,6 @@ ControlDesc sheetControl(std::int16_t id, ControlKind kind, std::int32_t left, s
   return d;
 }
 
-void closeSheet() {
-  toolboxCloseWindow(kSheetWindow);
-  for (std::int16_t menu : {kFileMenu, kPlaylistsMenu, kPlayerMenu}) setMenuItemEnabled(menu, 0, true);
-}
-
 }  // namespace
 
 std::string proposedPlaylistName() {
@@ -107,19 +102,3 @@ void buildNamePlaylistDialog() {
   toolboxSetKeyboardFocus(kSheetWindow, kSheetNameField);
 }
 
-void namePlaylistSendClicked() {
-  Str255 name{};
-  name.assign(displayToStored(getControlText(kSheetWindow, kSheetNameField)));
-  const std::int32_t count = sendCountForLimit(getControlText(kSheetWindow, kSheetLimitField), gTotalPlaylistTunes_L);
-  if (name.empty()) {
-    SysBeep();
-    CationAlert("No Playlist Name", "Please enter a name for this playlist.", "Okay");
-    return;
-  }
-  setControlEnabled(kSheetWindow, kSheetSendButton, false);
-  setControlEnabled(kSheetWindow, kSheetCancelButton, false);
-  sendPlaylistToiTunes(name, count);
-  closeSheet();
-}
-
-void namePlaylistCancelClicked() { closeSheet(); }

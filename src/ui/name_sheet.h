@@ -24,8 +24,5 @@ std::string proposedPlaylistName();
 // the name field the keyboard focus.
 void buildNamePlaylistDialog();
 
-// "Send": an empty name is refused with an alert and the sheet stays;
-// otherwise the playlist is sent and the sheet closes.
-void namePlaylistSendClicked();
-// "Cancel": closes the sheet and enables the menus again.
-void namePlaylistCancelClicked();
+// The sheet's "Send" and "Cancel" buttons are handled by doDialog
+// (player/controls.h), like every other control click.

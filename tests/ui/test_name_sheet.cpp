@@ -34,12 +34,12 @@ TEST_F(MenuTest, SendWithAnEmptyNameKeepsTheSheet) {
   buildNamePlaylistDialog();
   EXPECT_EQ(tb().window(kSheetWindow)->focus, kSheetNameField);
   setControlText(kSheetWindow, kSheetNameField, "");
-  namePlaylistSendClicked();
+  doDialog(kControlClicked, kSheetWindow, kSheetSendButton);
   EXPECT_EQ(beeps(), 1);
   EXPECT_TRUE(tb().logged("caution:No Playlist Name|Please enter a name for this playlist.|Okay"));
   EXPECT_TRUE(windowExists(kSheetWindow));
   EXPECT_FALSE(tb().logged("menuenabled:1/0=1"));
-  namePlaylistCancelClicked();
+  doDialog(kControlClicked, kSheetWindow, kSheetCancelButton);
   EXPECT_FALSE(windowExists(kSheetWindow));
   for (int menu : {1, 3, 4}) EXPECT_TRUE(tb().logged("menuenabled:" + std::to_string(menu) + "/0=1"));
 }
@@ -79,7 +79,7 @@ TEST_F(SendTest, SendHonoursTheLimitAndClosesTheSheet) {
   doMenu(kFileMenu, 8);
   setControlText(kSheetWindow, kSheetNameField, "Road Trip");
   setControlText(kSheetWindow, kSheetLimitField, "3");
-  namePlaylistSendClicked();
+  doDialog(kControlClicked, kSheetWindow, kSheetSendButton);
   EXPECT_FALSE(windowExists(kSheetWindow));
   for (int menu : {1, 3, 4}) EXPECT_TRUE(tb().logged("menuenabled:" + std::to_string(menu) + "/0=1"));
   std::ifstream in(dir.path().string() + "/Music/Playlists/Road Trip.m3u");
