@@ -81,18 +81,6 @@ void busyAddingPrompt() {
     gStopCollectingPerUser_S = 1;
 }
 
-void commandStopStep() {
-  if (movieLoaded()) {
-    if (gStopMovieHook) gStopMovieHook();
-    gStopPlaying_S = 1;
-    gWeArePlaying_S = 0;
-    setMenuItemText(kPlayerMenu, kPlayerPlayItem, "Play");
-    swapPlayBtn(1);
-    drawDisplay();
-  }
-  gRefreshDisplay_S = 1;
-}
-
 void shortStop() {
   if (!movieLoaded()) return;
   if (gStopMovieHook) gStopMovieHook();
@@ -223,14 +211,14 @@ void doLoopMenu(std::int16_t item) {
 void doFileMenu(std::int16_t item) {
   switch (item) {
     case 1:
-      commandStopStep();
+      playerCommandStop();
       if (gWeAeAddingTunes_S == 1)
         busyAddingPrompt();
       else if (gStartAddTunesHook)
         gStartAddTunesHook();
       return;
     case 2:
-      commandStopStep();
+      playerCommandStop();
       if (gWeAeAddingTunes_S == 1) {
         busyAddingPrompt();
         return;
@@ -255,7 +243,7 @@ void doFileMenu(std::int16_t item) {
       return;
     case 8:
       if (noLibraryBeep()) return;
-      commandStopStep();
+      playerCommandStop();
       buildNamePlaylistDialog();
       return;
     default:
