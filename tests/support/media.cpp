@@ -168,7 +168,7 @@ void runFfmpeg(const std::vector<std::string>& args) {
 
 void writeTestMedia(const std::string& path, const MediaSpec& spec) {
   if (spec.channels < 1 || spec.channels > 2 || spec.sampleRate <= 0 || spec.seconds < 0)
-    throw std::invalid_argument("unsupported media spec");
+    throw std::invalid_argument("unsupported media description");
   const std::vector<std::int16_t> pcm = testMediaPcm(spec);
   const std::string raw = path + ".pcm";
   std::string bytes(pcm.size() * 2, '\0');

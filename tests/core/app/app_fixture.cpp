@@ -36,8 +36,8 @@ void fillTune(Tune& t, const TuneSpec& s, std::int32_t number) {
   t.filePath.assign(path);
 }
 
-void makeLibrary(std::int32_t n, TuneSpec (*spec)(std::int32_t)) {
-  for (std::int32_t i = 1; i <= n; ++i) fillTune(gTunes_A[i], spec(i), i);
+void makeLibrary(std::int32_t n, TuneSpec (*describe)(std::int32_t)) {
+  for (std::int32_t i = 1; i <= n; ++i) fillTune(gTunes_A[i], describe(i), i);
   gTotalTunes_L = gStartTotalTunes_L = n;
   gNextPermIDNumber_UL = static_cast<std::uint32_t>(n);
   recountColours();

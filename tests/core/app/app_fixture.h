@@ -23,8 +23,8 @@ struct TuneSpec {
 
 // Fills a record from a TuneSpec; `number` gives its tune number and permID.
 void fillTune(Tune& t, const TuneSpec& s, std::int32_t number);
-// Library tunes 1..n made by `spec(i)` and committed.
-void makeLibrary(std::int32_t n, TuneSpec (*spec)(std::int32_t));
+// Library tunes 1..n made by `describe(i)` and committed.
+void makeLibrary(std::int32_t n, TuneSpec (*describe)(std::int32_t));
 
 class AppTest : public ::testing::Test {
  protected:
