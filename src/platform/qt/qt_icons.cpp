@@ -1,6 +1,7 @@
 // The program's icons, drawn here rather than loaded from image files, so
 // they are crisp at every size and always present in the binary.
 #include <QIcon>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -133,4 +134,15 @@ QIcon drawnIcon(std::string_view name) {
   if (!paintIcon(p, std::string(name))) return QIcon();
   p.end();
   return QIcon(pm);
+}
+
+QImage drawnIconImage(std::string_view name, int size) {
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.scale(double(size) / kSize, double(size) / kSize);
+  if (!paintIcon(p, std::string(name))) return QImage();
+  p.end();
+  return image;
 }

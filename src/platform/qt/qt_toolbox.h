@@ -8,6 +8,7 @@
 
 class QWidget;
 class QIcon;
+class QImage;
 
 // The widget of a window or of one of its controls (nullptr when none).
 QWidget* qtToolboxWindow(std::int16_t window);
@@ -19,3 +20,6 @@ void qtToolboxSetAlertResponder(std::function<bool(std::string_view title)> resp
 
 // The program's own icons, drawn at any size; a null icon for an unknown name.
 QIcon drawnIcon(std::string_view name);
+// One drawn icon at a size in pixels, for image files (a null image when
+// there is no icon of that name).
+QImage drawnIconImage(std::string_view name, int size);
