@@ -1,6 +1,8 @@
 #include "ingest/add_runs.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "core/appstate.h"
@@ -137,4 +139,37 @@ void startAddTunesFromMusicFolder() {
     return;
   }
   startTask(addTunesFromMusicFolder());
+}
+
+std::vector<std::string> commandLineFolders(const std::vector<std::string>& args, std::FILE* err) {
+  std::vector<std::string> folders;
+  for (const std::string& arg : args) {
+    std::error_code ec;
+    if (arg.empty() || !std::filesystem::is_directory(arg, ec)) {
+      if (err) std::fprintf(err, "lumaroll: %s is not a folder; left out\n", arg.c_str());
+      continue;
+    }
+    std::string path = std::filesystem::absolute(arg, ec).lexically_normal().string();
+    if (path.empty() || path.back() != '/') path += '/';
+    folders.push_back(std::move(path));
+  }
+  return folders;
+}
+
+Task addTunesOfFolders(std::vector<std::string> folders) {
+  for (std::string& folder : folders) {
+    while (addRunActive()) co_await yieldTicks(1);
+    std::vector<std::string> one;
+    one.push_back(std::move(folder));
+    co_await addTunes(std::move(one));
+  }
+}
+
+void startAddTunesOfFolders(std::vector<std::string> folders) {
+  if (folders.empty()) return;
+  if (EnterMovies() != noErr) {
+    SysBeep();
+    return;
+  }
+  startTask(addTunesOfFolders(std::move(folders)));
 }

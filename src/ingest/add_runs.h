@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -38,3 +39,14 @@ Task addTunes(std::vector<std::string> folders);
 // The two iTunes folders of the Music folder when they exist, then the Music
 // folder itself. Beeps and adds nothing when there is no home folder.
 Task addTunesFromMusicFolder();
+
+// The folders named on the program's command line: each argument that is an
+// existing folder, made absolute and ending in "/"; any other argument is
+// reported on `err` and left out.
+std::vector<std::string> commandLineFolders(const std::vector<std::string>& args, std::FILE* err);
+// "Add Tunes To Library..." of each folder in turn, one run after another;
+// each run starts once no other run is active.
+Task addTunesOfFolders(std::vector<std::string> folders);
+// addTunesOfFolders in a new task; nothing happens for no folders, and a
+// beep when the movie services are missing.
+void startAddTunesOfFolders(std::vector<std::string> folders);

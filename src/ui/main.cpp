@@ -4,9 +4,12 @@
 #include <QElapsedTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "core/app/app.h"
 #include "core/appstate.h"
+#include "ingest/add_runs.h"
 #include "platform/qt/qt_toolbox.h"
 
 namespace {
@@ -50,6 +53,12 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QStringLiteral("1.4.1"));
   QApplication::setQuitOnLastWindowClosed(false);
   if (!startLumaroll()) return 0;
+  // Folders given on the command line (what Qt left of it after taking its
+  // own options) are added one run after another once the window is up.
+  std::vector<std::string> args;
+  const QStringList qtArgs = QApplication::arguments();
+  for (qsizetype i = 1; i < qtArgs.size(); ++i) args.push_back(qtArgs[i].toStdString());
+  startAddTunesOfFolders(commandLineFolders(args, stderr));
   FirstPaint announce;
   if (std::getenv("LUMAROLL_ANNOUNCE_PAINT"))
     if (auto* list = qobject_cast<QAbstractItemView*>(qtToolboxControl(kMainWindow, kListControl)))
