@@ -21,8 +21,9 @@ std::string readAll(std::FILE* f) {
   return text;
 }
 
-int gRunsEnded = 0;
-void countRunEnd() { ++gRunsEnded; }
+// The library's size at the end of each run.
+std::vector<std::int32_t> gTotalsAtRunEnd;
+void countRunEnd() { gTotalsAtRunEnd.push_back(gStartTotalTunes_L); }
 
 }  // namespace
 
@@ -63,14 +64,15 @@ TEST_F(AddRunTest, CommandLineFoldersAddOneRunAfterAnother) {
   IngestHooks hooks;
   hooks.runEnded = countRunEnd;
   setIngestHooks(hooks);
-  gRunsEnded = 0;
+  gTotalsAtRunEnd.clear();
 
   // A run of the menu command is still going when the command-line runs
   // start: they wait for it, then go one at a time.
   startTask(addTunes({music() + "a/"}));
   startTask(addTunesOfFolders(commandLineFolders({music() + "b", music() + "c"}, nullptr)));
   runAll();
-  EXPECT_EQ(gRunsEnded, 3);
+  // Each run ends before the next begins: its own tunes, and no more.
+  EXPECT_EQ(gTotalsAtRunEnd, (std::vector<std::int32_t>{1, 3, 4}));
   EXPECT_EQ(titles(), (Names{"A1", "B1", "B2", "C1"}));
   EXPECT_EQ(savedRecords(), 4u);
   EXPECT_FALSE(addRunActive());
