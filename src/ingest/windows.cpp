@@ -161,6 +161,7 @@ void closeFirstTimeWindow() { toolboxCloseWindow(kFirstTimeWindow); }
 
 void firstTimeWindowDone() {
   closeFirstTimeWindow();
+  toolboxSelectWindow(kMainWindow);
   if (gAddSystemFontsNow_S == 1) {
     startAddTunesFromMusicFolder();
     gAddSystemFontsNow_S = 0;

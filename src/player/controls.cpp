@@ -6,6 +6,7 @@
 #include "core/prefs.h"
 #include "core/tasks.h"
 #include "export/send.h"
+#include "ingest/windows.h"
 #include "library/database.h"
 #include "library/tune.h"
 #include "platform/toolbox.h"
@@ -13,7 +14,6 @@
 #include "playlists/presentation.h"
 
 void (*gAboutWindowHook)(std::int16_t eventType, std::int16_t control) = nullptr;
-void (*gStartMusicFolderAddHook)() = nullptr;
 
 namespace {
 
@@ -50,14 +50,6 @@ void firstTimeChoice(bool addMusicFolder) {
   setControlValue(kFirstTimeWindow, kFirstTimeNoButton, addMusicFolder ? 0 : 1);
 }
 
-void firstTimeDone() {
-  toolboxCloseWindow(kFirstTimeWindow);
-  toolboxSelectWindow(kMainWindow);
-  if (gAddSystemFontsNow_S == 1) {
-    if (gStartMusicFolderAddHook) gStartMusicFolderAddHook();
-    gAddSystemFontsNow_S = 0;
-  }
-}
 
 void mainWindowClick(std::int16_t control) {
   if (control >= 1 && control <= 10) {
@@ -84,7 +76,7 @@ void controlClicked(std::int16_t window, std::int16_t control) {
       if (control == kStopAddingButton) gStopCollectingPerUser_S = 1;
       break;
     case kFirstTimeWindow:
-      if (control == kFirstTimeDoneButton) firstTimeDone();
+      if (control == kFirstTimeDoneButton) firstTimeWindowDone();
       if (control == kFirstTimeYesButton) firstTimeChoice(true);
       if (control == kFirstTimeNoButton) firstTimeChoice(false);
       break;

@@ -19,9 +19,6 @@ constexpr std::int16_t kFirstTimeNoButton = 4405;
 // The About window's button clicks and close box (the window is the main
 // window's builder's); installed at start-up.
 extern void (*gAboutWindowHook)(std::int16_t eventType, std::int16_t control);
-// Starts the add run of the Music folder as a cooperative task (the first-time
-// window's Done); the adding work installs it.
-extern void (*gStartMusicFolderAddHook)();
 
 // eventType: kControlClicked, kWindowCloseBox, kContentRefresh (others are
 // ignored); window and control name what the event is about.

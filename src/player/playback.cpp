@@ -8,6 +8,7 @@
 #include "core/errors.h"
 #include "core/prefs.h"
 #include "core/tasks.h"
+#include "ingest/windows.h"
 #include "library/database.h"
 #include "library/tune.h"
 #include "platform/toolbox.h"
@@ -16,7 +17,7 @@
 
 Movie gNowPlayingMovie = nullptr;
 std::int16_t gHolderVolume_S = 0;
-void (*gShowSavingWindowHook)() = nullptr;
+void (*gShowSavingWindowHook)() = makeSavingDBTunesWindow;
 
 namespace {
 

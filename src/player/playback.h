@@ -19,8 +19,8 @@ extern Movie gNowPlayingMovie;
 extern std::int16_t gHolderVolume_S;
 
 // Shows the "Saving Library..." window before the library is saved on the
-// way out (quitting, or too many missing tunes); the adding work installs
-// it. Nothing is shown while it is unset.
+// way out (quitting, or too many missing tunes): makeSavingDBTunesWindow,
+// unless a test puts another in its place.
 extern void (*gShowSavingWindowHook)();
 
 // Menus the player keeps up to date.

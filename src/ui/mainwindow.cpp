@@ -5,6 +5,7 @@
 #include "core/appstate.h"
 #include "core/errors.h"
 #include "core/prefs.h"
+#include "engine/classify.h"
 #include "library/database.h"
 #include "library/tune.h"
 #include "player/display.h"
@@ -18,11 +19,8 @@ namespace {
 constexpr std::int32_t kTopBand = 73;
 constexpr std::int32_t kBottomBand = 32;
 
-// The stored colour of each category, 1..9.
-constexpr ToolboxRGB kCategoryColours[10] = {
-    {0xFE01, 0xFE01, 0xFE01}, {0x0000, 0x3900, 0x7C00}, {0x1B00, 0x9900, 0xCC00}, {0x0000, 0x9000, 0x2C00},
-    {0xA900, 0xB500, 0x0000}, {0xFF00, 0xAD00, 0x0000}, {0xFF00, 0x6B00, 0x0000}, {0xC300, 0x2B00, 0x0300},
-    {0xF300, 0x4E00, 0x9A00}, {0x8500, 0x0700, 0xD400}};
+// Near-white: the notice colour of any index outside the nine categories.
+constexpr ToolboxRGB kNoCategoryColour = {0xFE01, 0xFE01, 0xFE01};
 
 void addControl(ControlKind kind, std::int16_t id, ToolboxRect frame, std::uint8_t binding, std::string text = {},
                 std::string icon = {}, std::string help = {}) {
@@ -195,7 +193,9 @@ std::int32_t MyCommandHandler(std::uint32_t command) {
 }
 
 ToolboxRGB categoryColour(std::int32_t index) {
-  return index >= 1 && index <= 9 ? kCategoryColours[index] : kCategoryColours[0];
+  if (index < 1 || index > 9) return kNoCategoryColour;
+  const ColourCategory& c = kColourCategories[static_cast<std::size_t>(index)];
+  return {c.red, c.green, c.blue};
 }
 
 void makeBigAlertWin(std::string_view text, std::int16_t colourIndex) {
@@ -219,8 +219,8 @@ void makeBigAlertWin(std::string_view text, std::int16_t colourIndex) {
   n.outer = ToolboxRect{40, 40, 620, 220};
   n.inner = ToolboxRect{45, 45, 610, 210};
   n.cornerRadius = 10;
-  n.outerColour = kCategoryColours[0];
-  n.innerColour = colourIndex >= 1 && colourIndex <= 9 ? kCategoryColours[colourIndex] : kCategoryColours[0];
+  n.outerColour = kNoCategoryColour;
+  n.innerColour = categoryColour(colourIndex);
   n.text = std::string(text);
   n.fontSize = 37;
   n.baseline = 150 + 5;

@@ -46,8 +46,7 @@ void connectPlayer() {
 }
 
 // What an add run reaches above itself: the rebuild of the shown playlist at
-// the end of a run, the Music-folder add of the first-time window and the
-// saving window.
+// the end of a run and the colour of the saving window.
 void connectIngest() {
   IngestHooks hooks;
   hooks.runEnded = [] {
@@ -58,8 +57,6 @@ void connectIngest() {
   };
   hooks.selectedPlaylistEntry = [] { return gCurrentSelectedTune_L; };
   setIngestHooks(hooks);
-  gStartMusicFolderAddHook = startAddTunesFromMusicFolder;
-  gShowSavingWindowHook = makeSavingDBTunesWindow;
 }
 
 // What the menu commands reach: the player's movie, the add runs and a pass
