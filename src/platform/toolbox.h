@@ -245,6 +245,12 @@ void setMenuItemMark(std::int16_t menu, std::int16_t item, bool marked);
 std::int32_t toolboxAttachSubmenu(std::int16_t menu, std::int16_t item, std::int16_t submenu);
 // The text of an item ("" when there is none).
 std::string getMenuItemText(std::int16_t menu, std::int16_t item);
+// True when the item can be chosen: it has text, and neither it nor its menu
+// (item 0) is disabled.
+bool toolboxMenuItemEnabled(std::int16_t menu, std::int16_t item);
+// Chooses an item as the user would, through the menu handler, when it can
+// be chosen; false (and nothing happens) when it cannot.
+bool toolboxChooseMenuItem(std::int16_t menu, std::int16_t item);
 // Gives an item a 16 x 16 icon: a filled circle in a colour, fully opaque.
 void setMenuItemDiscIcon(std::int16_t menu, std::int16_t item, ToolboxRGB colour);
 // The standard editing commands; their items serve the text field that has

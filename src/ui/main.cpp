@@ -11,6 +11,7 @@
 #include "core/appstate.h"
 #include "ingest/add_runs.h"
 #include "platform/qt/qt_toolbox.h"
+#include "ui/mpris.h"
 
 namespace {
 
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationVersion(QStringLiteral("1.4.1"));
   QApplication::setQuitOnLastWindowClosed(false);
   if (!startLumaroll()) return 0;
+  startMprisService();
   // Folders given on the command line (what Qt left of it after taking its
   // own options) are added one run after another once the window is up.
   std::vector<std::string> args;

@@ -289,7 +289,26 @@ void setMenuItemText(std::int16_t menu, std::int16_t item, std::string_view text
 }
 
 void setMenuItemEnabled(std::int16_t menu, std::int16_t item, bool enabled) {
-  headlessToolbox().log.push_back("menuenabled:" + ids(menu, item) + "=" + (enabled ? "1" : "0"));
+  auto& tb = headlessToolbox();
+  tb.log.push_back("menuenabled:" + ids(menu, item) + "=" + (enabled ? "1" : "0"));
+  if (enabled)
+    tb.disabledMenuItems.erase({menu, item});
+  else
+    tb.disabledMenuItems.insert({menu, item});
+}
+
+bool toolboxMenuItemEnabled(std::int16_t menu, std::int16_t item) {
+  const auto& tb = headlessToolbox();
+  const auto text = tb.menuItems.find({menu, item});
+  return item >= 1 && text != tb.menuItems.end() && text->second != "-" && !tb.disabledMenuItems.count({menu, 0}) &&
+         !tb.disabledMenuItems.count({menu, item});
+}
+
+bool toolboxChooseMenuItem(std::int16_t menu, std::int16_t item) {
+  if (!toolboxMenuItemEnabled(menu, item)) return false;
+  headlessToolbox().log.push_back("menuchosen:" + ids(menu, item));
+  if (const auto handler = headlessToolbox().handlers.menu) handler(menu, item);
+  return true;
 }
 
 void setMenuItemMark(std::int16_t menu, std::int16_t item, bool marked) {

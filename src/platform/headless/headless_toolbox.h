@@ -56,6 +56,7 @@ struct HeadlessToolbox {
   std::map<std::pair<int, int>, int> submenus;        // (menu, item) -> submenu ID
   std::map<std::pair<int, int>, ToolboxRGB> menuIcons;
   std::map<std::pair<int, int>, EditCommand> editItems;
+  std::set<std::pair<int, int>> disabledMenuItems;    // item 0: the whole menu
   std::int32_t revealResult = 0;   // what toolboxRevealFile answers
   std::set<std::string> missingIcons;  // icons toolboxHasIcon denies
   ToolboxHandlers handlers;

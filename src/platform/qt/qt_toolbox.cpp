@@ -754,6 +754,19 @@ void setMenuItemEnabled(std::int16_t menu, std::int16_t item, bool enabled) {
   }
 }
 
+bool toolboxMenuItemEnabled(std::int16_t menu, std::int16_t item) {
+  auto it = tb().menus.find(menu);
+  if (it == tb().menus.end() || !it->second.menu->isEnabled()) return false;
+  const QAction* a = menuItem(menu, item);
+  return a && !a->isSeparator() && a->isEnabled();
+}
+
+bool toolboxChooseMenuItem(std::int16_t menu, std::int16_t item) {
+  if (!toolboxMenuItemEnabled(menu, item)) return false;
+  menuItem(menu, item)->trigger();  // the handler, then the passes, as for a click
+  return true;
+}
+
 void setMenuItemMark(std::int16_t menu, std::int16_t item, bool marked) {
   if (QAction* a = menuItem(menu, item)) {
     a->setCheckable(marked);

@@ -1,0 +1,100 @@
+#include "ui/remote.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/appstate.h"
+#include "core/macroman.h"
+#include "core/prefs.h"
+#include "engine/classify.h"
+#include "library/tune.h"
+#include "player/playback.h"
+#include "platform/toolbox.h"
+#include "ui/menus.h"
+
+namespace {
+
+constexpr std::int16_t kSliderTop = 730;
+
+bool playing() { return gWeArePlaying_S == 1; }
+
+RemoteTune remoteTuneOf(const Tune& t) {
+  RemoteTune r;
+  r.permID = t.permID;
+  r.title = storedToDisplay(t.title.view());
+  r.artist = storedToDisplay(t.artist.view());
+  r.album = storedToDisplay(t.album.view());
+  r.url = fileURLOfPath(t.filePath.view());
+  const std::int32_t seconds = t.durationSeconds;
+  r.lengthMicroseconds = std::max<std::int64_t>(seconds, 0) * 1'000'000;
+  const std::int32_t category = t.colourCategory;
+  if (category >= 1 && category <= 9) r.colourName = std::string(kColourCategories[category].name);
+  r.hpe = t.hpe;
+  return r;
+}
+
+}  // namespace
+
+std::int16_t playerVolumeOfRemote(double volume) {
+  if (!(volume == volume)) return 0;
+  return static_cast<std::int16_t>(std::lround(std::clamp(volume, 0.0, 1.0) * kSliderTop));
+}
+
+double remoteVolumeOfPlayer(std::int16_t playerVolume) {
+  return std::clamp(static_cast<double>(playerVolume) / kSliderTop, 0.0, 1.0);
+}
+
+std::string fileURLOfPath(std::string_view path) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string url = "file://";
+  for (const char c : path) {
+    const auto b = static_cast<unsigned char>(c);
+    if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' || b == '.' ||
+        b == '_' || b == '~' || b == '/') {
+      url += c;
+    } else {
+      url += '%';
+      url += kHex[b >> 4];
+      url += kHex[b & 15];
+    }
+  }
+  return url;
+}
+
+RemoteState remoteState() {
+  RemoteState s;
+  s.playing = playing();
+  const std::int32_t entry = gNowPlayingItemID_L;
+  if (s.playing && entry >= 1 && entry <= gTotalPlaying_L) {
+    s.hasTune = true;
+    s.tune = remoteTuneOf(gNowPlaying_A[entry]);
+  }
+  s.volume = remoteVolumeOfPlayer(gPlayerVolume_S);
+  s.canPlay = toolboxMenuItemEnabled(kPlayerMenu, kPlayerPlayItem) &&
+              (s.playing || (gStartTotalTunes_L > 0 && gTotalPlaylistTunes_L > 0));
+  s.canGoNext = toolboxMenuItemEnabled(kPlayerMenu, kPlayerNextItem);
+  s.canGoPrevious = toolboxMenuItemEnabled(kPlayerMenu, kPlayerBackItem);
+  return s;
+}
+
+bool remotePlayPause() { return toolboxChooseMenuItem(kPlayerMenu, kPlayerPlayItem); }
+
+bool remotePlay() { return !playing() && toolboxChooseMenuItem(kPlayerMenu, kPlayerPlayItem); }
+
+bool remoteStop() { return playing() && toolboxChooseMenuItem(kPlayerMenu, kPlayerPlayItem); }
+
+bool remoteNext() { return toolboxChooseMenuItem(kPlayerMenu, kPlayerNextItem); }
+
+bool remotePrevious() { return toolboxChooseMenuItem(kPlayerMenu, kPlayerBackItem); }
+
+void remoteSetVolume(double volume) {
+  const std::int16_t v = playerVolumeOfRemote(volume);
+  setControlValue(kMainWindow, kVolumeSlider, v);
+  playerVolumeSlider(v);
+}
+
+void remoteRaise() { toolboxSelectWindow(kMainWindow); }
+
+void remoteQuit() {
+  if (const auto handler = toolboxHandlers().command) handler(kQuitCommand);
+}

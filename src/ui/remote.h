@@ -1,0 +1,59 @@
+// The player as other programs see and drive it (the desktop's media keys,
+// its media widget, playerctl): a plain snapshot of what plays, and commands
+// that go through the same menu items, and so the same guards, as the user's
+// own choices. The D-Bus side (ui/mpris) only translates.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The tune that sounds, in display text (UTF-8).
+struct RemoteTune {
+  std::uint32_t permID = 0;
+  std::string title, artist, album;
+  std::string url;          // file:// address of the tune's file
+  std::int64_t lengthMicroseconds = 0;
+  std::string colourName;   // "Midnight Blue" .. "Purple"; "" before analysis
+  std::int32_t hpe = 0;     // Human Perceived Energy
+
+  bool operator==(const RemoteTune&) const = default;
+};
+
+struct RemoteState {
+  bool playing = false;     // a play run is on; nothing pauses, Pause stops
+  bool hasTune = false;     // `tune` is the tune that sounds
+  RemoteTune tune;
+  double volume = 0;        // the player volume, 0 (silent) .. 1 (the slider's top)
+  bool canPlay = false;     // Play/Stop can start playing
+  bool canGoNext = false;
+  bool canGoPrevious = false;
+
+  bool operator==(const RemoteState&) const = default;
+};
+
+RemoteState remoteState();
+
+// Player volume of a remote volume (clamped to 0..1; not-a-number is 0) and
+// back.
+std::int16_t playerVolumeOfRemote(double volume);
+double remoteVolumeOfPlayer(std::int16_t playerVolume);
+
+// A file's address: file:// and the path, every byte outside the unreserved
+// characters and "/" written as %XX.
+std::string fileURLOfPath(std::string_view path);
+
+// The commands. Each returns true when it was taken; false when the
+// matching menu item is disabled (an add run, an empty playlist, nothing
+// playing for Next) or the command has nothing to do.
+bool remotePlayPause();
+bool remotePlay();
+bool remoteStop();  // Pause too: the player does not pause
+bool remoteNext();
+bool remotePrevious();
+// As the volume slider moved to the value's place.
+void remoteSetVolume(double volume);
+// Brings the main window to the front.
+void remoteRaise();
+// As Quit from the File menu (which asks during an add run).
+void remoteQuit();
