@@ -43,6 +43,24 @@ fi
 grep -qx 'Exec=lumaroll %F' "$prefix/share/applications/lumaroll.desktop" || fail "Exec line"
 grep -qx 'Icon=lumaroll' "$prefix/share/applications/lumaroll.desktop" || fail "Icon line"
 
+# The installed program starts and paints its window (offscreen, with a
+# library of its own in the prefix).
+if [ -x "$prefix/bin/lumaroll" ]; then
+  mkdir -p "$prefix/home"
+  HOME="$prefix/home" XDG_DATA_HOME="$prefix/home/data" XDG_CONFIG_HOME="$prefix/home/config" \
+    XDG_MUSIC_DIR="$prefix/home/none" QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy LUMAROLL_ANNOUNCE_PAINT=1 \
+    "$prefix/bin/lumaroll" >"$prefix/home/out" 2>/dev/null &
+  pid=$!
+  i=0
+  while ! grep -qx painted "$prefix/home/out" && kill -0 "$pid" 2>/dev/null && [ "$i" -lt 600 ]; do
+    sleep 0.1
+    i=$((i + 1))
+  done
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  grep -qx painted "$prefix/home/out" || fail "the installed lumaroll did not paint its window"
+fi
+
 out=$("$prefix/bin/lumaroll-tool" genres) || fail "installed lumaroll-tool genres"
 [ -n "$out" ] || fail "installed lumaroll-tool genres printed nothing"
 echo "desktop files and install: ok"
