@@ -10,6 +10,7 @@
 #include "platform/ffmpeg/audio_source.h"
 #include "platform/movie.h"
 #include "platform/sdl/mixer.h"
+#include "platform/sdl/playback.h"
 #include "support/media.h"
 #include "support/temp_dir.h"
 
@@ -175,7 +176,55 @@ TEST_F(Playing, manyCyclesLeaveNothingBehind) {
     StopMovie(movie.get());
   }
   EXPECT_LE(entries("/proc/self/fd"), fds + 1);
+  // The device waits open for the next tune (its audio thread and the thread
+  // that will close it), then closes once left idle.
+  EXPECT_TRUE(sharedOutputOpen());
+  EXPECT_LE(entries("/proc/self/task"), threads + 2);
+  const auto until = Clock::now() + std::chrono::seconds(kSharedOutputIdleSeconds + 5);
+  while (sharedOutputOpen() && Clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_FALSE(sharedOutputOpen());
+  for (int i = 0; i < 100 && entries("/proc/self/task") > threads + 1; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_LE(entries("/proc/self/task"), threads + 1);  // SDL may keep one helper
+}
+
+// A mono tune after a stereo one sounds on the same (stereo) device, each
+// of its samples on both sides at the movie's volume.
+TEST_F(Playing, monoAfterStereoSoundsOnBothSides) {
+  MovieOwner stereo, mono;
+  ASSERT_EQ(openMovieByPath(make(2.0), stereo), noErr);
+  StartMovie(stereo.get());
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  StopMovie(stereo.get());
+  ASSERT_TRUE(sharedOutputOpen());
+
+  MediaSpec m;
+  m.seconds = 0.5;
+  m.channels = 1;
+  m.content = MediaContent::noise;
+  const std::string path = dir_.file("mono.mp3");
+  writeTestMedia(path, m);
+  AudioSource source;
+  ASSERT_EQ(source.open(path), noErr);
+  ASSERT_EQ(source.channels(), 1);
+  std::vector<std::int16_t> decoded(44100);
+  decoded.resize(static_cast<std::size_t>(source.read(decoded)));
+
+  ASSERT_EQ(openMovieByPath(path, mono), noErr);
+  SetMovieVolume(mono.get(), 128);
+  captured_.clear();
+  playToEnd(mono.get(), 5);
+  ASSERT_TRUE(IsMovieDone(mono.get()));
+  const std::vector<std::int16_t> heard = captured();
+  ASSERT_GE(heard.size(), 2 * decoded.size());
+  std::vector<std::int16_t> want(decoded.size());
+  mixWithVolume(decoded, want, 128);
+  for (std::size_t i = 0; i < want.size(); ++i) {
+    ASSERT_EQ(heard[2 * i], want[i]) << i;
+    ASSERT_EQ(heard[2 * i + 1], want[i]) << i;
+  }
+  EXPECT_TRUE(std::all_of(heard.begin() + static_cast<std::ptrdiff_t>(2 * want.size()), heard.end(),
+                          [](std::int16_t s) { return s == 0; }));
 }
 
 }  // namespace

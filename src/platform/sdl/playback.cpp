@@ -3,6 +3,7 @@
 #include <SDL2/SDL.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -42,33 +43,135 @@ bool audioUp() {
   return gAudioUp;
 }
 
-void callback(void* user, Uint8* stream, int len) {
-  auto* self = static_cast<Playback*>(user);
-  self->fill(std::span<std::int16_t>(reinterpret_cast<std::int16_t*>(stream),
-                                     static_cast<std::size_t>(len) / sizeof(std::int16_t)));
+std::span<std::int16_t> samplesOf(Uint8* stream, int len) {
+  return {reinterpret_cast<std::int16_t*>(stream), static_cast<std::size_t>(len) / sizeof(std::int16_t)};
 }
 
-SDL_AudioDeviceID openDevice(int channels, Playback* owner) {
+// A device of its own, for a playback that found the shared one in use.
+void ownCallback(void* user, Uint8* stream, int len) { static_cast<Playback*>(user)->fill(samplesOf(stream, len)); }
+
+SDL_AudioDeviceID openDevice(int channels, SDL_AudioCallback cb, void* user, bool mayFallBack) {
   if (!audioUp()) return 0;
   SDL_AudioSpec want{};
   want.freq = AudioSource::kRate;
   want.format = AUDIO_S16SYS;
   want.channels = static_cast<Uint8>(channels);
   want.samples = kDeviceFrames;
-  want.callback = callback;
-  want.userdata = owner;
+  want.callback = cb;
+  want.userdata = user;
   SDL_AudioSpec have{};
   SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-  if (id == 0 && !gDummy) {
+  if (id == 0 && !gDummy && mayFallBack) {
     useDummyDriver();
     if (gAudioUp) id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   }
   return id;
 }
 
+// The output device, kept open from tune to tune: opening and closing a
+// device takes tens of milliseconds, which every Next would otherwise wait
+// for. It is always stereo (a mono tune sounds on both sides), because many
+// drivers open one device at a time. Left idle for kIdleClose it is closed by
+// a helper thread, so that a stopped player holds no sound stream open.
+class SharedOutput {
+ public:
+  static constexpr int kChannels = 2;
+  static constexpr auto kIdleClose = std::chrono::seconds(kSharedOutputIdleSeconds);
+
+  // Gives `p` the device, opening it when needed: its ID, or 0 when another
+  // playback has it or it cannot be opened.
+  SDL_AudioDeviceID attach(Playback* p) {
+    std::lock_guard guard(lock_);
+    if (current_) return 0;
+    if (id_ == 0) id_ = openDevice(kChannels, callback, this, true);
+    if (id_ == 0) return 0;
+    SDL_LockAudioDevice(id_);  // no callback runs while it is held
+    current_ = p;
+    SDL_UnlockAudioDevice(id_);
+    SDL_PauseAudioDevice(id_, 0);
+    return id_;
+  }
+
+  // After this no callback touches the playback; the device pauses.
+  void detach() {
+    std::lock_guard guard(lock_);
+    if (id_ != 0) {
+      SDL_LockAudioDevice(id_);
+      current_ = nullptr;
+      SDL_UnlockAudioDevice(id_);
+      SDL_PauseAudioDevice(id_, 1);
+    }
+    current_ = nullptr;
+    idleSince_ = std::chrono::steady_clock::now();
+    if (!closerRunning_) {
+      if (closer_.joinable()) closer_.join();  // it has finished: it clears the flag last
+      closerRunning_ = true;
+      closer_ = std::thread([this] { closeWhenIdle(); });
+    }
+    wake_.notify_all();
+  }
+
+  bool open() {
+    std::lock_guard guard(lock_);
+    return id_ != 0;
+  }
+
+  ~SharedOutput() {
+    {
+      std::lock_guard guard(lock_);
+      quitting_ = true;
+    }
+    wake_.notify_all();
+    if (closer_.joinable()) closer_.join();
+    if (id_ != 0) SDL_CloseAudioDevice(id_);
+  }
+
+ private:
+  static void callback(void* user, Uint8* stream, int len) {
+    const auto* self = static_cast<const SharedOutput*>(user);
+    const std::span<std::int16_t> out = samplesOf(stream, len);
+    if (self->current_)
+      self->current_->fill(out);
+    else
+      std::fill(out.begin(), out.end(), std::int16_t{0});
+  }
+
+  // Runs while the device is open.
+  void closeWhenIdle() {
+    std::unique_lock guard(lock_);
+    while (!quitting_ && id_ != 0) {
+      if (current_) {
+        wake_.wait(guard);
+      } else if (std::chrono::steady_clock::now() - idleSince_ >= kIdleClose) {
+        SDL_CloseAudioDevice(id_);
+        id_ = 0;
+      } else {
+        wake_.wait_until(guard, idleSince_ + kIdleClose);
+      }
+    }
+    closerRunning_ = false;
+  }
+
+  std::mutex lock_;
+  std::condition_variable wake_;
+  SDL_AudioDeviceID id_ = 0;
+  Playback* current_ = nullptr;  // changed only with the device locked
+  std::chrono::steady_clock::time_point idleSince_;
+  std::thread closer_;
+  bool closerRunning_ = false;
+  bool quitting_ = false;
+};
+
+SharedOutput& sharedOutput() {
+  static SharedOutput output;
+  return output;
+}
+
 }  // namespace
 
 void setPlaybackTap(PlaybackTap tap) { gTap = std::move(tap); }
+
+bool sharedOutputOpen() { return sharedOutput().open(); }
 
 OSErr Playback::start(const std::string& path, std::int64_t frame, std::int16_t volume,
                       std::unique_ptr<Playback>& out) {
@@ -89,9 +192,16 @@ OSErr Playback::start(const std::string& path, std::int64_t frame, std::int16_t 
                        p->written_.load(std::memory_order_acquire) < kChunkFrames * p->channels_;
        ++waited)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  p->device_ = openDevice(static_cast<int>(p->channels_), p.get());
-  if (p->device_ == 0) return ioErr;  // the destructor stops the thread
-  SDL_PauseAudioDevice(p->device_, 0);
+  p->device_ = sharedOutput().attach(p.get());
+  p->sharedDevice_ = p->device_ != 0;
+  if (p->sharedDevice_) {
+    p->deviceChannels_ = SharedOutput::kChannels;
+  } else {
+    p->deviceChannels_ = p->channels_;
+    p->device_ = openDevice(static_cast<int>(p->channels_), ownCallback, p.get(), false);
+    if (p->device_ == 0) return ioErr;  // the destructor stops the thread
+    SDL_PauseAudioDevice(p->device_, 0);
+  }
   out = std::move(p);
   return noErr;
 }
@@ -102,8 +212,12 @@ Playback::~Playback() {
     stop_.store(true, std::memory_order_release);
   }
   wake_.notify_all();
-  // Closing waits for a running callback; after it none runs again.
-  if (device_ != 0) SDL_CloseAudioDevice(device_);
+  // Detaching and closing both wait for a running callback; after them
+  // none runs again.
+  if (sharedDevice_)
+    sharedOutput().detach();
+  else if (device_ != 0)
+    SDL_CloseAudioDevice(device_);
   if (thread_.joinable()) thread_.join();
 }
 
@@ -133,13 +247,17 @@ void Playback::fill(std::span<std::int16_t> out) {
   const bool all = decodedAll_.load(std::memory_order_acquire);
   const std::uint64_t t = taken_.load(std::memory_order_relaxed);
   const std::uint64_t available = written_.load(std::memory_order_acquire) - t;
-  const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(available, out.size())) /
+  // A mono sound on the stereo device: each sample goes to both sides.
+  const std::size_t spread = deviceChannels_ == 2 && channels_ == 1 ? 2 : 1;
+  const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(available, out.size() / spread)) /
                         channels_ * channels_;
   const std::uint64_t capacity = ring_.size();
   for (std::size_t i = 0; i < n; ++i) out[i] = ring_[(t + i) % capacity];
   taken_.store(t + n, std::memory_order_release);
-  std::fill(out.begin() + static_cast<std::ptrdiff_t>(n), out.end(), std::int16_t{0});
   mixWithVolume(out.first(n), out.first(n), volume_.load(std::memory_order_relaxed));
+  if (spread == 2)
+    for (std::size_t i = n; i-- > 0;) out[2 * i] = out[2 * i + 1] = out[i];  // backwards: 2i >= i
+  std::fill(out.begin() + static_cast<std::ptrdiff_t>(n * spread), out.end(), std::int16_t{0});
   played_.fetch_add(static_cast<std::int64_t>(n / channels_), std::memory_order_release);
   if (all && n == available) done_.store(true, std::memory_order_release);
   if (tap_) tap_(out);

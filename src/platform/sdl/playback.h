@@ -1,6 +1,7 @@
 // Playback of one movie: a decoder thread fills a ring buffer, the audio
 // device's callback takes from it and applies the volume. Destroying a
-// Playback silences it at once and joins its thread.
+// Playback silences it at once and joins its thread. Playbacks one after
+// another share one open stereo device; it closes after a few idle seconds.
 #pragma once
 
 #include <atomic>
@@ -13,6 +14,11 @@
 
 #include "platform/ffmpeg/audio_source.h"
 #include "platform/sdl/mixer.h"
+
+// The output device kept open between tunes, and how long it stays open
+// with nothing to play.
+bool sharedOutputOpen();
+constexpr int kSharedOutputIdleSeconds = 3;
 
 class Playback {
  public:
@@ -42,6 +48,8 @@ class Playback {
   std::size_t channels_ = 2;
   PlaybackTap tap_;
   std::uint32_t device_ = 0;
+  bool sharedDevice_ = false;  // the output kept open across tunes, not one of its own
+  std::size_t deviceChannels_ = 2;
 
   // Single producer (decoder thread), single consumer (audio callback).
   std::vector<std::int16_t> ring_;
