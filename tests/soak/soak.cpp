@@ -1,0 +1,302 @@
+// The soak run: the whole program on the recording toolbox with the real
+// movie services (SDL's dummy driver where there is no audio device). It adds
+// a folder of generated tunes through the command-line add, then plays tune
+// change after tune change while choosing player and playlist commands at
+// random, and samples the resident memory as it goes.
+//
+//   soak [--tunes N] [--changes N] [--media DIR] [--seed N]
+//
+// Prints one line of memory per 50 tune changes and a verdict. Exits 1 when
+// the add fell short, the changes did not happen, or the heap in use grew by
+// more than the allowance between the first sample after warming up and the
+// last. Leaks are the sanitizer build's to find (LeakSanitizer at exit).
+#include <malloc.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/app/app.h"
+#include "core/appstate.h"
+#include "core/paths.h"
+#include "core/prefs.h"
+#include "core/tasks.h"
+#include "ingest/add_runs.h"
+#include "library/database.h"
+#include "library/tune.h"
+#include "platform/headless/headless_toolbox.h"
+#include "platform/movie.h"
+#include "player/playback.h"
+#include "playlists/presentation.h"
+#include "support/media.h"
+#include "support/temp_dir.h"
+#include "ui/menus.h"
+#include "ui/remote.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Options {
+  int tunes = 2000;
+  int changes = 500;
+  std::string media;  // kept between runs when given
+  unsigned seed = 1;
+};
+
+// The resident set in KiB, from /proc.
+long residentKiB() {
+  std::ifstream status("/proc/self/status");
+  std::string key;
+  while (status >> key) {
+    if (key == "VmRSS:") {
+      long kib = 0;
+      status >> kib;
+      return kib;
+    }
+    status.ignore(4096, '\n');
+  }
+  return -1;
+}
+
+// Bytes the program has allocated and not freed (every arena, and the
+// blocks taken straight from the system). Unlike the resident set it does
+// not move when the allocator sets up an arena for a new thread.
+long heapInUseKiB() {
+  const struct mallinfo2 m = mallinfo2();
+  return static_cast<long>((m.uordblks + m.hblkhd) / 1024);
+}
+
+// Distinct sounds (noise and tone pairs at several levels, so the tunes
+// spread over the colours), each written once; the tunes are these sounds
+// under tags of their own.
+constexpr int kSounds = 24;
+
+void writeMedia(const std::string& folder, int tunes) {
+  std::filesystem::create_directories(folder);
+  const std::string marker = folder + "/.complete-" + std::to_string(tunes);
+  if (std::filesystem::exists(marker)) return;
+  std::vector<std::string> bodies;
+  for (int s = 0; s < kSounds; ++s) {
+    MediaSpec spec;
+    spec.seconds = 31;
+    spec.content = s % 2 ? MediaContent::noise : MediaContent::twoTones;
+    spec.seed = static_cast<std::uint32_t>(s + 1);
+    spec.frequency = 110.0 * (1 + s % 7);
+    spec.frequency2 = spec.frequency * 1.5;
+    // Loud noise has too many strong bins to be kept as a tune.
+    spec.amplitude = spec.content == MediaContent::noise ? 0.06 + 0.027 * (s / 2) : 0.1 + 0.07 * (s / 2);
+    spec.bitrateKbps = 64;
+    spec.id3 = Id3Version::none;
+    const std::string path = folder + "/sound" + std::to_string(s) + ".mp3";
+    writeTestMedia(path, spec);
+    bodies.push_back(readFileBytes(path));
+    std::filesystem::remove(path);
+  }
+  static const char* const kGenres[] = {"Rock", "Jazz", "Classical", "Pop", "Blues", "Electronic", "Folk"};
+  for (int i = 1; i <= tunes; ++i) {
+    MediaTags tags;
+    tags.title = "Soak Tune " + std::to_string(i);
+    tags.artist = "Artist " + std::to_string(i % 97);
+    tags.album = "Album " + std::to_string(i % 211);
+    tags.genre = kGenres[i % 7];
+    char name[32];
+    std::snprintf(name, sizeof name, "/%02d/tune%04d.mp3", i % 20, i);
+    std::filesystem::create_directories(folder + "/" + std::string(name + 1, 2));
+    writeFileBytes(folder + name, id3v2Tag(tags, Id3Version::v23, Id3Encoding::latin1, 0) +
+                                      bodies[static_cast<std::size_t>(i % kSounds)]);
+  }
+  writeFileBytes(marker, "");
+}
+
+// Headless time follows the clock; the toolbox's own waits (a notice shown
+// for two seconds) move it on further and are kept.
+class Ticks {
+ public:
+  void update() {
+    auto& tb = headlessToolbox();
+    if (tb.ticks > set_) extra_ += tb.ticks - set_;
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count();
+    set_ = static_cast<std::uint32_t>(ms * 60 / 1000) + extra_;
+    tb.ticks = set_;
+  }
+
+ private:
+  Clock::time_point start_ = Clock::now();
+  std::uint32_t set_ = 0, extra_ = 0;
+};
+
+Ticks gTicks;
+
+// One pass of the event loop as the program's, with the recording toolbox's
+// log (which keeps every call) emptied so that it is not mistaken for growth.
+void pass() {
+  gTicks.update();
+  applicationPass();
+  headlessToolbox().log.clear();
+}
+
+void passFor(std::chrono::milliseconds span) {
+  const auto until = Clock::now() + span;
+  while (Clock::now() < until) {
+    pass();
+    usleep(2000);
+  }
+}
+
+// What sounds: the tune of the playing table and the playlist it came from.
+struct Sounding {
+  const void* movie = nullptr;
+  std::int32_t entry = 0;
+  std::string playlist;
+  bool operator==(const Sounding&) const = default;
+};
+
+Sounding sounding() {
+  return Sounding{gNowPlayingMovie, gNowPlayingItemID_L, std::string(gCurrentPlayingIDName$.view())};
+}
+
+bool parseOptions(int argc, char** argv, Options& o) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (i + 1 >= argc) return false;
+    const std::string v = argv[++i];
+    if (a == "--tunes")
+      o.tunes = std::atoi(v.c_str());
+    else if (a == "--changes")
+      o.changes = std::atoi(v.c_str());
+    else if (a == "--media")
+      o.media = v;
+    else if (a == "--seed")
+      o.seed = static_cast<unsigned>(std::strtoul(v.c_str(), nullptr, 10));
+    else
+      return false;
+  }
+  return o.tunes > 0 && o.changes > 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options opt;
+  if (!parseOptions(argc, argv, opt)) {
+    std::fputs("usage: soak [--tunes N] [--changes N] [--media DIR] [--seed N]\n", stderr);
+    return 2;
+  }
+  char tmpl[] = "/tmp/lumaroll-soak-XXXXXX";
+  if (!mkdtemp(tmpl)) return 1;
+  const std::string home = tmpl;
+  const std::string media = opt.media.empty() ? home + "/media" : opt.media;
+  try {
+    writeMedia(media, opt.tunes);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "soak: cannot make the tunes: %s\n", e.what());
+    return 1;
+  }
+  setLibraryFilePath(home + "/Lumaroll/LumarollDatabase");
+  setPrefsFilePath(home + "/Orvane-Lumaroll/LumarollPrefs");
+  headlessToolbox().reset();
+
+  const auto t0 = Clock::now();
+  if (!startLumaroll()) return 1;
+  startAddTunesOfFolders({media + "/"});
+  while (addRunActive() || activeTaskCount() > 0) {
+    pass();
+  }
+  const double addSeconds = std::chrono::duration<double>(Clock::now() - t0).count();
+  std::printf("added %d tunes of %d in %.1f s; heap in use %ld KiB, resident %ld KiB\n", gStartTotalTunes_L,
+              opt.tunes, addSeconds, heapInUseKiB(), residentKiB());
+  std::fflush(stdout);
+  if (gStartTotalTunes_L < opt.tunes * 95 / 100) {
+    std::fprintf(stderr, "soak: the add run kept only %d tunes\n", gStartTotalTunes_L);
+    return 1;
+  }
+
+  std::mt19937 rnd(opt.seed);
+  auto pick = [&](int n) { return static_cast<int>(rnd() % static_cast<unsigned>(n)); };
+  doColorButtons(1 + pick(9));  // a colour button plays its playlist
+  Sounding last = sounding();
+  int changes = 0, commands = 0, idlePasses = 0;
+  long warm = -1, heap = 0, resident = 0, peak = 0;
+  const auto s0 = Clock::now();
+  while (changes < opt.changes) {
+    // Commands come a tenth to a third of a second apart, as a restless
+    // listener's would; a Stop is followed by a Play soon after.
+    passFor(std::chrono::milliseconds(100 + pick(250)));
+    ++commands;
+    const int what = pick(100);
+    if (what < 30) {
+      toolboxChooseMenuItem(kPlayerMenu, kPlayerNextItem);
+    } else if (what < 40) {
+      toolboxChooseMenuItem(kPlayerMenu, kPlayerBackItem);
+    } else if (what < 50) {
+      doColorButtons(1 + pick(9));
+    } else if (what < 58) {
+      static const std::int16_t kPlaylistItems[] = {1, 2, 4, 5, 6, 8, 10, 12};
+      toolboxChooseMenuItem(kPlaylistsMenu, kPlaylistItems[pick(8)]);
+    } else if (what < 62) {
+      toolboxChooseMenuItem(kEnergyMixMenu, static_cast<std::int16_t>(1 + pick(9)));
+    } else if (what < 68) {
+      toolboxChooseMenuItem(kLoopMenu, static_cast<std::int16_t>(1 + pick(2)));
+    } else if (what < 74) {
+      toolboxChooseMenuItem(kPlayerMenu, pick(2) ? kPlayerVolumeUpItem : kPlayerVolumeDownItem);
+    } else if (what < 80) {
+      remoteSetVolume(pick(1000) / 1000.0);
+    } else if (what < 83) {
+      toolboxChooseMenuItem(kPlayerMenu, kPlayerMuteItem);
+    } else if (what < 88) {
+      toolboxChooseMenuItem(kPlayerMenu, kPlayerPlayItem);  // Play or Stop
+    }
+    // Whatever happened, something plays again before long.
+    if (gWeArePlaying_S != 1 && !playRunActive() && ++idlePasses > 2) {
+      idlePasses = 0;
+      doColorButtons(1 + pick(9));
+    }
+    const Sounding now = sounding();
+    if (now.movie && !(now == last)) {
+      ++changes;
+      if (changes % 50 == 0) {
+        resident = residentKiB();
+        heap = heapInUseKiB();
+        if (changes == 100) warm = heap;
+        peak = std::max(peak, resident);
+        std::printf("changes %4d  commands %5d  heap in use %7ld KiB  resident %7ld KiB  playlist %d\n", changes,
+                    commands, heap, resident, gTotalPlaylistTunes_L);
+        std::fflush(stdout);
+      }
+    }
+    if (now.movie) last = now;
+    if (Clock::now() - s0 > std::chrono::minutes(30)) {
+      std::fprintf(stderr, "soak: only %d tune changes in 30 minutes\n", changes);
+      return 1;
+    }
+  }
+  const double playSeconds = std::chrono::duration<double>(Clock::now() - s0).count();
+
+  // Stop, then let the run end and everything it holds go.
+  if (gWeArePlaying_S == 1) toolboxChooseMenuItem(kPlayerMenu, kPlayerPlayItem);
+  for (int i = 0; i < 500 && playRunActive(); ++i) passFor(std::chrono::milliseconds(10));
+  cancelAllTasks();
+
+  // Growth of the heap past the warm-up beyond this is taken as a leak of
+  // the play path.
+  constexpr long kAllowanceKiB = 1024;
+  const long growth = warm >= 0 ? heap - warm : 0;
+  std::printf("%d tune changes, %d commands in %.1f s; heap in use after 100 changes %ld KiB, at the end %ld KiB "
+              "(growth %ld KiB, allowance %ld); resident at most %ld KiB\n",
+              changes, commands, playSeconds, warm, heap, growth, kAllowanceKiB, peak);
+  std::filesystem::remove_all(home);
+  if (growth > kAllowanceKiB) {
+    std::fprintf(stderr, "soak: memory grew by %ld KiB over %d tune changes\n", growth, changes - 100);
+    return 1;
+  }
+  std::puts("soak: ok");
+  return 0;
+}
