@@ -6,7 +6,7 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
+#include <string_view>
 
 // The tune that sounds, in display text (UTF-8).
 struct RemoteTune {

@@ -163,6 +163,22 @@ Sounding sounding() {
   return Sounding{gNowPlayingMovie, gNowPlayingItemID_L, std::string(gCurrentPlayingIDName$.view())};
 }
 
+void stopPlaying() {
+  if (gWeArePlaying_S == 1) toolboxChooseMenuItem(kPlayerMenu, kPlayerPlayItem);
+  for (int i = 0; i < 500 && playRunActive(); ++i) passFor(std::chrono::milliseconds(10));
+}
+
+// The heap in one and the same state each time: All Tunes shown, nothing
+// playing. What the random walk happens to hold (a long playlist, a ranking)
+// is given back first, so only what was never given back can differ.
+long settledHeapKiB() {
+  toolboxChooseMenuItem(kPlaylistsMenu, 1);
+  passFor(std::chrono::milliseconds(200));
+  stopPlaying();
+  passFor(std::chrono::milliseconds(200));
+  return heapInUseKiB();
+}
+
 bool parseOptions(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -222,9 +238,10 @@ int main(int argc, char** argv) {
   std::mt19937 rnd(opt.seed);
   auto pick = [&](int n) { return static_cast<int>(rnd() % static_cast<unsigned>(n)); };
   doColorButtons(1 + pick(9));  // a colour button plays its playlist
-  Sounding last = sounding();
+  Sounding previous = sounding();
   int changes = 0, commands = 0, idlePasses = 0;
-  long warm = -1, heap = 0, resident = 0, peak = 0;
+  std::vector<long> settled;  // at every 100 changes
+  long resident = 0, peak = 0;
   const auto s0 = Clock::now();
   while (changes < opt.changes) {
     // Commands come a tenth to a third of a second apart, as a restless
@@ -260,19 +277,23 @@ int main(int argc, char** argv) {
       doColorButtons(1 + pick(9));
     }
     const Sounding now = sounding();
-    if (now.movie && !(now == last)) {
+    if (now.movie && !(now == previous)) {
       ++changes;
       if (changes % 50 == 0) {
         resident = residentKiB();
-        heap = heapInUseKiB();
-        if (changes == 100) warm = heap;
         peak = std::max(peak, resident);
-        std::printf("changes %4d  commands %5d  heap in use %7ld KiB  resident %7ld KiB  playlist %d\n", changes,
-                    commands, heap, resident, gTotalPlaylistTunes_L);
+        std::printf("changes %4d  commands %5d  heap in use %7ld KiB  resident %7ld KiB  playlist %d", changes,
+                    commands, heapInUseKiB(), resident, gTotalPlaylistTunes_L);
+        if (changes % 100 == 0) {
+          settled.push_back(settledHeapKiB());
+          std::printf("  settled heap %ld KiB", settled.back());
+          doColorButtons(1 + pick(9));
+        }
+        std::printf("\n");
         std::fflush(stdout);
       }
     }
-    if (now.movie) last = now;
+    if (now.movie) previous = now;
     if (Clock::now() - s0 > std::chrono::minutes(30)) {
       std::fprintf(stderr, "soak: only %d tune changes in 30 minutes\n", changes);
       return 1;
@@ -280,18 +301,18 @@ int main(int argc, char** argv) {
   }
   const double playSeconds = std::chrono::duration<double>(Clock::now() - s0).count();
 
-  // Stop, then let the run end and everything it holds go.
-  if (gWeArePlaying_S == 1) toolboxChooseMenuItem(kPlayerMenu, kPlayerPlayItem);
-  for (int i = 0; i < 500 && playRunActive(); ++i) passFor(std::chrono::milliseconds(10));
+  stopPlaying();
   cancelAllTasks();
 
-  // Growth of the heap past the warm-up beyond this is taken as a leak of
-  // the play path.
-  constexpr long kAllowanceKiB = 1024;
-  const long growth = warm >= 0 ? heap - warm : 0;
-  std::printf("%d tune changes, %d commands in %.1f s; heap in use after 100 changes %ld KiB, at the end %ld KiB "
+  // Growth of the settled heap from the first sample (after 100 changes,
+  // the warm-up) to the last beyond this is taken as a leak.
+  constexpr long kAllowanceKiB = 256;
+  const long warm = settled.empty() ? 0 : settled.front();
+  const long last = settled.empty() ? 0 : settled.back();
+  const long growth = last - warm;
+  std::printf("%d tune changes, %d commands in %.1f s; settled heap after 100 changes %ld KiB, at the end %ld KiB "
               "(growth %ld KiB, allowance %ld); resident at most %ld KiB\n",
-              changes, commands, playSeconds, warm, heap, growth, kAllowanceKiB, peak);
+              changes, commands, playSeconds, warm, last, growth, kAllowanceKiB, peak);
   std::filesystem::remove_all(home);
   if (growth > kAllowanceKiB) {
     std::fprintf(stderr, "soak: memory grew by %ld KiB over %d tune changes\n", growth, changes - 100);
