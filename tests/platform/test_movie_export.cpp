@@ -311,4 +311,25 @@ TEST(Open, reportsDamagedFiles) {
   EXPECT_LT(err, 0);
 }
 
+// A library file is read as the tune it claims to be and nothing else: one
+// whose bytes are a playlist, naming another file or an address, is refused
+// rather than followed.
+TEST(Open, followsNoPlaylistInsideATuneFile) {
+  TempDir dir;
+  MediaSpec s = spec(MediaFormat::mp3Cbr);
+  s.seconds = 4;
+  writeTestMedia(dir.file("real.mp3"), s);
+  MovieOwner movie;
+  ASSERT_EQ(open(dir.file("real.mp3"), movie), noErr);
+
+  writeFileBytes(dir.file("list.mp3"), "#EXTM3U\n#EXT-X-TARGETDURATION:4\n#EXTINF:4,\n" + dir.file("real.mp3") +
+                                           "\n#EXT-X-ENDLIST\n");
+  EXPECT_LT(open(dir.file("list.mp3"), movie), 0);
+  EXPECT_FALSE(movie);
+  writeFileBytes(dir.file("concat.m4a"), "ffconcat version 1.0\nfile '" + dir.file("real.mp3") + "'\n");
+  EXPECT_LT(open(dir.file("concat.m4a"), movie), 0);
+  writeFileBytes(dir.file("remote.mp3"), "#EXTM3U\n#EXTINF:4,\nhttp://127.0.0.1:9/tune.mp3\n#EXT-X-ENDLIST\n");
+  EXPECT_LT(open(dir.file("remote.mp3"), movie), 0);
+}
+
 }  // namespace

@@ -110,7 +110,14 @@ OSErr AudioSource::Impl::openStreams() {
   resampler.reset();
   if (!frame || !packet) return memFullErr;
   AVFormatContext* raw = nullptr;
-  int ret = avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
+  // A tune file is read as MP3 or MPEG-4 audio (or bare AAC), through the
+  // file protocol only, whatever its bytes claim to be: a playlist or a
+  // concatenation list renamed .mp3 would otherwise open the files and
+  // network addresses it names.
+  av::Dictionary openOptions;
+  openOptions.set("format_whitelist", "mp3,mov,aac");
+  openOptions.set("protocol_whitelist", "file");
+  int ret = avformat_open_input(&raw, path.c_str(), nullptr, openOptions.get());
   if (ret < 0) return av::toOSErr(ret);  // avformat_open_input frees on failure
   format.reset(raw);
   ret = avformat_find_stream_info(format.get(), nullptr);

@@ -35,6 +35,20 @@ using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;
 using PacketPtr = std::unique_ptr<AVPacket, PacketFreer>;
 using ResamplerPtr = std::unique_ptr<SwrContext, ResamplerFreer>;
 
+// Options handed to an FFmpeg call; what the call did not take is freed.
+class Dictionary {
+ public:
+  Dictionary() = default;
+  ~Dictionary() { av_dict_free(&dict_); }
+  Dictionary(const Dictionary&) = delete;
+  Dictionary& operator=(const Dictionary&) = delete;
+  void set(const char* key, const char* value) { av_dict_set(&dict_, key, value, 0); }
+  AVDictionary** get() { return &dict_; }
+
+ private:
+  AVDictionary* dict_ = nullptr;
+};
+
 // A channel layout that is uninitialised again when it goes out of scope.
 class ChannelLayout {
  public:
