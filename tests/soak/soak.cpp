@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -39,6 +40,11 @@
 #include "support/temp_dir.h"
 #include "ui/menus.h"
 #include "ui/remote.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+// The address sanitizer's runtime (GCC ships no header for it).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
 
 namespace {
 
@@ -70,8 +76,13 @@ long residentKiB() {
 // blocks taken straight from the system). Unlike the resident set it does
 // not move when the allocator sets up an arena for a new thread.
 long heapInUseKiB() {
+#if defined(__SANITIZE_ADDRESS__)
+  // The sanitizer's allocator stands in for malloc's and keeps the count.
+  return static_cast<long>(__sanitizer_get_current_allocated_bytes() / 1024);
+#else
   const struct mallinfo2 m = mallinfo2();
   return static_cast<long>((m.uordblks + m.hblkhd) / 1024);
+#endif
 }
 
 // Distinct sounds (noise and tone pairs at several levels, so the tunes
