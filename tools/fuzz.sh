@@ -57,12 +57,13 @@ done
 status=0
 wait || status=1
 
-echo "target            seconds  executions  corpus files  findings"
+echo "target            seconds  executions  edges  corpus files  findings"
 for t in $TARGETS; do
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$OUT/$t.log" | tail -n 1)
+  edges=$(sed -n 's/.* cov: \([0-9]*\) .*/\1/p' "$OUT/$t.log" | tail -n 1)
   corpus=$(find "$OUT/corpus/$t" -type f | wc -l)
   findings=$(find "$OUT/findings/$t" -type f | wc -l)
   [ "$findings" -eq 0 ] || status=1
-  printf '%-17s %7s  %10s  %12s  %8s\n' "$t" "$SECONDS_EACH" "${execs:-?}" "$corpus" "$findings"
+  printf '%-17s %7s  %10s  %5s  %12s  %8s\n' "$t" "$SECONDS_EACH" "${execs:-?}" "${edges:-?}" "$corpus" "$findings"
 done
 exit "$status"
