@@ -51,6 +51,15 @@ QVariantMap metadataOf(const RemoteState& s) {
 
 QString statusOf(const RemoteState& s) { return s.playing ? QStringLiteral("Playing") : QStringLiteral("Stopped"); }
 
+QString loopStatusOf(const RemoteState& s) {
+  switch (s.loop) {
+    case RemoteLoop::tune: return QStringLiteral("Track");
+    case RemoteLoop::playlist: return QStringLiteral("Playlist");
+    case RemoteLoop::none: break;
+  }
+  return QStringLiteral("None");
+}
+
 // The object on the bus; the adaptors reach the call context through it.
 class MprisService : public QObject, public QDBusContext {
  public:
@@ -93,6 +102,7 @@ class MprisService : public QObject, public QDBusContext {
     if (now.playing != last_.playing) changed.insert(QStringLiteral("CanPause"), now.playing);
     if (now.canGoNext != last_.canGoNext) changed.insert(QStringLiteral("CanGoNext"), now.canGoNext);
     if (now.canGoPrevious != last_.canGoPrevious) changed.insert(QStringLiteral("CanGoPrevious"), now.canGoPrevious);
+    if (now.loop != last_.loop) changed.insert(QStringLiteral("LoopStatus"), loopStatusOf(now));
     last_ = now;
     if (changed.isEmpty()) return;
     QDBusMessage signal = QDBusMessage::createSignal(kObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
@@ -151,6 +161,7 @@ class PlayerAdaptor : public QDBusAbstractAdaptor {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2.Player")
   Q_PROPERTY(QString PlaybackStatus READ playbackStatus)
+  Q_PROPERTY(QString LoopStatus READ loopStatus WRITE setLoopStatus)
   Q_PROPERTY(double Rate READ rate WRITE setRate)
   Q_PROPERTY(double MinimumRate READ rate)
   Q_PROPERTY(double MaximumRate READ rate)
@@ -167,6 +178,13 @@ class PlayerAdaptor : public QDBusAbstractAdaptor {
  public:
   explicit PlayerAdaptor(MprisService* service) : QDBusAbstractAdaptor(service), service_(service) {}
   QString playbackStatus() const { return statusOf(service_->state()); }
+  QString loopStatus() const { return loopStatusOf(service_->state()); }
+  void setLoopStatus(const QString& status) {
+    const RemoteLoop loop = status == QStringLiteral("Track")      ? RemoteLoop::tune
+                            : status == QStringLiteral("Playlist") ? RemoteLoop::playlist
+                                                                   : RemoteLoop::none;
+    service_->later([loop] { remoteSetLoop(loop); });
+  }
   double rate() const { return 1.0; }
   void setRate(double) {}  // one rate only
   QVariantMap metadata() const { return metadataOf(service_->state()); }

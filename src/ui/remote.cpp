@@ -74,6 +74,7 @@ RemoteState remoteState() {
               (s.playing || (gStartTotalTunes_L > 0 && gTotalPlaylistTunes_L > 0));
   s.canGoNext = toolboxMenuItemEnabled(kPlayerMenu, kPlayerNextItem);
   s.canGoPrevious = toolboxMenuItemEnabled(kPlayerMenu, kPlayerBackItem);
+  s.loop = gLoopTune_S == 1 ? RemoteLoop::tune : gLoopPlaylist_S == 1 ? RemoteLoop::playlist : RemoteLoop::none;
   return s;
 }
 
@@ -86,6 +87,15 @@ bool remoteStop() { return playing() && toolboxChooseMenuItem(kPlayerMenu, kPlay
 bool remoteNext() { return toolboxChooseMenuItem(kPlayerMenu, kPlayerNextItem); }
 
 bool remotePrevious() { return toolboxChooseMenuItem(kPlayerMenu, kPlayerBackItem); }
+
+bool remoteSetLoop(RemoteLoop loop) {
+  if (!toolboxMenuItemEnabled(kPlayerMenu, kPlayerLoopItem)) return false;
+  // Each item toggles its own mode and turns the other off.
+  const RemoteLoop now = remoteState().loop;
+  if (now == loop) return true;
+  const std::int16_t item = loop == RemoteLoop::tune || (loop == RemoteLoop::none && now == RemoteLoop::tune) ? 1 : 2;
+  return toolboxChooseMenuItem(kLoopMenu, item);
+}
 
 void remoteSetVolume(double volume) {
   const std::int16_t v = playerVolumeOfRemote(volume);

@@ -20,6 +20,9 @@ struct RemoteTune {
   bool operator==(const RemoteTune&) const = default;
 };
 
+// Loop ▸ Current Tune and Loop ▸ Current Playlist.
+enum class RemoteLoop : std::uint8_t { none, tune, playlist };
+
 struct RemoteState {
   bool playing = false;     // a play run is on; nothing pauses, Pause stops
   bool hasTune = false;     // `tune` is the tune that sounds
@@ -28,6 +31,7 @@ struct RemoteState {
   bool canPlay = false;     // Play/Stop can start playing
   bool canGoNext = false;
   bool canGoPrevious = false;
+  RemoteLoop loop = RemoteLoop::none;
 
   bool operator==(const RemoteState&) const = default;
 };
@@ -51,6 +55,9 @@ bool remotePlay();
 bool remoteStop();  // Pause too: the player does not pause
 bool remoteNext();
 bool remotePrevious();
+// Chooses the Loop items that lead to `loop`; false when the Loop submenu
+// cannot be reached (nothing has played since the last run ended).
+bool remoteSetLoop(RemoteLoop loop);
 // As the volume slider moved to the value's place.
 void remoteSetVolume(double volume);
 // Brings the main window to the front.

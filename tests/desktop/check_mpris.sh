@@ -88,6 +88,10 @@ grep -qx "$first" "$work/follow.log" && grep -qx "$second" "$work/follow.log" ||
 
 pc volume 0.5 || fail "playerctl volume"
 wait_for 0.500000 volume
+pc loop Track || fail "playerctl loop"
+wait_for Track loop
+pc loop None || fail "playerctl loop None"
+wait_for None loop
 
 pc stop || fail "playerctl stop"
 wait_for Stopped status

@@ -98,6 +98,24 @@ TEST_F(RemoteTest, CommandsMeetTheMenuGuards) {
   EXPECT_EQ(getMenuItemText(kPlayerMenu, kPlayerPlayItem), "Play");
 }
 
+TEST_F(RemoteTest, LoopGoesThroughTheLoopItems) {
+  start(3, numbered);
+  playing(1);
+  EXPECT_EQ(remoteState().loop, RemoteLoop::none);
+  for (RemoteLoop to : {RemoteLoop::tune, RemoteLoop::playlist, RemoteLoop::playlist, RemoteLoop::none,
+                        RemoteLoop::playlist, RemoteLoop::tune, RemoteLoop::none}) {
+    EXPECT_TRUE(remoteSetLoop(to));
+    EXPECT_EQ(remoteState().loop, to);
+    EXPECT_EQ(lastMark(kLoopMenu, 1), gLoopTune_S == 1 ? "1" : "0") << "the menu's marks follow";
+  }
+  EXPECT_EQ(gLoopTune_S + gLoopPlaylist_S, 0);
+
+  // Once a run has ended the Loop item waits for the next one.
+  menusForPlaybackEnd();
+  EXPECT_FALSE(remoteSetLoop(RemoteLoop::tune));
+  EXPECT_EQ(gLoopTune_S, 0);
+}
+
 TEST_F(RemoteTest, EmptyLibraryPlaysNothing) {
   start(0, numbered);
   EXPECT_FALSE(remoteState().canPlay);
