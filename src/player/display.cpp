@@ -8,6 +8,8 @@
 #include "playlists/builder.h"
 
 std::string playlistKindName(std::int16_t kind) {
+  // The colour playlists' names: the display, the Energy Mix menu and the
+  // send sheet all take them from here.
   static const char* const kColours[] = {"Midnight Blue Tunes", "Cool Blue Tunes", "Green Tunes",
                                          "Bright Green Tunes",  "Yellow Tunes",    "Orange Tunes",
                                          "Red Tunes",           "Pink Tunes",      "Purple Tunes"};
@@ -21,7 +23,7 @@ std::string playlistKindName(std::int16_t kind) {
     case 9: return "More From Genre";
     case 10: return "More From Album";
     default:
-      if (kind >= 11 && kind <= 19) return kColours[kind - 11];
+      if (kind >= kPlaylistFirstColour && kind <= kPlaylistLastColour) return kColours[kind - kPlaylistFirstColour];
       return "";
   }
 }

@@ -33,7 +33,6 @@ constexpr std::int16_t kRevealNowPlayingItem = 12;
 // File menu items a run leaves enabled when it ends.
 constexpr std::int16_t kFileItemsAfterRun[] = {1, 2, 8};
 
-constexpr std::int16_t kMaxPlayerVolume = 730;
 // More failures than this in one run, and the library is taken to be on a
 // volume that is not mounted.
 constexpr int kFailuresBeforeGivingUp = 10;
@@ -381,12 +380,6 @@ void giveMovieLevelledVolume() {
   if (gWeArePlaying_S == 1 && gSoundMute_S != 1 && gNowPlayingMovie) SetMovieVolume(gNowPlayingMovie, adjustVolume());
 }
 
-void setPlayerVolume(std::int32_t v) {
-  gPlayerVolume_S = static_cast<std::int16_t>(std::clamp<std::int32_t>(v, 0, kMaxPlayerVolume));
-  setControlValue(kMainWindow, kVolumeSlider, gPlayerVolume_S);
-  giveMovieLevelledVolume();
-}
-
 void setLoopMarks() {
   setMenuItemMark(kLoopMenu, 1, gLoopTune_S == 1);
   setMenuItemMark(kLoopMenu, 2, gLoopPlaylist_S == 1);
@@ -454,6 +447,12 @@ void playerMuteCommand() {
     SetMovieVolume(gNowPlayingMovie, 0);
     setMenuItemMark(kPlayerMenu, kMuteItem, true);
   }
+}
+
+void setPlayerVolume(std::int32_t v) {
+  gPlayerVolume_S = static_cast<std::int16_t>(std::clamp<std::int32_t>(v, 0, kMaxPlayerVolume));
+  setControlValue(kMainWindow, kVolumeSlider, gPlayerVolume_S);
+  giveMovieLevelledVolume();
 }
 
 void playerVolumeUp() { setPlayerVolume(gPlayerVolume_S < 721 ? gPlayerVolume_S + 10 : kMaxPlayerVolume); }

@@ -71,6 +71,11 @@ void playerBackCommand();
 void playerMuteCommand();
 void playerVolumeUp();
 void playerVolumeDown();
+// The player volume's ceiling: the volume slider's top.
+constexpr std::int16_t kMaxPlayerVolume = 730;
+// Sets the player volume (held to 0..kMaxPlayerVolume), moves the slider to
+// it and gives the sounding tune its levelled volume.
+void setPlayerVolume(std::int32_t v);
 // The volume slider was moved to `value`.
 void playerVolumeSlider(std::int32_t value);
 // Loop ▸ Current Tune and Loop ▸ Current Playlist.

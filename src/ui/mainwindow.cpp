@@ -132,7 +132,7 @@ void buildMainWindow() {
     slider.kind = ControlKind::slider;
     slider.frame = ToolboxRect{47, 52, 156, 20};
     slider.minimum = 0;
-    slider.maximum = 730;
+    slider.maximum = kMaxPlayerVolume;
     slider.value = gPlayerVolume_S;
     slider.binding = fixed;
     toolboxCreateControl(slider);
@@ -174,7 +174,7 @@ void (*gApplyPlayerVolumeHook)() = nullptr;
 
 void MyControlAction(std::int16_t window, std::int16_t control, std::int32_t value) {
   if (window != kMainWindow || control != kVolumeSlider) return;
-  gPlayerVolume_S = static_cast<std::int16_t>(std::clamp(value, 0, 730));
+  gPlayerVolume_S = static_cast<std::int16_t>(std::clamp<std::int32_t>(value, 0, kMaxPlayerVolume));
   if (gWeArePlaying_S == 1 && gApplyPlayerVolumeHook) gApplyPlayerVolumeHook();
 }
 

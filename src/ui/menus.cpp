@@ -38,9 +38,6 @@ namespace {
 constexpr std::int16_t kPlayButton = 11;
 constexpr std::int16_t kVolumeSlider = 17;
 
-const std::string_view kEnergyMixNames[9] = {"Midnight Blue Tunes", "Cool Blue Tunes", "Green Tunes",
-                                             "Bright Green Tunes", "Yellow Tunes",    "Orange Tunes",
-                                             "Red Tunes",          "Pink Tunes",      "Purple Tunes"};
 const std::string_view kEnergyMixNotices[9] = {
     "No midnight blue tunes...", "No cool blue tunes...", "No green tunes...", "No bright green tunes...",
     "No yellow tunes...",        "No orange tunes...",    "No red tunes...",   "No pink tunes...",
@@ -445,7 +442,8 @@ void buildMenus() {
   appendItem(kPlaylistsMenu, 12, "Surprise Me /8");
   toolboxSetMenuItem(kPlaylistsMenu, 13, "-", 0);
   MakeHierMenu(kPlaylistsMenu, 14, "Energy Mix", kEnergyMixMenu);
-  for (std::int16_t i = 1; i <= 9; ++i) appendItem(kEnergyMixMenu, i, kEnergyMixNames[i - 1]);
+  for (std::int16_t i = 1; i <= 9; ++i)
+    appendItem(kEnergyMixMenu, i, playlistKindName(static_cast<std::int16_t>(kPlaylistFirstColour + i - 1)));
   for (std::int16_t i = 1; i <= 9; ++i) setMenuItemDiscIcon(kEnergyMixMenu, i, categoryColour(i));
 
   if (const char* dev = std::getenv(kDeveloperEnvVar); dev && *dev) buildDeveloperMenu();

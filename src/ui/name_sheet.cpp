@@ -5,6 +5,7 @@
 #include "core/pstring.h"
 #include "export/send.h"
 #include "library/tune.h"
+#include "player/display.h"
 #include "playlists/builder.h"
 #include "platform/toolbox.h"
 #include "ui/menus.h"
@@ -13,10 +14,6 @@ namespace {
 
 constexpr std::int32_t kSheetWidth = 442;
 constexpr std::int32_t kSheetHeight = 207;
-
-const char* const kColourNames[9] = {"Midnight Blue Tunes", "Cool Blue Tunes", "Green Tunes",
-                                     "Bright Green Tunes",  "Yellow Tunes",    "Orange Tunes",
-                                     "Red Tunes",           "Pink Tunes",      "Purple Tunes"};
 
 ControlDesc sheetControl(std::int16_t id, ControlKind kind, std::int32_t left, std::int32_t top, std::int32_t right,
                          std::int32_t bottom, std::string text) {
@@ -49,7 +46,7 @@ std::string proposedPlaylistName() {
     case kPlaylistSmartPlays: return "Smart-Plays";
     default:
       if (gCurrentPlaylist_S >= kPlaylistFirstColour && gCurrentPlaylist_S <= kPlaylistLastColour)
-        return kColourNames[gCurrentPlaylist_S - kPlaylistFirstColour];
+        return playlistKindName(gCurrentPlaylist_S);
       return {};
   }
 }

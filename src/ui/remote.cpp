@@ -14,9 +14,11 @@
 
 namespace {
 
-constexpr std::int16_t kSliderTop = 730;
-
 bool playing() { return gWeArePlaying_S == 1; }
+
+RemoteLoop loopMode() {
+  return gLoopTune_S == 1 ? RemoteLoop::tune : gLoopPlaylist_S == 1 ? RemoteLoop::playlist : RemoteLoop::none;
+}
 
 RemoteTune remoteTuneOf(const Tune& t) {
   RemoteTune r;
@@ -37,11 +39,11 @@ RemoteTune remoteTuneOf(const Tune& t) {
 
 std::int16_t playerVolumeOfRemote(double volume) {
   if (!(volume == volume)) return 0;
-  return static_cast<std::int16_t>(std::lround(std::clamp(volume, 0.0, 1.0) * kSliderTop));
+  return static_cast<std::int16_t>(std::lround(std::clamp(volume, 0.0, 1.0) * kMaxPlayerVolume));
 }
 
 double remoteVolumeOfPlayer(std::int16_t playerVolume) {
-  return std::clamp(static_cast<double>(playerVolume) / kSliderTop, 0.0, 1.0);
+  return std::clamp(static_cast<double>(playerVolume) / kMaxPlayerVolume, 0.0, 1.0);
 }
 
 std::string fileURLOfPath(std::string_view path) {
@@ -74,7 +76,7 @@ RemoteState remoteState() {
               (s.playing || (gStartTotalTunes_L > 0 && gTotalPlaylistTunes_L > 0));
   s.canGoNext = toolboxMenuItemEnabled(kPlayerMenu, kPlayerNextItem);
   s.canGoPrevious = toolboxMenuItemEnabled(kPlayerMenu, kPlayerBackItem);
-  s.loop = gLoopTune_S == 1 ? RemoteLoop::tune : gLoopPlaylist_S == 1 ? RemoteLoop::playlist : RemoteLoop::none;
+  s.loop = loopMode();
   return s;
 }
 
@@ -91,17 +93,13 @@ bool remotePrevious() { return toolboxChooseMenuItem(kPlayerMenu, kPlayerBackIte
 bool remoteSetLoop(RemoteLoop loop) {
   if (!toolboxMenuItemEnabled(kPlayerMenu, kPlayerLoopItem)) return false;
   // Each item toggles its own mode and turns the other off.
-  const RemoteLoop now = remoteState().loop;
+  const RemoteLoop now = loopMode();
   if (now == loop) return true;
   const std::int16_t item = loop == RemoteLoop::tune || (loop == RemoteLoop::none && now == RemoteLoop::tune) ? 1 : 2;
   return toolboxChooseMenuItem(kLoopMenu, item);
 }
 
-void remoteSetVolume(double volume) {
-  const std::int16_t v = playerVolumeOfRemote(volume);
-  setControlValue(kMainWindow, kVolumeSlider, v);
-  playerVolumeSlider(v);
-}
+void remoteSetVolume(double volume) { setPlayerVolume(playerVolumeOfRemote(volume)); }
 
 void remoteRaise() { toolboxSelectWindow(kMainWindow); }
 
