@@ -46,6 +46,18 @@ FOLDER_TESTS = {
               "test_tool_add"],
 }
 
+# Narrower still where one program owns a file's behaviour.
+FILE_TESTS = {
+    "src/engine/analysis.cpp": ["test_analysis"],
+    "src/engine/transform.cpp": ["test_analysis"],
+    "src/engine/classify.cpp": ["test_classify"],
+    "src/engine/m4atags.cpp": ["test_m4atags"],
+    "src/engine/mp3tags.cpp": ["test_mp3tags"],
+    "src/engine/genres.cpp": ["test_engine_text"],
+    "src/engine/text.cpp": ["test_engine_text"],
+    "src/engine/durations.cpp": ["test_engine_text"],
+}
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
@@ -69,7 +81,7 @@ def read_list(path):
             file, pattern, replacement = (x.replace("{NL}", "\n") for x in fields[:3])
             tests = fields[3].split() if len(fields) == 4 else None
             mutants.append(dict(line=number, file=file, pattern=pattern,
-                                replacement=replacement, tests=tests,
+                                replacement=replacement, tests=tests or FILE_TESTS.get(file),
                                 folder=folder_of(file)))
     return mutants
 
