@@ -153,6 +153,28 @@ TEST_F(SmartMoreTest, ShapeAndCountGatesAndTheSixtyTwoPointCut) {
   EXPECT_EQ(scored(), (Scores{{1, 100}, {2, 62}, {4, 87}}));
 }
 
+TEST_F(SmartMoreTest, AScoreOfSixtyFiveHundredthsPassesTheGateBelowItNeverDoes) {
+  // Both bonuses make up for the 20 taken off, so the points of each
+  // candidate are its score * 100: the score gate alone decides.
+  TuneFields m;
+  m.genreGroup = "Jazz";
+  m.bypassCount = m.ctCount = 64;
+  m.meanSamplePitch = m.avgTunePitch = 1024;
+  putTune(1, m);
+  TuneFields c = m;
+  c.title = "Other";
+  c.bypassCount = 36;  // s1 = 36/48 = 0.75
+  c.ctCount = 48;      // s2 = 0.75
+  c.meanSamplePitch = 256;  // s3 = 0.25
+  c.avgTunePitch = 256;     // s4 = 0.25: score 0.65
+  putTune(2, c);
+  c.avgTunePitch = 128;  // s4 = 0.125: score 0.6375, 63.75 points
+  putTune(3, c);
+  setLibrarySize(3);
+  buildAround(1);
+  EXPECT_EQ(scored(), (Scores{{1, 100}, {2, 65}}));
+}
+
 TEST_F(SmartMoreTest, BonusesAndUnknownPenalty) {
   TuneFields m;
   m.genreGroup = "Unknown";
