@@ -125,6 +125,7 @@ TEST_F(Classify, MeasuresFromTheTwentyEightFrames) {
   for (std::int32_t n = 1; n <= 28; ++n) setSamplePitch(tune(), n, n == 3 ? 40 : 7001 + n);
   ASSERT_EQ(classifyTune("b.mp3"), noErr);
   EXPECT_EQ(+tune().commonPitch, 7000);  // 27 pitches above 7000 share the last counter
+  EXPECT_EQ(+tune().avgFundamentalPitch, 7309);  // sorted entries 4..28: 7005..7029, over 24
 }
 
 TEST_F(Classify, NoStrongBinAtAllStopsAfterTheSamplePitches) {
@@ -172,6 +173,7 @@ TEST_F(Classify, EveryTwoHundredthTuneRunsTheHolidayPassAndSaves) {
   gTunes_A[195].album.assign("Best of xMaS 1999");
   gTunes_A[196].genre.assign("Unknown");
   gTunes_A[197].album.assign("Songs of Santa Claus");
+  gTunes_A[194].album.assign("Santa Fe");  // Santa alone is no holiday
   gTunes_A[189].album.assign("Christmas Past");  // committed before the pass started
   gTunes_A[190].album.assign("XMAS");             // the last committed tune: the pass starts there
 
