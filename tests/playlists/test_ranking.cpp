@@ -224,6 +224,12 @@ TEST_F(PlaylistTest, SortByMatchIsTheStableOrderOfBubblePasses) {
     EXPECT_EQ(scored(), want);
     expectWholeCopies();  // records moved whole
   }
+  // Rising scores are the farthest from sorted.
+  for (std::int32_t k = 1; k <= 4; ++k) std::memcpy(&gPlaylistTunes_A[k], &putTune(k), sizeof(Tune));
+  for (std::int32_t k = 1; k <= 4; ++k) gPlaylistTunes_A[k].matchScore = k;
+  gTotalPlaylistTunes_L = 4;
+  sortByMatch();
+  EXPECT_EQ(entries(), (std::vector<std::int32_t>{4, 3, 2, 1}));
 }
 
 TEST_F(SmartMoreTest, EqualScoresKeepLibraryOrderAndUnscoredPlaylistsStayPut) {
