@@ -231,26 +231,3 @@ TEST_F(PlaylistTest, SortByMatchIsTheStableOrderOfBubblePasses) {
   sortByMatch();
   EXPECT_EQ(entries(), (std::vector<std::int32_t>{4, 3, 2, 1}));
 }
-
-TEST_F(SmartMoreTest, EqualScoresKeepLibraryOrderAndUnscoredPlaylistsStayPut) {
-  // Three twins score alike; a fainter tune stands between them.
-  TuneFields s;
-  putTune(1, s);
-  s.avgTunePitch = 200;
-  putTune(2, s);
-  s.avgTunePitch = 400;
-  putTune(3, s);
-  putTune(4, s);
-  setLibrarySize(4);
-  buildAround(4);
-  sortByMatch();
-  EXPECT_EQ(scored(), (Scores{{1, 100}, {3, 100}, {4, 100}, {2, 95}}));
-
-  // A shuffled playlist whose scores are all 0 keeps its order.
-  for (std::int32_t k = 1; k <= 40; ++k) putTune(k).justAdded = 1;
-  setLibrarySize(40);
-  build(kPlaylistLastAdded);
-  const auto before = scored();
-  sortByMatch();
-  EXPECT_EQ(scored(), before);
-}
