@@ -14,6 +14,7 @@
 #include "engine/m4atags.h"
 #include "engine/mp3tags.h"
 #include "engine/tagfile.h"
+#include "ingest/add_one.h"
 #include "library/tune.h"
 #include "platform/movie.h"
 #include "tools/commands.h"
@@ -70,7 +71,7 @@ bool analyzeOne(const std::string& path) {
     if (results.size() == static_cast<std::size_t>(kAnalysisParts) && results.back() == noErr) {
       const OSErr classified = classifyTune(tagFileName(path));
       j.field("classifyResult", std::int64_t{classified});
-      kept = classified == noErr && gCTCounter_L > 7 && gCTCounter_L < 60000;
+      kept = classified == noErr && keepsStrongBins(gCTCounter_L);
       j.raw("accepted", kept ? "true" : "false");
     }
     j.field("gCTCounter_L", std::int64_t{gCTCounter_L});

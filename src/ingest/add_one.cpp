@@ -82,7 +82,7 @@ void addFile(const FolderRef& folder, const std::string& itemName) {
   }
   err = classifyTune(name);
   const std::int32_t strongBins = gCTCounter_L;
-  if (err != noErr || strongBins < kFewestStrongBins || strongBins >= kTooManyStrongBins) {
+  if (err != noErr || !keepsStrongBins(strongBins)) {
     refuseTune();
     return;
   }
@@ -106,6 +106,10 @@ void beginAddRunBookkeeping() {
 }
 
 void setAddYieldTicks(std::uint32_t ticks) { gYieldTicks = ticks; }
+
+bool keepsStrongBins(std::int32_t strongBins) {
+  return strongBins >= kFewestStrongBins && strongBins < kTooManyStrongBins;
+}
 
 bool isTuneFileName(std::string_view name) {
   if (name.starts_with("._")) return false;

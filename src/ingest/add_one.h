@@ -32,6 +32,10 @@ void setAddYieldTicks(std::uint32_t ticks);
 // ".MP3" or ".M4A" in any case.
 bool isTuneFileName(std::string_view name);
 
+// True when a classified tune's count of strong bins lets it stay: more than
+// 7 and fewer than 60000.
+bool keepsStrongBins(std::int32_t strongBins);
+
 // Adds the files of `folder` (descend 0), or also those of every subfolder,
 // depth first at the place each stands in the listing (descend -1). Ends
 // after the last item, or after an item that left the library full or the

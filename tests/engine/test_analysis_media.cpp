@@ -59,26 +59,9 @@ MediaSpec tagged(Id3Version version, Id3Encoding encoding) {
 
 }  // namespace
 
-TEST_F(Media, Mp3TagsOfEveryVersionAndEncoding) {
-  struct Case {
-    Id3Version version;
-    Id3Encoding encoding;
-    const char* title;  // the stored bytes
-  } cases[] = {
-      {Id3Version::v22, Id3Encoding::latin1, "Caf\xE9 Song"},   {Id3Version::v23, Id3Encoding::latin1, "Caf\xE9 Song"},
-      {Id3Version::v23, Id3Encoding::utf16le, "Caf\xE9 Song"},  {Id3Version::v23, Id3Encoding::utf16be, "Caf\xE9 Song"},
-      {Id3Version::v24, Id3Encoding::utf8, "Caf\x8E Song"},     {Id3Version::v24, Id3Encoding::utf16le, "Caf\xE9 Song"},
-  };
-  int i = 0;
-  for (const Case& c : cases) {
-    gTotalTunes_L = 0;
-    const std::string path = make("t" + std::to_string(i++) + ".mp3", tagged(c.version, c.encoding));
-    ASSERT_EQ(readMP3Tags(path, 1, 2), noErr) << i;
-    EXPECT_EQ(tune().title.view(), c.title) << i;
-    EXPECT_EQ(tune().album.view(), "Blue Train") << i;
-    EXPECT_EQ(tune().genre.view(), "Jazz") << i;
-  }
-
+// The byte layouts of each tag version are the tag reader's unit tests; here
+// files without tags and tags written by the muxer.
+TEST_F(Media, Mp3TagsOfTheMuxer) {
   gTotalTunes_L = 0;
   MediaSpec none = tagged(Id3Version::none, Id3Encoding::latin1);
   EXPECT_EQ(readMP3Tags(make("none.mp3", none), 1, 2), 7);

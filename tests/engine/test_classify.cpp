@@ -90,25 +90,25 @@ TEST_F(Classify, DataRatesFifteenToThirtyFourAreBoosted) {
 }
 
 TEST_F(Classify, MeasuresFromTheTwentyEightFrames) {
-  // Pitches 28 down to 1 (sorted before averaging); amplitudes 10 each but
-  // one of 14.
+  // Pitches 30, then 27 down to 1 (sorted before averaging); amplitudes 10
+  // each but one of 14.
   for (std::int32_t n = 1; n <= 28; ++n) {
-    setSamplePitch(tune(), n, 29 - n);
+    setSamplePitch(tune(), n, n == 1 ? 30 : 29 - n);
     setSampleAmplitude(tune(), n, 10);
   }
   setSampleAmplitude(tune(), 5, 14);
-  gAverageTunePitch_D = 2.5;
-  gAverageUniquePitch_D = 3.5;
+  gAverageTunePitch_D = 4.0;
+  gAverageUniquePitch_D = 2.5;
   gTotalUniqueFundPitches_L = 9;
   tune().durationSeconds = 187;
   ASSERT_EQ(classifyTune("Song.mp3"), noErr);
   const Tune& t = tune();
-  EXPECT_EQ(+t.meanSamplePitch, 14);       // 406 / 28 = 14.5, truncated
-  EXPECT_EQ(+t.avgFundamentalPitch, 17);   // (406 - 6) / 24 = 16.67
+  EXPECT_EQ(+t.meanSamplePitch, 14);       // 408 / 28 = 14.57, truncated
+  EXPECT_EQ(+t.avgFundamentalPitch, 17);   // (408 - 6) / 24 = 16.75
   EXPECT_EQ(+t.avgAmplitude, 10);          // 284 / 28 = 10.14
-  EXPECT_EQ(+t.avgTunePitch, 2);           // ties to even
-  EXPECT_EQ(+t.avgUniquePitch, 4);
-  // ((16.667 * 0.97 + 3.5 * 0.02) + (2.5 + 0.01)) / 3.7 = 5.07
+  EXPECT_EQ(+t.avgTunePitch, 4);
+  EXPECT_EQ(+t.avgUniquePitch, 2);         // ties to even
+  // ((16.75 * 0.97 + 2.5 * 0.02) + (4 + 0.01)) / 3.7 = 5.4885, just below a half
   EXPECT_EQ(+t.pitchIndex, 5);
   EXPECT_EQ(+t.commonPitch, 1);            // every pitch once: the lowest wins
   EXPECT_EQ(+t.uniquePitchCount, 9);
@@ -125,6 +125,7 @@ TEST_F(Classify, MeasuresFromTheTwentyEightFrames) {
   for (std::int32_t n = 1; n <= 28; ++n) setSamplePitch(tune(), n, n == 3 ? 40 : 7001 + n);
   ASSERT_EQ(classifyTune("b.mp3"), noErr);
   EXPECT_EQ(+tune().commonPitch, 7000);  // 27 pitches above 7000 share the last counter
+  EXPECT_EQ(+tune().avgFundamentalPitch, 7309);  // sorted entries 4..28: 7005..7029, over 24
 }
 
 TEST_F(Classify, NoStrongBinAtAllStopsAfterTheSamplePitches) {
@@ -172,7 +173,9 @@ TEST_F(Classify, EveryTwoHundredthTuneRunsTheHolidayPassAndSaves) {
   gTunes_A[195].album.assign("Best of xMaS 1999");
   gTunes_A[196].genre.assign("Unknown");
   gTunes_A[197].album.assign("Songs of Santa Claus");
+  gTunes_A[194].album.assign("Santa Fe");  // Santa alone is no holiday
   gTunes_A[189].album.assign("Christmas Past");  // committed before the pass started
+  gTunes_A[190].album.assign("XMAS");             // the last committed tune: the pass starts there
 
   start(199);
   gStartTotalTunes_L = 190;
@@ -190,7 +193,7 @@ TEST_F(Classify, EveryTwoHundredthTuneRunsTheHolidayPassAndSaves) {
   ASSERT_TRUE(std::filesystem::exists(file));
   EXPECT_EQ(std::filesystem::file_size(file), 200u * sizeof(Tune));
 
-  for (std::int32_t i : {195, 197, 200}) {
+  for (std::int32_t i : {190, 195, 197, 200}) {
     EXPECT_EQ(gTunes_A[i].genre.view(), "Holiday & Seasonal") << i;
     EXPECT_EQ(+gTunes_A[i].genreCode, 177) << i;
     EXPECT_EQ(gTunes_A[i].genreGroup.view(), "Holiday & Seasonal") << i;

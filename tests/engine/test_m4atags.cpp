@@ -79,6 +79,8 @@ TEST_F(M4ATags, GenreFromItsCodeOrItsText) {
       {item("gnre", std::string("\0\x12", 2), 0), "Rock"},
       {item("gnre", std::string("\0\x02", 2), 0), "Unknown"},
       {item("\xA9gen", "Synthwave"), "Synthwave"},
+      {item("\xA9gen", "Synthwave") + item("gnre", std::string("\0\x12", 2), 0), "Rock"},  // the code wins
+      {item("\xA9gen", "Ni\xC3\xB1o"), "Ni\xC3\xB1o"},  // the genre text is not folded
       {atom("\xA9gen", std::string("\0\0\0\0\0\0\0\x12", 8)), "Rock"},  // no data atom: the byte stands for a code
       {item("\xA9gen", std::string(70, 'g')), "ggggggggggggggggggggggggggggggggggggggggggggggggggggggggggggggg"},
   };

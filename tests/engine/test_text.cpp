@@ -2,17 +2,23 @@
 
 #include "engine/text.h"
 
-TEST(ConvertToProperPascalString, FoldsTagTextToMacRoman) {
-  EXPECT_EQ(convertToProperPascalString("Caf\xC3\xA9"), "Caf\x8E");
+TEST(ConvertToProperPascalString, FoldsEveryPairInItsOrder) {
+  // Each UTF-8 pair, between plain letters, becomes its one Mac Roman byte.
+  const char* const pairs[25][2] = {
+      {"\xC3\xB1", "\x96"}, {"\xC3\xAA", "\x90"}, {"\xC3\xA7", "\x8D"}, {"\xC3\xA3", "\x8B"}, {"\xC2\xB4", "'"},
+      {"\xC3\xB4", "\x99"}, {"\xC3\xA8", "\x8F"}, {"\xC3\xA0", "\x88"}, {"\x80\x80", " "},    {"\xC3\x89", "\x83"},
+      {"\xC8\xA8", "E"},    {"\xC3\x96", "\x85"}, {"\xC2\xAB", "\xC7"}, {"\xC5\x99", "r"},    {"\xC2\xBB", "\xC8"},
+      {"\xC3\x98", "\xAF"}, {"\xC3\xA9", "\x8E"}, {"\xC3\xA2", "\x89"}, {"\xC3\xA1", "\x87"}, {"\xC3\xB3", "\x97"},
+      {"\xC3\xAD", "\x92"}, {"\xC3\xB2", "\x98"}, {"\xC3\x81", "\xE7"}, {"\xC3\xBA", "\x9C"}, {"\xC3\x82", "\xE5"},
+  };
+  for (const auto& [utf8, macRoman] : pairs)
+    EXPECT_EQ(convertToProperPascalString(std::string("a") + utf8 + "z"), std::string("a") + macRoman + "z") << utf8;
+  // The single byte first, then the pairs; a lead byte at the end, unknown
+  // sequences and other bytes pass through; the result keeps 255 bytes.
   EXPECT_EQ(convertToProperPascalString("\xC3\xB1\xF1"), "\x96\x96");
-  EXPECT_EQ(convertToProperPascalString("it\xC2\xB4s"), "it's");
-  EXPECT_EQ(convertToProperPascalString("a\x80\x80z"), "a z");
-  EXPECT_EQ(convertToProperPascalString("\xC2\xAB" "x" "\xC2\xBB"), "\xC7x\xC8");
-  // An odd lead byte at the very end and unknown sequences pass through.
   EXPECT_EQ(convertToProperPascalString("abc\xC3"), "abc\xC3");
-  EXPECT_EQ(convertToProperPascalString("\xE2\x82\xAC"), "\xE2\x82\xAC");
-  const std::string longText(300, 'a');
-  EXPECT_EQ(convertToProperPascalString(longText).size(), 255u);
+  EXPECT_EQ(convertToProperPascalString("\xE2\x82\xAC\xC3\xBF"), "\xE2\x82\xAC\xC3\xBF");
+  EXPECT_EQ(convertToProperPascalString(std::string(300, 'a')).size(), 255u);
 }
 
 TEST(ReplaceStringOut, ComparesOnlyThePairsFirstTwoBytes) {

@@ -147,6 +147,8 @@ TEST_F(Send, WholePlaylistWithoutARunnerStillWritesTheM3u) {
   for (int i = 1; i <= 10; ++i)
     if (i != 2 && i != 7) expected.push_back(std::string(gPlaylistTunes_A[i].filePath.view()));
   EXPECT_EQ(paths, expected);
+  // A name that would hide the file does not.
+  EXPECT_EQ(sendPlaylistToiTunes(makeStr255(".mix"), 1), dir.file("home/music files/Playlists/_mix.m3u"));
 }
 
 TEST_F(Send, EmptyPlaylistSendsNothing) {

@@ -52,6 +52,10 @@ TEST_F(Harness, ConsistencyScoresEveryOrderedPairOfTheSameSong) {
   add("Track 01", "X", "B", 50);
   add("Silent", "Y", "A", 0);  // both measured nothing: full agreement
   add("Silent", "Y", "B", 0);
+  for (const char* generic : {"Unknown", "Prologue", "End Titles"}) {
+    add(generic, "Z", "A", 100);
+    add(generic, "Z", "B", 50);
+  }
   measureHPEError();
   // Pairs (1,2) .8, (1,3) .5, (2,1) .8, (2,3) .625, (3,1) .5, (3,2) .625,
   // (7,8) 1, (8,7) 1.

@@ -82,3 +82,8 @@ TEST_F(AddRunTest, NameRulesOrderLinksAndOddPaths) {
   EXPECT_EQ(tb.log.back(), "menuenabled:4/0=1");
   EXPECT_FALSE(windowExists(kSheetWindow));
 }
+
+TEST(KeepsStrongBins, MoreThanSevenAndFewerThanSixtyThousand) {
+  for (const auto& [bins, kept] : {std::pair{0, false}, {7, false}, {8, true}, {59999, true}, {60000, false}})
+    EXPECT_EQ(keepsStrongBins(bins), kept) << bins;
+}

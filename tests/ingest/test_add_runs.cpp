@@ -175,3 +175,35 @@ TEST_F(AddRunTest, SavingWindowTakesTheSelectedTunesColour) {
   EXPECT_EQ(w->controls.begin()->second.notice.innerColour.green, 0xAD00);
   gAddingWindowIsOpen_S = 0;
 }
+
+TEST_F(AddRunTest, ARunShowsItsTextsAndEndsWithTheHolidayPassFromTheLastCommittedTune) {
+  tune("a.mp3", "Fresh");
+  preload(2);
+  for (std::int32_t i : {1, 2}) {
+    gTunes_A[i].genre.assign("Rock");
+    gTunes_A[i].album.assign("Xmas Songs");
+  }
+  std::set<std::string> sheetTexts;
+  startTask(addTunes({music()}));
+  runAll([&] {
+    const auto& windows = headlessToolbox().windows;
+    if (const auto w = windows.find(kSheetWindow); w != windows.end())
+      for (const auto& [id, c] : w->second.controls) sheetTexts.insert(c.desc.text);
+  });
+  EXPECT_TRUE(sheetTexts.count("Analyzing and Adding Tunes To Your Library..."));
+  const Names expected = {"text:1/1000=Activity: Scanning for music files...",
+                          "text:4000/55=Scanning for music files... please wait...",
+                          "text:4000/56=Total Tunes:  2",
+                          "text:4000/55=Adding: Fresh",
+                          "text:4000/56=Total Tunes:  3",
+                          "text:1/1000=Activity: Cleaning up...",
+                          "text:1/1000=Activity: None"};
+  // In this order, whatever else comes between.
+  auto next = expected.begin();
+  for (const std::string& entry : headlessToolbox().log)
+    if (next != expected.end() && entry == *next) ++next;
+  EXPECT_EQ(next, expected.end()) << "missing or out of order: " << *next;
+  EXPECT_EQ(gTunes_A[1].genre.view(), "Rock");
+  EXPECT_EQ(gTunes_A[2].genre.view(), "Holiday & Seasonal");
+  EXPECT_EQ(gTunes_A[3].title.view(), "Fresh");
+}

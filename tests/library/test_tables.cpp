@@ -31,19 +31,22 @@ TEST_F(Tables, RemoveKeepsTheOrderOfTheRest) {
   EXPECT_EQ(gTunes_A[2].title.view(), "c");
   EXPECT_FALSE(removeTune(0));
   EXPECT_FALSE(removeTune(3));
+  claimTuneRecord();  // a tune of a run in progress is not removed
+  EXPECT_FALSE(removeTune(3));
 }
 
 TEST_F(Tables, RecountCountsCommittedTunesOnly) {
-  addTune("a", 1);
-  addTune("b", 9);
-  addTune("c", 9);
-  addTune("d", 12);  // outside 1..9: counted nowhere
-  claimTuneRecord();  // claimed, not committed
-  gTunes_A[5].colourCategory = 1;
+  // Category c held by c tunes; one outside 1..9 and one not yet committed
+  // are counted nowhere.
+  for (std::int32_t c = 1; c <= 9; ++c)
+    for (std::int32_t i = 0; i < c; ++i) addTune("t", c);
+  addTune("odd", 12);
+  gTunes_A[claimTuneRecord()].colourCategory = 1;
   recountColours();
-  EXPECT_EQ(gTotalDarkBlueTunes_L, 1);
-  EXPECT_EQ(gTotalPurpleTunes_L, 2);
-  EXPECT_EQ(gTotalGreenTunes_L, 0);
+  const std::int32_t* counters[] = {&gTotalDarkBlueTunes_L, &gTotalBlueTunes_L,   &gTotalGreenTunes_L,
+                                    &gTotalSoringGreenTunes_L, &gTotalYellowTunes_L, &gTotalOrangeTunes_L,
+                                    &gTotalRedTunes_L,      &gTotalPinkTunes_L,   &gTotalPurpleTunes_L};
+  for (std::int32_t c = 1; c <= 9; ++c) EXPECT_EQ(*counters[c - 1], c) << c;
 }
 
 TEST_F(Tables, IndexOutsideTheTableEndsTheProgram) {

@@ -340,4 +340,12 @@ TEST_F(Playback, AnEmptyPlaylistStartsNothingAndTakesTheStopIconBack) {
   EXPECT_EQ(headlessToolbox().control(kMainWindow, kPlayButton)->desc.icon, "PlayBtn");
 }
 
+TEST_F(Playback, BackFromTheSecondRowPlaysTheFirst) {
+  library(3);
+  play(1);
+  request(gNextTune_S);
+  request(gBackTune_S);
+  EXPECT_EQ(opened(), (std::vector<std::int32_t>{1, 2, 1}));
+}
+
 }  // namespace

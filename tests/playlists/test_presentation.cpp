@@ -2,6 +2,7 @@
 // the player's part recorded through the switch hooks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -154,5 +155,28 @@ TEST_F(Presentation, MoreFromCountsAPlayOfTheMatchTuneSurpriseMeDoesNot) {
   EXPECT_EQ(headlessToolbox().beeps, 3);
 }
 
+
+TEST_F(Presentation, SwitchesAroundASelectedTuneAskForOneAndChangeNothing) {
+  library(5);
+  const std::string alert = "caution:No Tune Selected|Please select a tune first to use this feature.|Okay";
+  const std::pair<PlaylistSwitch, bool> switches[] = {
+      {PlaylistSwitch::moreFromArtist, true}, {PlaylistSwitch::moreFromAlbum, true},
+      {PlaylistSwitch::moreFromGenre, true},  {PlaylistSwitch::smartMore, true},
+      {PlaylistSwitch::allTunes, false},      {PlaylistSwitch::lastAdded, false},
+      {PlaylistSwitch::smartPlays, false},    {PlaylistSwitch::surpriseMe, false}};
+  for (const auto& [which, needsSelection] : switches) {
+    build(kPlaylistAllTunes);
+    headlessToolbox().log.clear();
+    gCurrentSelectedTune_L = 0;
+    gStartPlaying_S = 0;
+    doPlaylistSwitch(which);
+    const auto& log = headlessToolbox().log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), alert), needsSelection ? 1 : 0) << static_cast<int>(which);
+    if (needsSelection) {
+      EXPECT_EQ(gCurrentPlaylist_S, kPlaylistAllTunes);
+      EXPECT_EQ(gStartPlaying_S, 0);
+    }
+  }
+}
 
 }  // namespace

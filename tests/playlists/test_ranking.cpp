@@ -153,6 +153,28 @@ TEST_F(SmartMoreTest, ShapeAndCountGatesAndTheSixtyTwoPointCut) {
   EXPECT_EQ(scored(), (Scores{{1, 100}, {2, 62}, {4, 87}}));
 }
 
+TEST_F(SmartMoreTest, AScoreOfSixtyFiveHundredthsPassesTheGateBelowItNeverDoes) {
+  // Both bonuses make up for the 20 taken off, so the points of each
+  // candidate are its score * 100: the score gate alone decides.
+  TuneFields m;
+  m.genreGroup = "Jazz";
+  m.bypassCount = m.ctCount = 64;
+  m.meanSamplePitch = m.avgTunePitch = 1024;
+  putTune(1, m);
+  TuneFields c = m;
+  c.title = "Other";
+  c.bypassCount = 36;  // s1 = 36/48 = 0.75
+  c.ctCount = 48;      // s2 = 0.75
+  c.meanSamplePitch = 256;  // s3 = 0.25
+  c.avgTunePitch = 256;     // s4 = 0.25: score 0.65
+  putTune(2, c);
+  c.avgTunePitch = 128;  // s4 = 0.125: score 0.6375, 63.75 points
+  putTune(3, c);
+  setLibrarySize(3);
+  buildAround(1);
+  EXPECT_EQ(scored(), (Scores{{1, 100}, {2, 65}}));
+}
+
 TEST_F(SmartMoreTest, BonusesAndUnknownPenalty) {
   TuneFields m;
   m.genreGroup = "Unknown";
@@ -202,27 +224,10 @@ TEST_F(PlaylistTest, SortByMatchIsTheStableOrderOfBubblePasses) {
     EXPECT_EQ(scored(), want);
     expectWholeCopies();  // records moved whole
   }
-}
-
-TEST_F(SmartMoreTest, EqualScoresKeepLibraryOrderAndUnscoredPlaylistsStayPut) {
-  // Three twins score alike; a fainter tune stands between them.
-  TuneFields s;
-  putTune(1, s);
-  s.avgTunePitch = 200;
-  putTune(2, s);
-  s.avgTunePitch = 400;
-  putTune(3, s);
-  putTune(4, s);
-  setLibrarySize(4);
-  buildAround(4);
+  // Rising scores are the farthest from sorted.
+  for (std::int32_t k = 1; k <= 4; ++k) std::memcpy(&gPlaylistTunes_A[k], &putTune(k), sizeof(Tune));
+  for (std::int32_t k = 1; k <= 4; ++k) gPlaylistTunes_A[k].matchScore = k;
+  gTotalPlaylistTunes_L = 4;
   sortByMatch();
-  EXPECT_EQ(scored(), (Scores{{1, 100}, {3, 100}, {4, 100}, {2, 95}}));
-
-  // A shuffled playlist whose scores are all 0 keeps its order.
-  for (std::int32_t k = 1; k <= 40; ++k) putTune(k).justAdded = 1;
-  setLibrarySize(40);
-  build(kPlaylistLastAdded);
-  const auto before = scored();
-  sortByMatch();
-  EXPECT_EQ(scored(), before);
+  EXPECT_EQ(entries(), (std::vector<std::int32_t>{4, 3, 2, 1}));
 }
