@@ -1,6 +1,8 @@
 #include "ingest/add_one.h"
 
 #include <set>
+#include <string>
+#include <unordered_set>
 #include <utility>
 
 #include "core/appstate.h"
@@ -27,6 +29,10 @@ AddRunStats gStats;
 std::uint32_t gYieldTicks = 2;
 std::uint32_t gResumedAt = 0;  // tick at which the run's task was last resumed
 std::set<std::pair<std::uint64_t, std::uint64_t>> gDescended;  // folders descended into this run
+// Full paths of the library's files and of every file this run has looked at:
+// a file is considered once per run and never enters the library twice,
+// whatever its tags say now.
+std::unordered_set<std::string> gKnownPaths;
 
 bool endsWithUpper(std::string_view name, std::string_view suffix) {
   if (name.size() < suffix.size()) return false;
@@ -59,6 +65,7 @@ void addFile(const FolderRef& folder, const std::string& itemName) {
   gStats.currentFile = fullPath;
   // A path cut to fit the record could never be opened again.
   if (fullPath.size() > kLongestStoredPath) return;
+  if (!gKnownPaths.insert(fullPath).second) return;
   const std::string_view name = std::string_view(itemName).substr(0, kStoredNameBytes);
 
   const OSErr tags = endsWithUpper(itemName, ".MP3") ? readMP3Tags(fullPath, folder.volume, folder.dirID)
@@ -103,6 +110,8 @@ void beginAddRunBookkeeping() {
   gResumedAt = TickCount();
   gStats = AddRunStats{};
   gDescended.clear();
+  gKnownPaths.clear();
+  for (std::int32_t i = 1; i <= gTotalTunes_L; ++i) gKnownPaths.emplace(gTunes_A[i].filePath.view());
 }
 
 void setAddYieldTicks(std::uint32_t ticks) { gYieldTicks = ticks; }

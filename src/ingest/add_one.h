@@ -20,8 +20,9 @@ struct AddRunStats {
 const AddRunStats& addRunStats();
 void recordAddRunSave(OSErr result);
 
-// Starts the bookkeeping of a new run: no folder scanned yet, no figures.
-// Called when the run's task first runs.
+// Starts the bookkeeping of a new run: no folder scanned yet, no figures,
+// no file considered but those already in the library. Called when the run's
+// task first runs.
 void beginAddRunBookkeeping();
 
 // Ticks of the yield after every item: 2 where a window must breathe

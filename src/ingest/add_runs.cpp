@@ -41,7 +41,11 @@ void setGuardedMenus(bool enabled) {
 
 void beginAddRun() {
   setGuardedMenus(false);
-  gNextPermIDNumber_UL = static_cast<std::uint32_t>(gStartTotalTunes_L);
+  // Numbers handed out earlier in this session stay taken: tunes deleted
+  // since, or refused after classification, leave the library shorter than
+  // its highest number, and a number given twice would let an edit or a
+  // lookup by number reach the wrong tune.
+  gNextPermIDNumber_UL = std::max(gNextPermIDNumber_UL, static_cast<std::uint32_t>(gStartTotalTunes_L));
   gWeAeAddingTunes_S = 1;
   gStopCollectingPerUser_S = 0;
   beginAddRunBookkeeping();

@@ -219,6 +219,11 @@ void listViewCreate(std::int16_t window, std::int16_t control, const ToolboxRect
 void listViewAddRows(std::int16_t window, std::int16_t control, std::span<const std::int32_t> rows);
 void listViewRemoveRow(std::int16_t window, std::int16_t control, std::int32_t row);
 void listViewRemoveAll(std::int16_t window, std::int16_t control);
+// Ends a cell edit the user has open: its text goes through the callbacks
+// (setCellText, then the editFinished notification) while the rows are still
+// those the user saw, and the editor closes. Adding, removing and sorting
+// rows end an open edit first by themselves.
+void listViewEndEditing(std::int16_t window, std::int16_t control);
 // Sorts the shown rows by a column, increasing (also what the header shows).
 void listViewSetSortColumn(std::int16_t window, std::int16_t control, ListColumnKey key);
 void listViewSetColumnWidth(std::int16_t window, std::int16_t control, ListColumnKey key, std::int32_t width);

@@ -164,7 +164,7 @@ void endOfRun() {
 
 // One play run over a fresh copy of the shown playlist, from entry `start`.
 Task playRun(std::int32_t start, std::uint32_t generation, RunEnd& end) {
-  const std::int32_t m = gTotalPlaylistTunes_L;
+  std::int32_t m = gTotalPlaylistTunes_L;
   if (m <= 0) {
     // Nothing to play: undo the Stop icon the request put up.
     end = RunEnd::silent;
@@ -194,6 +194,13 @@ Task playRun(std::int32_t start, std::uint32_t generation, RunEnd& end) {
     e = gBackTune_S == 1 ? e - 2 : e + 1;
     return e >= 1 && e <= m;
   };
+  // Past an entry that cannot sound (unchecked, or its file missing), one
+  // entry on in the direction of travel: Back that lands on an unchecked
+  // entry goes on to the nearest checked one before it, not two more.
+  auto skipStep = [&] {
+    e = gBackTune_S == 1 ? e - 1 : e + 1;
+    return e >= 1 && e <= m;
+  };
   // View order, one row up or down; leaving the rows or a row that cannot be
   // found ends the run.
   auto rowStep = [&](bool up) {
@@ -211,7 +218,7 @@ Task playRun(std::int32_t start, std::uint32_t generation, RunEnd& end) {
       break;
     }
     if (gNowPlaying_A[e].checked != 1) {
-      if (!(showingPlayingTable() ? rowStep(gBackTune_S == 1) : indexStep())) break;
+      if (!(showingPlayingTable() ? rowStep(gBackTune_S == 1) : skipStep())) break;
       continue;
     }
 
@@ -235,7 +242,7 @@ Task playRun(std::int32_t start, std::uint32_t generation, RunEnd& end) {
     }
     if (failed) {
       if (++failures > kFailuresBeforeGivingUp || failures >= m) giveUpOnMissingTunes(code);
-      if (!indexStep()) break;
+      if (!skipStep()) break;
       continue;
     }
 
@@ -268,6 +275,12 @@ Task playRun(std::int32_t start, std::uint32_t generation, RunEnd& end) {
     }
     sounding.release();
     ClearMoviesStickyError();
+    // While the tune sounded, Delete Tune may have taken entries out of the
+    // now-playing table and moved the rest down; the table's count and the
+    // playing entry's number were kept in step with it, so the run goes on
+    // from them and plays exactly the entries that remain.
+    e = gNowPlayingItemID_L;
+    m = gTotalPlaying_L;
     if (generation != gRunGeneration) {
       end = RunEnd::superseded;
       break;

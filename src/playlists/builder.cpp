@@ -12,6 +12,7 @@
 
 std::int16_t gCurrentPlaylist_S = kPlaylistAllTunes;
 std::int32_t gCurrentMatchTune_L = 0;
+void (*gPlaylistRebuildingHook)() = nullptr;
 std::int32_t gMatchResultSeconds_L = 0;
 std::uint32_t gTotalTuneMBs_UL = 0;
 std::int32_t gCurrentSelectedTune_L = 0;
@@ -190,6 +191,7 @@ void fillPlaylist(std::span<const PlaylistPick> picks, bool scored) {
 }  // namespace
 
 void buildCurrentPlaylist() {
+  if (gPlaylistRebuildingHook) gPlaylistRebuildingHook();
   if (gStartTotalTunes_L <= 0) return;
   const std::int32_t last = std::min(gStartTotalTunes_L, kMaxTunes);
   const std::int16_t kind = gCurrentPlaylist_S;

@@ -63,6 +63,10 @@ extern Str255 gCurrentPlayllistIDName$;
 // connects it to "redraw the now-playing display and flush the main window".
 // Null (the default, in tests and the command-line tool) means no redraw.
 extern void (*gPlaylistRedrawHook)();
+// Called at the start of every build, before the playlist table changes: the
+// application ends an open cell edit of the list there, so that the edit
+// reaches the library (and so the new playlist) on the tune it was opened on.
+extern void (*gPlaylistRebuildingHook)();
 
 // ---- Operations ---------------------------------------------------------
 

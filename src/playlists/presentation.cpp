@@ -91,6 +91,10 @@ void presentPlaylist(bool sorted, bool selectFirst) {
   }
   setPlaylistSummary();
   if (!selectFirst) {
+    // The entry numbers now name other tunes: a selection kept from before
+    // would let Delete Tune or More From act on a tune nobody chose.
+    gCurrentSelectedTune_L = 0;
+    listViewSelectRow(kMainWindow, kListControl, 0);
     toolboxFlush();
     return;
   }

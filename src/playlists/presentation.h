@@ -39,8 +39,10 @@ void setPlaylistSummary();
 
 // Shows the current playlist: empties the list view, ranks it when `sorted`,
 // refills the list in playlist order, rewrites the summary line and, with
-// `selectFirst`, selects entry 1 (nothing when the playlist is empty). A
-// search result is shown without a selection.
+// `selectFirst`, selects entry 1 (nothing when the playlist is empty);
+// without it nothing is selected (a search result, the playlist rebuilt at
+// the end of an add run). Every switch, menu item, button and key that shows
+// a playlist comes here.
 void presentPlaylist(bool sorted, bool selectFirst = true);
 
 // The library tune of the selected entry becomes gCurrentMatchTune_L; with no

@@ -136,6 +136,7 @@ std::string numberText(std::int64_t n) { return numText(n); }
 void fillRow(DBBrowser* list, std::int32_t i) {
   const Tune& r = gPlaylistTunes_A[i];
   DBDataSetContainer(list, i, true);
+  list->rows[static_cast<std::size_t>(i)].permID = r.permID;
   DBDataSetBtnVal(list, kColCheck, i, r.checked == 1 ? 1 : 0);
   DBDataSetRGB(list, kColEnergy, i, ToolboxRGB{r.colourRed, r.colourGreen, r.colourBlue});
   DBDataSetText(list, kColName, i, r.title.view());
@@ -180,7 +181,8 @@ std::string cutToField(const std::string& stored, std::size_t capacity) {
 }
 
 void editFinished(DBBrowser* list, std::int32_t i) {
-  if (i < 1 || i > gTotalPlaylistTunes_L) return;
+  const DBRow* row = rowOf(list, i);
+  if (!row) return;
   std::string title, artist, album, genre;
   DBDataGetText(list, kColName, i, title);
   DBDataGetText(list, kColArtist, i, artist);
@@ -192,8 +194,9 @@ void editFinished(DBBrowser* list, std::int32_t i) {
     t.album.assign(cutToField(album, 255));
     t.genre.assign(cutToField(genre, 63));
   };
-  // Copy the key: the record is packed.
-  const std::uint32_t permID = gPlaylistTunes_A[i].permID;
+  // The tune the row shows, not whatever playlist entry now has its number;
+  // a tune deleted meanwhile takes the edit with it.
+  const std::uint32_t permID = row->permID;
   for (std::int32_t t = 1; t <= gStartTotalTunes_L; ++t) {
     if (gTunes_A[t].permID == permID) {
       write(gTunes_A[t]);
@@ -237,9 +240,16 @@ void InitialiseBrowserData(DBBrowser* list) {
 
 void RepopulateBrowserData(DBBrowser* list) {
   if (!list || gTotalPlaylistTunes_L <= 0) return;
+  // An open edit is finished on the row as the user saw it, before the row
+  // is filled with whatever tune the playlist now has there.
+  DBDataEndEditing(list);
   fillAllRows(list);
   DBDataPopulateBrowser(list);
   toolboxFlush();
+}
+
+void DBDataEndEditing(DBBrowser* list) {
+  if (list) listViewEndEditing(list->window, list->control);
 }
 
 void DBDataPopulateBrowser(DBBrowser* list) {

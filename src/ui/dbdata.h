@@ -40,6 +40,9 @@ struct DBCell {
 struct DBRow {
   bool container = false;
   std::int32_t parent = 0;
+  // The tune the row was filled from: an edit of the row belongs to it, even
+  // when the playlist table has been rebuilt or renumbered under the list.
+  std::uint32_t permID = 0;
   std::vector<DBCell> cells;  // a handful per row: looked up by key
   DBCell* find(ListColumnKey key);
   const DBCell* find(ListColumnKey key) const;
@@ -75,6 +78,9 @@ void disposeKWED3rowser();
 
 void InitialiseBrowserData(DBBrowser* list);
 void RepopulateBrowserData(DBBrowser* list);
+// Ends a cell edit the user has open, committed to the tune its row shows.
+// Commands that change the tables the list is filled from call it first.
+void DBDataEndEditing(DBBrowser* list);
 void DBDataRemoveAllBrowserItems(DBBrowser* list);
 void DBDataRevealItem(DBBrowser* list, std::int32_t row, ListColumnKey key);
 void DBDataPopulateBrowser(DBBrowser* list);

@@ -17,19 +17,6 @@
 
 namespace {
 
-bool sameFourFields(const Tune& a, const Tune& b) {
-  return a.title == b.title && a.artist == b.artist && a.album == b.album && a.genre == b.genre;
-}
-
-// First entry 1..count of a table matched by `same`; 0 when none.
-template <class Same>
-std::int32_t firstMatch(TuneTable& table, std::int32_t count, const Tune& ref, Same same) {
-  for (std::int32_t i = 1; i <= count; ++i)
-    if (same(table[i], ref)) return i;
-  return 0;
-}
-
-// Removes entry i of a table of `count` entries by moving the rest down.
 // Keys of the two ways of matching: each field with its length, so no two
 // different field lists give the same key.
 void appendField(std::string& key, std::string_view field) {
@@ -59,6 +46,18 @@ FirstIndex firstIndex(TuneTable& table, std::int32_t count, std::string (*key)(c
   return index;
 }
 
+// The entry of a table that is the row's tune (the one with its permID), or
+// 0. Not the first with the same four texts: the row's texts may be older
+// than its tune's (an edit reaches the library, not the playlist), and two
+// tunes may share all four.
+std::int32_t sameTuneIn(TuneTable& table, std::int32_t count, const Tune& row) {
+  const std::uint32_t permID = row.permID;
+  for (std::int32_t i = 1; i <= count; ++i)
+    if (table[i].permID == permID) return i;
+  return 0;
+}
+
+// Removes entry i of a table of `count` entries by moving the rest down.
 void removeEntry(TuneTable& table, std::int32_t i, std::int32_t count) {
   const std::int32_t after = count - i;
   if (after > 0) std::memmove(&table[i], &table[i + 1], static_cast<std::size_t>(after) * sizeof(Tune));
@@ -112,6 +111,8 @@ void setGenre(GenreScope scope, std::string_view genre) {
 }  // namespace
 
 void doDeleteTune() {
+  // The tables are renumbered below: an open edit ends on its own tune first.
+  DBDataEndEditing(gKWEDBrowser);
   if (movieLoaded() && gCurrentSelectedTune_L == gNowPlayingItemID_L) {
     SysBeep();
     return;
@@ -123,9 +124,25 @@ void doDeleteTune() {
   const std::int32_t deleted = gCurrentSelectedTune_L;
   const Tune row = gPlaylistTunes_A[deleted];
   const std::int32_t oldCount = gTotalPlaylistTunes_L;
+  // With another playlist shown, the row's number says nothing about the
+  // playing table: the tune that sounds is refused by what would be taken
+  // out of that table.
+  const std::int32_t playingMatch = sameTuneIn(gNowPlaying_A, gTotalPlaying_L, row);
+  if (movieLoaded() && playingMatch != 0 && playingMatch == gNowPlayingItemID_L) {
+    SysBeep();
+    return;
+  }
 
-  if (std::int32_t t = firstMatch(gTunes_A, gStartTotalTunes_L, row, sameFourFields)) removeTune(t);
-  if (std::int32_t p = firstMatch(gNowPlaying_A, gTotalPlaying_L, row, sameFourFields)) {
+  if (std::int32_t t = sameTuneIn(gTunes_A, gStartTotalTunes_L, row)) {
+    removeTune(t);
+    // The tune the More From and Smart-More playlists are built around is a
+    // library number: it follows its tune down, and is forgotten with it.
+    if (gCurrentMatchTune_L == t)
+      gCurrentMatchTune_L = 0;
+    else if (gCurrentMatchTune_L > t)
+      --gCurrentMatchTune_L;
+  }
+  if (std::int32_t p = playingMatch) {
     removeEntry(gNowPlaying_A, p, gTotalPlaying_L);
     --gTotalPlaying_L;
     // The playing entry moves down with the rest, so its number follows it.
@@ -162,6 +179,7 @@ void doFlushLibrary() {
   if (!CationAlert("Flush Lumaroll Library",
                    "Are you sure you want to flush your library? This process cannot be undone.", "Flush Database"))
     return;
+  DBDataEndEditing(gKWEDBrowser);
   if (movieLoaded()) {
     if (gStopMovieHook) gStopMovieHook();
     gStopPlaying_S = 1;
@@ -244,6 +262,7 @@ void doRevealNowPlaying() {
     CationAlert("Nothing Playing", "There is no actively playing playlist.", "Okay");
     return;
   }
+  DBDataEndEditing(gKWEDBrowser);  // before the playlist is copied over
   const std::int32_t n = gTotalPlaying_L;
   if (n > 0) std::memcpy(&gPlaylistTunes_A[1], &gNowPlaying_A[1], static_cast<std::size_t>(n) * sizeof(Tune));
   gTotalPlaylistTunes_L = n;

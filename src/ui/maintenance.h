@@ -8,8 +8,8 @@
 #include <string_view>
 
 // Edit > Delete Tune: removes the selected row from the shown playlist (table
-// and list), the first library tune and the first playing entry matched on
-// title, artist, album and genre. The playing tune cannot be deleted.
+// and list), and its tune (by permID) from the library and the playing
+// table. The playing tune cannot be deleted.
 void doDeleteTune();
 
 // File > Flush Lumaroll Library...: after confirmation empties the library,

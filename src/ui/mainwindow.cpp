@@ -22,6 +22,20 @@ constexpr std::int32_t kBottomBand = 32;
 // Near-white: the notice colour of any index outside the nine categories.
 constexpr ToolboxRGB kNoCategoryColour = {0xFE01, 0xFE01, 0xFE01};
 
+// The playlist switches show their playlists in this window's list, through
+// its model, and give their notices here: the menus, the buttons, the keys
+// and the media-player interface all reach the same presentation.
+void connectPlaylistSwitches() {
+  gPlaylistRebuildingHook = [] { DBDataEndEditing(gKWEDBrowser); };
+  gPlaylistSwitchHooks.clearList = [] { DBDataRemoveAllBrowserItems(gKWEDBrowser); };
+  gPlaylistSwitchHooks.refillList = [] {
+    DBDataSetSortColumn(gKWEDBrowser, kColID);
+    RepopulateBrowserData(gKWEDBrowser);
+  };
+  gPlaylistSwitchHooks.bigNotice = makeBigAlertWin;
+  gPlaylistSwitchHooks.closeBigNotice = closeBigAlertWin;
+}
+
 void addControl(ControlKind kind, std::int16_t id, ToolboxRect frame, std::uint8_t binding, std::string text = {},
                 std::string icon = {}, std::string help = {}) {
   ControlDesc d;
@@ -151,6 +165,7 @@ void buildMainWindow() {
   }
 
   if (DBBrowser* list = CreateKWED3rowser()) InitialiseBrowserData(list);
+  connectPlaylistSwitches();
   drawDisplay();
   toolboxShowWindow(kMainWindow);
   toolboxSetKeyboardFocus(kMainWindow, kSearchField);

@@ -38,11 +38,6 @@ namespace {
 constexpr std::int16_t kPlayButton = 11;
 constexpr std::int16_t kVolumeSlider = 17;
 
-const std::string_view kEnergyMixNotices[9] = {
-    "No midnight blue tunes...", "No cool blue tunes...", "No green tunes...", "No bright green tunes...",
-    "No yellow tunes...",        "No orange tunes...",    "No red tunes...",   "No pink tunes...",
-    "No purple tunes..."};
-
 // Sets an item from a text that may end in "/c": c is the item's Ctrl key and
 // is not shown (nor the blank before it).
 void appendItem(std::int16_t menu, std::int16_t item, std::string_view text) {
@@ -65,99 +60,10 @@ bool noLibraryBeep() {
   return true;
 }
 
-bool rowSelectedOrAlert() {
-  if (gCurrentSelectedTune_L > 0) return true;
-  SysBeep();
-  CationAlert("No Tune Selected", "Please select a tune first to use this feature.", "Okay");
-  return false;
-}
-
 void busyAddingPrompt() {
   SysBeep();
   if (CationAlert("Tunes Are Currently Being Added...", "Would you like to stop adding tunes?", "Stop Adding"))
     gStopCollectingPerUser_S = 1;
-}
-
-void shortStop() {
-  if (!movieLoaded()) return;
-  if (gStopMovieHook) gStopMovieHook();
-  gStopPlaying_S = 1;
-  gWeArePlaying_S = 0;
-}
-
-void matchTuneLookup() {
-  if (gCurrentSelectedTune_L < 1 || gCurrentSelectedTune_L > gTotalPlaylistTunes_L) return;
-  const std::int32_t wanted = gPlaylistTunes_A[gCurrentSelectedTune_L].tuneNumber;
-  for (std::int32_t t = 1; t <= gStartTotalTunes_L; ++t)
-    if (gTunes_A[t].tuneNumber == wanted) {
-      gCurrentMatchTune_L = t;
-      return;
-    }
-}
-
-void presentPlaylist(bool ranking) {
-  DBBrowser* list = gKWEDBrowser;
-  gCurrentSelectedTune_L = 0;
-  if (list) {
-    listViewSelectRow(list->window, list->control, 0);
-    listViewScrollToTop(list->window, list->control);
-  }
-  DBDataRemoveAllBrowserItems(list);
-  if (ranking) sortByMatch();
-  if (gTotalPlaylistTunes_L > 0) {
-    DBDataSetSortColumn(list, kColID);
-    RepopulateBrowserData(list);
-  }
-  setPlaylistSummary();
-  gCurrentSelectedTune_L = 1;
-  if (list) {
-    listViewSelectRow(list->window, list->control, 1);
-    listViewScrollToTop(list->window, list->control);
-    DBDataRevealItem(list, 1, kColName);
-  }
-}
-
-void autoPlay() {
-  swapPlayBtn(2);
-  gStartPlaying_S = 1;
-}
-
-// More From, Smart-More and Smart-Plays: built around the selected tune.
-void playAroundMatchTune(std::int16_t kind, bool needsSelection) {
-  if (noLibraryBeep()) return;
-  if (needsSelection && !rowSelectedOrAlert()) return;
-  shortStop();
-  matchTuneLookup();
-  gCurrentPlaylist_S = kind;
-  if (gCurrentMatchTune_L >= 1 && gCurrentMatchTune_L <= gStartTotalTunes_L) ++gTunes_A[gCurrentMatchTune_L].playCount;
-  buildCurrentPlaylist();
-  presentPlaylist(true);
-  autoPlay();
-}
-
-void showPlaylistOfKind(std::int16_t kind) {
-  if (noLibraryBeep()) return;
-  gCurrentPlaylist_S = kind;
-  buildCurrentPlaylist();
-  presentPlaylist(false);
-}
-
-void energyMix(std::int16_t item) {
-  if (item < 1 || item > 9) return;
-  const std::int32_t* counter = colourCounter(item);
-  if (!counter || *counter == 0) {
-    SysBeep();
-    makeBigAlertWin(kEnergyMixNotices[item - 1], item);
-    toolboxDelay(2000);
-    closeBigAlertWin();
-    return;
-  }
-  shortStop();
-  matchTuneLookup();
-  gCurrentPlaylist_S = static_cast<std::int16_t>(kPlaylistFirstColour - 1 + item);
-  buildCurrentPlaylist();
-  presentPlaylist(true);
-  autoPlay();
 }
 
 void doPlayerMenu(std::int16_t item) {
@@ -276,24 +182,15 @@ void doEditMenu(std::int16_t item) {
 
 void doPlaylistsMenu(std::int16_t item) {
   switch (item) {
-    case 1: showPlaylistOfKind(kPlaylistAllTunes); return;
-    case 2: showPlaylistOfKind(kPlaylistLastAdded); return;
-    case 4: playAroundMatchTune(kPlaylistArtist, true); return;
-    case 5: playAroundMatchTune(kPlaylistAlbum, true); return;
-    case 6: playAroundMatchTune(kPlaylistGenre, true); return;
-    case 8: playAroundMatchTune(kPlaylistSmartPlays, false); return;
-    case 10: playAroundMatchTune(kPlaylistSmartMore, true); return;
-    case 12:
-      if (noLibraryBeep()) return;
-      gCurrentMatchTune_L = rnd(gStartTotalTunes_L);
-      shortStop();
-      gCurrentPlaylist_S = kPlaylistSmartMore;
-      buildCurrentPlaylist();
-      presentPlaylist(true);
-      autoPlay();
-      return;
-    default:
-      return;
+    case 1: doPlaylistSwitch(PlaylistSwitch::allTunes); return;
+    case 2: doPlaylistSwitch(PlaylistSwitch::lastAdded); return;
+    case 4: doPlaylistSwitch(PlaylistSwitch::moreFromArtist); return;
+    case 5: doPlaylistSwitch(PlaylistSwitch::moreFromAlbum); return;
+    case 6: doPlaylistSwitch(PlaylistSwitch::moreFromGenre); return;
+    case 8: doPlaylistSwitch(PlaylistSwitch::smartPlays); return;
+    case 10: doPlaylistSwitch(PlaylistSwitch::smartMore); return;
+    case 12: doPlaylistSwitch(PlaylistSwitch::surpriseMe); return;
+    default: return;
   }
 }
 
@@ -472,7 +369,9 @@ void doMenu(std::int16_t menu, std::int16_t item) {
       return;
     }
     case kPlaylistsMenu: doPlaylistsMenu(item); return;
-    case kEnergyMixMenu: energyMix(item); return;
+    case kEnergyMixMenu:
+      if (item >= 1 && item <= 9) doColorButtons(item);
+      return;
     case kPlayerMenu: doPlayerMenu(item); return;
     case kLoopMenu: doLoopMenu(item); return;
     case kDeveloperMenu: doDeveloperMenu(item); return;

@@ -207,3 +207,19 @@ TEST_F(AddRunTest, ARunShowsItsTextsAndEndsWithTheHolidayPassFromTheLastCommitte
   EXPECT_EQ(gTunes_A[2].genre.view(), "Holiday & Seasonal");
   EXPECT_EQ(gTunes_A[3].title.view(), "Fresh");
 }
+
+// The library holds a file once: an untitled tune directly in the chosen
+// folder (met by both passes), and every tune again after its texts changed.
+TEST_F(AddRunTest, AFileEntersTheLibraryOnce) {
+  tune("untitled.mp3", "");
+  tune("sub/titled.mp3", "Titled");
+  startTask(addTunes({music()}));
+  runAll();
+  EXPECT_EQ(titles(), (Names{"Unknown", "Titled"}));
+  gTunes_A[1].artist.assign("Retagged");
+  gTunes_A[2].title.assign("Renamed");
+  startTask(addTunes({music()}));
+  runAll();
+  EXPECT_EQ(titles(), (Names{"Unknown", "Renamed"})) << "same full paths: refused";
+  EXPECT_EQ(gTunes_A[1].artist.view(), "Retagged");
+}

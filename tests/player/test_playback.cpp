@@ -121,6 +121,14 @@ TEST_F(Playback, IndexOrderOnceAnotherPlaylistIsShown) {
   EXPECT_EQ(opened().size(), 9u);
 }
 
+TEST_F(Playback, BackInIndexOrderOverAnUncheckedEntryStopsAtTheNearestCheckedOne) {
+  library(6, {}, {3});
+  play(1);
+  showAllTunes();
+  for (int i = 0; i < 3; ++i) finishTune();
+  request(gBackTune_S);  // two back from 5 is entry 3, unchecked: on to entry 2
+  EXPECT_EQ(opened(), (std::vector<std::int32_t>{1, 2, 4, 5, 2}));
+}
 
 TEST_F(Playback, LoopCurrentTuneReplaysOnNextInBothOrders) {
   library(3);

@@ -11,6 +11,7 @@
 #include "core/appstate.h"
 #include "platform/headless/headless_toolbox.h"
 #include "playlists/builder.h"
+#include "playlists/presentation.h"
 #include "ui/dbdata.h"
 #include "ui/dialog.h"
 #include "ui/mainwindow.h"
@@ -27,8 +28,11 @@ class MenuTest : public AppTest {
     gTestStops = 0;
     gMovieLoadedHook = [] { return gTestMovieLoaded; };
     gStopMovieHook = [] { ++gTestStops; };
+    playerStopSounding = gPlaylistSwitchHooks.stopSounding;
+    gPlaylistSwitchHooks.stopSounding = [] { ++gTestStops; };
   }
   void TearDown() override {
+    gPlaylistSwitchHooks.stopSounding = playerStopSounding;
     gMovieLoadedHook = nullptr;
     gStopMovieHook = nullptr;
     gStartAddTunesHook = nullptr;
@@ -55,6 +59,7 @@ class MenuTest : public AppTest {
     gTestMovieLoaded = true;
   }
   void select(std::int32_t row) { gCurrentSelectedTune_L = row; }
+  void (*playerStopSounding)() = nullptr;
   int beeps() const {
     const auto& log = headlessToolbox().log;
     return static_cast<int>(std::count(log.begin(), log.end(), std::string("beep")));

@@ -4,6 +4,9 @@
 #include <vector>
 
 #include "core/paths.h"
+#include "core/tasks.h"
+#include "platform/fake/fake_movie.h"
+#include "player/playback.h"
 #include "library/database.h"
 #include "menus_fixture.h"
 #include "ui/maintenance.h"
@@ -223,20 +226,67 @@ TEST_F(MenuTest, RevealNowPlayingShowsThePlayingPlaylistAgain) {
 
 namespace {
 
-TEST_F(MenuTest, DeleteTuneWithoutALibraryMatchStillRemovesTheRowAndThePlayingEntry) {
+TEST_F(MenuTest, DeleteTuneRemovesTheRowsOwnTuneWhateverItsTexts) {
   start(4, numbered);
   playShownPlaylist(1);
   gTestMovieLoaded = false;
-  gPlaylistTunes_A[3].genre.assign("Edited");  // an edit the library never saw
-  gNowPlaying_A[3].genre.assign("Edited");
+  gTunes_A[3].title.assign("Edited");  // an edit reaches the library, not the playlist
+  gNowPlaying_A[3].title.assign("Edited");
+  fillTune(gTunes_A[2], numbered(4), 2);  // tune 2 now has all four texts of tune 4
   select(3);
   doMenu(kEditMenu, 15);
-  EXPECT_EQ(gStartTotalTunes_L, 4);
-  EXPECT_EQ(gTotalPlaying_L, 3);
-  EXPECT_EQ(gTotalPlaylistTunes_L, 3);
-  EXPECT_EQ(shownRows(), (std::vector<std::int32_t>{1, 2, 3}));
-  EXPECT_EQ(gPlaylistTunes_A[3].title.view(), "Tune 4");
+  select(3);  // Tune 4
+  doMenu(kEditMenu, 15);
+  ASSERT_EQ(gStartTotalTunes_L, 2);
+  EXPECT_EQ(gTunes_A[1].title.view(), "Tune 1");
+  EXPECT_EQ(+gTunes_A[2].permID, 2) << "its lookalike stays";
+  EXPECT_EQ(gTotalPlaying_L, 2);
+  EXPECT_EQ(gTotalPlaylistTunes_L, 2);
+  EXPECT_EQ(shownRows(), (std::vector<std::int32_t>{1, 2}));
   EXPECT_EQ(gCurrentSelectedTune_L, 2) << "nothing loaded: the row before";
 }
 
 }  // namespace
+
+// Delete Tune while a run plays: the run goes on over exactly the entries
+// that remain, in the list's order and in index order.
+TEST_F(MenuTest, DeleteTuneDuringAPlayRunLeavesTheRunOnTheEntriesThatRemain) {
+  gMovieLoadedHook = [] { return gNowPlayingMovie != nullptr; };
+  fakeMovieReset();
+  start(5, numbered);
+  for (std::int32_t k = 1; k <= 5; ++k) fakeMovieScript("/music/Tune " + std::to_string(k) + ".mp3", {.duration = 600});
+  auto pass = [] {
+    ++tb().ticks;
+    if (gStartPlaying_S == 1) {
+      gStartPlaying_S = 0;
+      startPlayingFromButtons();
+    }
+    runTasks(tb().ticks);
+  };
+  auto opened = [] {
+    std::vector<std::string> v;
+    for (const auto& c : fakeMovieCalls())
+      if (c.kind == FakeMovieCallKind::open) v.push_back(c.path.substr(12, 1));
+    return v;
+  };
+  using Opened = std::vector<std::string>;
+
+  select(3);
+  startPlayingFromButtons();
+  pass();
+  select(1);
+  doMenu(kEditMenu, 15);  // the list shows the playing table
+  EXPECT_EQ(gNowPlayingItemID_L, 2);
+  fakeMovieFinish();
+  pass();
+  EXPECT_EQ(opened(), (Opened{"3", "4"})) << "the entry after the playing one, not the one after that";
+
+  doMenu(kPlaylistsMenu, 1);  // another build: index order
+  select(4);                  // Tune 5, the last playing entry
+  doMenu(kEditMenu, 15);
+  fakeMovieFinish();
+  pass();
+  EXPECT_EQ(opened(), (Opened{"3", "4"})) << "the deleted last entry does not play from a stale copy";
+  EXPECT_FALSE(playRunActive());
+  cancelAllTasks();
+}

@@ -130,6 +130,21 @@ TEST_F(MenuTest, SmartPlaysAndSurpriseMeNeedNoSelection) {
   EXPECT_EQ(beeps(), 0);
 }
 
+TEST_F(MenuTest, AnEmptyPlaylistFromTheMenuLeavesNothingSelected) {
+  start(6, numbered);  // nothing was just added: Last Added is empty
+  playShownPlaylist(2);
+  gTestMovieLoaded = false;
+  gWeArePlaying_S = 0;
+  select(4);
+  doMenu(kPlaylistsMenu, 2);
+  EXPECT_EQ(gTotalPlaylistTunes_L, 0);
+  EXPECT_EQ(gCurrentSelectedTune_L, 0);
+  doMenu(kPlaylistsMenu, 10);  // Smart-More needs a selected tune
+  EXPECT_TRUE(tb().logged("caution:No Tune Selected|Please select a tune first to use this feature.|Okay"));
+  EXPECT_EQ(gStartPlaying_S, 0);
+  EXPECT_EQ(gStopPlaying_S, 0);
+}
+
 TEST_F(MenuTest, LoopCurrentTuneTwiceTurnsEverythingOff) {
   start(2, numbered);
   doMenu(kLoopMenu, 1);

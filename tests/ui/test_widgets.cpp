@@ -279,3 +279,40 @@ TEST_F(Widgets, MenuBarHoldsTheProgramsMenusWithTheirSubmenus) {
   artistGenre->menu()->actions()[0]->trigger();
   EXPECT_EQ(gTunes_A[1].genre.view(), "Alternative Rock");
 }
+
+// An open editor when the list is renumbered or refilled: its text belongs to
+// the tune it was opened on, never to the tune that takes over its row.
+TEST_F(Widgets, OpenEditorEndsOnItsOwnTuneWhenTheListChanges) {
+  start(5);
+  auto openEditor = [&](int row, const char* text) {
+    const QModelIndex cell = list->model()->index(row, 3);
+    list->setCurrentIndex(cell);
+    list->edit(cell);
+    auto* editor = list->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setText(text);
+  };
+  auto choose = [&](int menu, const char* item) {
+    for (QAction* a : window->menuBar()->actions()[menu]->menu()->actions())
+      if (a->text() == item) return a->trigger();
+    FAIL() << item;
+  };
+  auto settle = [] {
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  };
+  openEditor(1, "Edited");  // Zebra, tune 2
+  ASSERT_EQ(gCurrentSelectedTune_L, 2);
+  choose(1, "Delete Tune");
+  settle();
+  Names library;
+  for (std::int32_t i = 1; i <= gStartTotalTunes_L; ++i) library.push_back(gTunes_A[i].title.str());
+  EXPECT_EQ(library, (Names{"apple", "Mango", "banana", "Cherry"})) << "the deleted tune's edit goes with it";
+  EXPECT_EQ(names(), library);
+
+  openEditor(2, "Banana Split");  // tune 3
+  choose(2, "All Tunes");         // the list is emptied and refilled
+  settle();
+  EXPECT_EQ(gTunes_A[3].title.view(), "Banana Split") << "committed, not dropped with the old rows";
+  EXPECT_EQ(names(), (Names{"apple", "Mango", "Banana Split", "Cherry"}));
+}

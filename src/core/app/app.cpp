@@ -27,8 +27,8 @@ void (*gStartPlayingHook)(std::int32_t firstEntry) = nullptr;
 
 namespace {
 
-// What the player and the playlist switches reach above themselves: the list
-// view and its model, the big notice, the About window, the volume slider.
+// What the player reaches above itself: the About window, the volume slider
+// (the playlist switches are connected to the list with the menus).
 void connectPlayer() {
   gStartPlayingHook = [](std::int32_t firstEntry) {
     gCurrentSelectedTune_L = firstEntry;
@@ -36,13 +36,6 @@ void connectPlayer() {
   };
   gApplyPlayerVolumeHook = [] { playerVolumeSlider(gPlayerVolume_S); };
   gAboutWindowHook = aboutWindowEvent;
-  gPlaylistSwitchHooks.clearList = [] { DBDataRemoveAllBrowserItems(gKWEDBrowser); };
-  gPlaylistSwitchHooks.refillList = [] {
-    DBDataSetSortColumn(gKWEDBrowser, kColID);
-    RepopulateBrowserData(gKWEDBrowser);
-  };
-  gPlaylistSwitchHooks.bigNotice = makeBigAlertWin;
-  gPlaylistSwitchHooks.closeBigNotice = closeBigAlertWin;
 }
 
 // What an add run reaches above itself: the rebuild of the shown playlist at
@@ -51,9 +44,11 @@ void connectIngest() {
   IngestHooks hooks;
   hooks.runEnded = [] {
     if (gNowPlayingMovie) return;  // a tune is loaded: its list stays as it is
+    // The rebuilt playlist is shown as every playlist is, so the list holds
+    // exactly its entries (none, for an empty one) and nothing stays selected
+    // that now names another tune.
     buildCurrentPlaylist();
-    RepopulateBrowserData(gKWEDBrowser);
-    setPlaylistSummary();
+    presentPlaylist(false, false);
   };
   hooks.selectedPlaylistEntry = [] { return gCurrentSelectedTune_L; };
   setIngestHooks(hooks);
@@ -162,13 +157,7 @@ void searchFromField() {
   } else if (findFirstSearchMatch(gSearchString$.view()) != 0) {
     gCurrentPlaylist_S = 8;
     buildCurrentPlaylist();
-    gCurrentSelectedTune_L = 0;
-    if (gKWEDBrowser) listViewScrollToTop(gKWEDBrowser->window, gKWEDBrowser->control);
-    DBDataRemoveAllBrowserItems(gKWEDBrowser);
-    if (gTotalPlaylistTunes_L > 0) {
-      DBDataSetSortColumn(gKWEDBrowser, kColID);
-      RepopulateBrowserData(gKWEDBrowser);
-    }
+    presentPlaylist(false, false);
   } else {
     SysBeep();
     makeBigAlertWin("No match found.", 1);

@@ -245,6 +245,9 @@ void listViewRemoveAll(std::int16_t window, std::int16_t control) {
   }
 }
 
+// The recording list has no editors.
+void listViewEndEditing(std::int16_t, std::int16_t) {}
+
 void listViewSetSortColumn(std::int16_t window, std::int16_t control, ListColumnKey key) {
   if (HeadlessListView* l = headlessToolbox().list(window, control)) {
     l->sortColumn = key;

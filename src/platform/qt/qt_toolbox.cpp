@@ -638,20 +638,34 @@ void listViewCreate(std::int16_t window, std::int16_t control, const ToolboxRect
 }
 
 void listViewAddRows(std::int16_t window, std::int16_t control, std::span<const std::int32_t> rows) {
-  if (ListView* l = findList(window, control)) l->adapter()->addRows(std::vector<std::int32_t>(rows.begin(), rows.end()));
+  if (ListView* l = findList(window, control)) {
+    l->endEditing();
+    l->adapter()->addRows(std::vector<std::int32_t>(rows.begin(), rows.end()));
+  }
 }
 
 void listViewRemoveRow(std::int16_t window, std::int16_t control, std::int32_t row) {
-  if (ListView* l = findList(window, control)) l->adapter()->removeRowID(row);
+  if (ListView* l = findList(window, control)) {
+    l->endEditing();
+    l->adapter()->removeRowID(row);
+  }
 }
 
 void listViewRemoveAll(std::int16_t window, std::int16_t control) {
-  if (ListView* l = findList(window, control)) l->adapter()->removeAllRows();
+  if (ListView* l = findList(window, control)) {
+    l->endEditing();
+    l->adapter()->removeAllRows();
+  }
+}
+
+void listViewEndEditing(std::int16_t window, std::int16_t control) {
+  if (ListView* l = findList(window, control)) l->endEditing();
 }
 
 void listViewSetSortColumn(std::int16_t window, std::int16_t control, ListColumnKey key) {
   ListView* l = findList(window, control);
   if (!l) return;
+  l->endEditing();
   const int c = l->adapter()->columnOf(key);
   if (c < 0) return;
   // The view sorts its model when the indicator changes; setting the same

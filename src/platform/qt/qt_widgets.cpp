@@ -384,3 +384,15 @@ ListView::ListView(std::vector<ListColumnDesc> columns, std::int32_t rowHeight, 
       adapter_->callbacks()->notify(adapter_->rowID(i.row()), ListNotification::doubleClicked);
   });
 }
+
+void ListView::endEditing() {
+  if (state() != QAbstractItemView::EditingState) return;
+  // Editors open on the current cell (a click on the selected row, or F2).
+  const QModelIndex current = currentIndex();
+  QWidget* editor = nullptr;
+  for (int c = 0; current.isValid() && c < adapter_->columnCount() && !editor; ++c)
+    editor = indexWidget(current.siblingAtColumn(c));
+  if (!editor) return;
+  commitData(editor);
+  closeEditor(editor, QAbstractItemDelegate::NoHint);
+}

@@ -125,6 +125,10 @@ class ListView : public QTreeView {
   ListView(std::vector<ListColumnDesc> columns, std::int32_t rowHeight, ListViewCallbacks* callbacks,
            QWidget* parent);
   ListAdapter* adapter() const { return adapter_; }
+  // Commits an open cell editor (while its row still has the ID it was
+  // opened on) and closes it. A model reset would drop it unsaved, and a
+  // removal would commit it only after the program had renumbered its rows.
+  void endEditing();
 
  private:
   ListAdapter* adapter_;

@@ -2,17 +2,22 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 
 #include "app_fixture.h"
 #include "core/app/app.h"
 #include "core/appstate.h"
 #include "core/paths.h"
 #include "core/prefs.h"
+#include "core/tasks.h"
+#include "ingest/add_runs.h"
 #include "library/database.h"
 #include "platform/headless/headless_toolbox.h"
 #include "playlists/builder.h"
 #include "ui/dbdata.h"
+#include "ui/dialog.h"
 #include "ui/mainwindow.h"
+#include "ui/menus.h"
 
 namespace {
 
@@ -166,4 +171,20 @@ TEST_F(Startup, SecondaryWindowHeaderNeedsItsIcon) {
   EXPECT_EQ(headlessToolbox().control(kSheetWindow, 20002)->desc.frame.width, 500 - 15 - 41);
   headlessToolbox().missingIcons.insert("Gone");
   EXPECT_THROW(windowIcons(kSheetWindow, "Gone", "Adding", true), ProgramExit);
+}
+
+TEST_F(Startup, AnAddRunsEndingShowsExactlyTheRebuiltPlaylist) {
+  writeLibraryFile(3);
+  ASSERT_TRUE(startLumaroll());
+  for (std::int32_t i = 1; i <= 3; ++i) gTunes_A[i].justAdded = 1;
+  doMenu(kPlaylistsMenu, 2);  // Last Added: all three
+  ASSERT_EQ(listViewShownRows(kMainWindow, kListControl).size(), 3u);
+  const std::string empty = dir.file("empty/");
+  std::filesystem::create_directories(empty);
+  startTask(addTunes({empty}));
+  for (auto& tb = headlessToolbox(); activeTaskCount() > 0;) runTasks(tb.ticks++);
+  EXPECT_EQ(gTotalPlaylistTunes_L, 0);
+  EXPECT_TRUE(listViewShownRows(kMainWindow, kListControl).empty()) << "no row of the old playlist stays";
+  EXPECT_EQ(getControlText(kMainWindow, kSummaryText), "Tunes: 0 \u2022 Time: 0 secs \u2022 Size: 0 MB");
+  EXPECT_EQ(gCurrentSelectedTune_L, 0);
 }
