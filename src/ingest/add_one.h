@@ -29,8 +29,11 @@ void beginAddRunBookkeeping();
 void setAddYieldTicks(std::uint32_t ticks);
 
 // True for a name the adding takes: not beginning with "._" and ending in
-// ".MP3" or ".M4A" in any case.
+// ".MP3", ".M4A", ".FLAC", ".OGG", ".OGA" or ".OPUS" in any case.
 bool isTuneFileName(std::string_view name);
+// True for a name ending in ".FLAC", ".OGG", ".OGA" or ".OPUS" in any case:
+// read by the Vorbis comment reader.
+bool isVorbisCommentFileName(std::string_view name);
 
 // Adds the files of `folder` (descend 0), or also those of every subfolder,
 // depth first at the place each stands in the listing (descend -1). Ends

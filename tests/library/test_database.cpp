@@ -92,6 +92,28 @@ TEST_F(Database, OneTuneSavesAsOneBigEndianRecord) {
   EXPECT_EQ(+gTunes_A[1].playCount, 1);
 }
 
+// A library of all five kinds, written without the program's record, comes
+// back from a load and a save unchanged, each tune with its kind.
+TEST_F(Database, FiveKindsLoadAndSaveBackByteForByte) {
+  createNewDirectory(folderOf(dbPath));
+  const std::uint16_t kinds[] = {kFileKindMP3, kFileKindM4A, kFileKindFLAC, kFileKindVorbis, kFileKindOpus};
+  std::string original;
+  for (int k = 1; k <= 5; ++k) {
+    RecordBytes r = independentRecord(k);
+    r.be16(3446, kinds[k - 1]);
+    original += r.b;
+  }
+  writeFileBytes(dbPath, original);
+  ASSERT_EQ(openDatabaseFiles(), noErr);
+  ASSERT_EQ(gTotalTunes_L, 5);
+  for (int k = 1; k <= 5; ++k) EXPECT_EQ(gTunes_A[k].fileKind, kinds[k - 1]);
+  EXPECT_STREQ(fileKindText(gTunes_A[3].fileKind), "FLAC");
+  EXPECT_STREQ(fileKindText(gTunes_A[4].fileKind), "OGG");
+  EXPECT_STREQ(fileKindText(gTunes_A[5].fileKind), "OPUS");
+  ASSERT_EQ(saveDatabaseFiles(), noErr);
+  EXPECT_TRUE(readFileBytes(dbPath) == original);
+}
+
 TEST_F(Database, IndependentFileLoadsAndSavesBackByteForByte) {
   createNewDirectory(folderOf(dbPath));
   const std::string original = fileOf(3);
