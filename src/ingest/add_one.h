@@ -1,4 +1,4 @@
-// Adding the items of one folder to the library: for every MP3 or M4A file
+// Adding the items of one folder to the library: for every tune file
 // the whole pipeline (tags, fourteen analysed seconds, classification), then
 // a yield to the rest of the program and the stop tests.
 #pragma once
@@ -14,7 +14,7 @@
 struct AddRunStats {
   std::int32_t filesSeen = 0;   // file items met, of any kind
   std::int32_t tunesAdded = 0;  // files that became tunes
-  std::string currentFile;      // full path of the last MP3/M4A file offered
+  std::string currentFile;      // full path of the last tune file offered
   OSErr saveResult = noErr;     // of the library save that ended the run
 };
 const AddRunStats& addRunStats();

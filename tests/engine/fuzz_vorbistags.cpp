@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/vorbistags.h"
+#include "library/tune.h"
 
 namespace {
 

@@ -230,7 +230,13 @@ OSErr AudioSource::Impl::seekFrom(std::int64_t target, std::int64_t preroll) {
     seekAttempt = kSeekAttempts;
     return seekFrom(target, preroll);
   }
-  const OSErr err = openDecoder();
+  // FLAC, Vorbis and Opus decoders forget everything when flushed, and
+  // making a Vorbis decoder means building its codebooks again.
+  OSErr err = noErr;
+  if (tuneformats::isVorbisCommentContainer(*format))
+    avcodec_flush_buffers(codec.get());
+  else
+    err = openDecoder();
   if (err != noErr) return err;
   resetPosition();
   afterSeek = true;
