@@ -14,6 +14,7 @@
 #include "engine/m4atags.h"
 #include "engine/mp3tags.h"
 #include "engine/tagfile.h"
+#include "engine/vorbistags.h"
 #include "ingest/add_one.h"
 #include "library/tune.h"
 #include "platform/movie.h"
@@ -37,8 +38,10 @@ bool analyzeOne(const std::string& path) {
 
   const std::string upper = upperCaseMacRoman(path);
   const bool mp3 = endsWith(upper, ".MP3");
-  if (!mp3 && !endsWith(upper, ".M4A")) {
-    j.field("error", "not an MP3 or M4A file");
+  const bool m4a = endsWith(upper, ".M4A");
+  const bool vorbis = isVorbisCommentFileName(upper);
+  if (!mp3 && !m4a && !vorbis) {
+    j.field("error", "not an MP3, M4A, FLAC, Ogg or Opus file");
     std::printf("%s\n", j.str().c_str());
     return false;
   }
@@ -50,8 +53,10 @@ bool analyzeOne(const std::string& path) {
   const auto volume = static_cast<std::int16_t>(located ? folder.st_dev : 0);
   const auto dirID = static_cast<std::int32_t>(located ? folder.st_ino : 0);
 
-  j.field("reader", mp3 ? "mp3" : "m4a");
-  const OSErr read = mp3 ? readMP3Tags(path, volume, dirID) : readM4ATags(path, volume, dirID);
+  j.field("reader", mp3 ? "mp3" : m4a ? "m4a" : "vorbis");
+  const OSErr read = mp3   ? readMP3Tags(path, volume, dirID)
+                     : m4a ? readM4ATags(path, volume, dirID)
+                           : readVorbisTags(path, volume, dirID);
   j.field("readerResult", std::int64_t{read});
   bool kept = false;
   if (read == noErr) {

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Runs the fuzz targets for a given time each and prints what they did.
 #
-#   sh tools/fuzz.sh SECONDS [fuzz_mp3tags fuzz_m4atags fuzz_movie_open]
+#   sh tools/fuzz.sh SECONDS [fuzz_mp3tags fuzz_m4atags fuzz_vorbistags fuzz_movie_open]
 #
 # Builds them with clang in build-fuzz/ (AddressSanitizer, UBSan, libFuzzer),
 # writes starting corpora from generated media the first time, and runs the
@@ -16,7 +16,7 @@ if [ $# -lt 1 ]; then
 fi
 SECONDS_EACH="$1"
 shift
-TARGETS="${*:-fuzz_mp3tags fuzz_m4atags fuzz_movie_open}"
+TARGETS="${*:-fuzz_mp3tags fuzz_m4atags fuzz_vorbistags fuzz_movie_open}"
 OUT=build-fuzz
 
 CC=clang CXX=clang++ cmake -S . -B "$OUT" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -24,7 +24,8 @@ CC=clang CXX=clang++ cmake -S . -B "$OUT" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDeb
 # shellcheck disable=SC2086
 cmake --build "$OUT" --target fuzz_seeds $TARGETS
 
-if [ ! -d "$OUT/seeds" ]; then
+if [ ! -d "$OUT/seeds/vorbis" ]; then
+  rm -rf "$OUT/seeds" "$OUT/seeds.tmp"
   "$OUT/tests/support/fuzz_seeds" "$OUT/seeds.tmp"
   mv "$OUT/seeds.tmp" "$OUT/seeds"
 fi
@@ -33,7 +34,8 @@ seeds_of() {
   case "$1" in
     fuzz_mp3tags) echo "$OUT/seeds/mp3" ;;
     fuzz_m4atags) echo "$OUT/seeds/m4a" ;;
-    *) echo "$OUT/seeds/mp3 $OUT/seeds/m4a" ;;
+    fuzz_vorbistags) echo "$OUT/seeds/vorbis" ;;
+    *) echo "$OUT/seeds/mp3 $OUT/seeds/m4a $OUT/seeds/vorbis" ;;
   esac
 }
 max_len_of() {

@@ -34,6 +34,7 @@ void appendTuneFields(JsonLine& j, const Tune& t) {
   j.field("colourBlue", std::int64_t{t.colourBlue});
   j.field("evalMark", std::int64_t{t.evalMark});
   j.field("fileKind", std::int64_t{t.fileKind});
+  j.field("type", fileKindText(t.fileKind));
   j.array("samplePitch", std::span<const std::int32_t>(pitch));
   j.array("sampleAmplitude", std::span<const std::int16_t>(amp));
   j.field("commonPitch", std::int64_t{t.commonPitch});

@@ -18,7 +18,28 @@
 
 namespace {
 
-enum Kind { kCbr, kVbr, kVbrNoXing, kM4a };
+enum Kind { kCbr, kVbr, kVbrNoXing, kM4a, kFlac, kVorbis, kOpus };
+
+MediaFormat formatOf(Kind kind) {
+  switch (kind) {
+    case kM4a: return MediaFormat::m4a;
+    case kCbr: return MediaFormat::mp3Cbr;
+    case kFlac: return MediaFormat::flac;
+    case kVorbis: return MediaFormat::vorbis;
+    case kOpus: return MediaFormat::opus;
+    default: return MediaFormat::mp3Vbr;
+  }
+}
+
+const char* extensionOf(Kind kind) {
+  switch (kind) {
+    case kM4a: return ".m4a";
+    case kFlac: return ".flac";
+    case kVorbis: return ".ogg";
+    case kOpus: return ".opus";
+    default: return ".mp3";
+  }
+}
 
 // Four-minute tunes, made once per run.
 const std::string& tune(Kind kind) {
@@ -30,9 +51,9 @@ const std::string& tune(Kind kind) {
   s.seconds = 240;
   s.content = MediaContent::noise;
   s.amplitude = 0.25;
-  s.format = kind == kM4a ? MediaFormat::m4a : kind == kCbr ? MediaFormat::mp3Cbr : MediaFormat::mp3Vbr;
+  s.format = formatOf(kind);
   s.xingHeader = kind != kVbrNoXing;
-  const std::string path = dir.file("tune" + std::to_string(kind) + (kind == kM4a ? ".m4a" : ".mp3"));
+  const std::string path = dir.file("tune" + std::to_string(kind) + extensionOf(kind));
   writeTestMedia(path, s);
   return made.emplace(kind, path).first->second;
 }
@@ -99,7 +120,8 @@ void PlaybackCpu(benchmark::State& state) {
 }
 
 void formats(benchmark::internal::Benchmark* b) {
-  b->ArgNames({"kind"})->Arg(kCbr)->Arg(kVbr)->Arg(kVbrNoXing)->Arg(kM4a)->Unit(benchmark::kMillisecond);
+  b->ArgNames({"kind"})->Arg(kCbr)->Arg(kVbr)->Arg(kVbrNoXing)->Arg(kM4a)->Arg(kFlac)->Arg(kVorbis)->Arg(kOpus);
+  b->Unit(benchmark::kMillisecond);
 }
 
 }  // namespace

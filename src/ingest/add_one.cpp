@@ -11,6 +11,7 @@
 #include "engine/classify.h"
 #include "engine/m4atags.h"
 #include "engine/mp3tags.h"
+#include "engine/vorbistags.h"
 #include "ingest/windows.h"
 #include "library/database.h"
 #include "library/tune.h"
@@ -68,8 +69,13 @@ void addFile(const FolderRef& folder, const std::string& itemName) {
   if (!gKnownPaths.insert(fullPath).second) return;
   const std::string_view name = std::string_view(itemName).substr(0, kStoredNameBytes);
 
-  const OSErr tags = endsWithUpper(itemName, ".MP3") ? readMP3Tags(fullPath, folder.volume, folder.dirID)
-                                                     : readM4ATags(fullPath, folder.volume, folder.dirID);
+  OSErr tags = noErr;
+  if (endsWithUpper(itemName, ".MP3"))
+    tags = readMP3Tags(fullPath, folder.volume, folder.dirID);
+  else if (endsWithUpper(itemName, ".M4A"))
+    tags = readM4ATags(fullPath, folder.volume, folder.dirID);
+  else
+    tags = readVorbisTags(fullPath, folder.volume, folder.dirID);
   if (tags != noErr) return;  // the reader gave its record back
   // The path goes in now: the 200th tune is saved by its classification,
   // before it is accepted, and must reach the file with its path.
@@ -120,9 +126,14 @@ bool keepsStrongBins(std::int32_t strongBins) {
   return strongBins >= kFewestStrongBins && strongBins < kTooManyStrongBins;
 }
 
+bool isVorbisCommentFileName(std::string_view name) {
+  return endsWithUpper(name, ".FLAC") || endsWithUpper(name, ".OGG") || endsWithUpper(name, ".OGA") ||
+         endsWithUpper(name, ".OPUS");
+}
+
 bool isTuneFileName(std::string_view name) {
   if (name.starts_with("._")) return false;
-  return endsWithUpper(name, ".MP3") || endsWithUpper(name, ".M4A");
+  return endsWithUpper(name, ".MP3") || endsWithUpper(name, ".M4A") || isVorbisCommentFileName(name);
 }
 
 Task addOneTune(FolderRef folder, std::int16_t descend) {

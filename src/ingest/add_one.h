@@ -1,4 +1,4 @@
-// Adding the items of one folder to the library: for every MP3 or M4A file
+// Adding the items of one folder to the library: for every tune file
 // the whole pipeline (tags, fourteen analysed seconds, classification), then
 // a yield to the rest of the program and the stop tests.
 #pragma once
@@ -14,7 +14,7 @@
 struct AddRunStats {
   std::int32_t filesSeen = 0;   // file items met, of any kind
   std::int32_t tunesAdded = 0;  // files that became tunes
-  std::string currentFile;      // full path of the last MP3/M4A file offered
+  std::string currentFile;      // full path of the last tune file offered
   OSErr saveResult = noErr;     // of the library save that ended the run
 };
 const AddRunStats& addRunStats();
@@ -30,8 +30,11 @@ void beginAddRunBookkeeping();
 void setAddYieldTicks(std::uint32_t ticks);
 
 // True for a name the adding takes: not beginning with "._" and ending in
-// ".MP3" or ".M4A" in any case.
+// ".MP3", ".M4A", ".FLAC", ".OGG", ".OGA" or ".OPUS" in any case.
 bool isTuneFileName(std::string_view name);
+// True for a name ending in ".FLAC", ".OGG", ".OGA" or ".OPUS" in any case:
+// read by the Vorbis comment reader.
+bool isVorbisCommentFileName(std::string_view name);
 
 // True when a classified tune's count of strong bins lets it stay: more than
 // 7 and fewer than 60000.

@@ -52,7 +52,7 @@ struct Tune {
   std::uint16_t reserved3440;
   std::uint16_t colourBlue;
   std::int16_t evalMark;
-  std::uint16_t fileKind;
+  std::uint16_t fileKind;  // which tag reader read the file: the kFileKind values below
   std::int32_t samplePitch[61];
   std::int16_t sampleAmplitude[61];
   std::uint16_t reserved3814[61];
@@ -91,6 +91,27 @@ struct Tune {
   std::uint32_t permID;
 };
 #pragma pack(pop)
+
+// fileKind: 1 MP3 and 4 M4A (AAC); 5 FLAC, 6 Ogg Vorbis and 7 Opus, read
+// through their Vorbis comments (FLAC and Opus by their codec, whether in a
+// .flac, .ogg, .oga or .opus file). 2 and 3 are never written: libraries
+// made elsewhere may hold them, and they show as AAC like any other value.
+constexpr std::uint16_t kFileKindMP3 = 1;
+constexpr std::uint16_t kFileKindM4A = 4;
+constexpr std::uint16_t kFileKindFLAC = 5;
+constexpr std::uint16_t kFileKindVorbis = 6;
+constexpr std::uint16_t kFileKindOpus = 7;
+
+// The text of the list's Type column for a fileKind.
+constexpr const char* fileKindText(std::uint16_t kind) {
+  switch (kind) {
+    case kFileKindMP3: return "MP3";
+    case kFileKindFLAC: return "FLAC";
+    case kFileKindVorbis: return "OGG";
+    case kFileKindOpus: return "OPUS";
+    default: return "AAC";
+  }
+}
 
 constexpr std::size_t kTuneRecordSize = 4566;
 static_assert(sizeof(Tune) == kTuneRecordSize);

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -46,6 +47,20 @@ OSErr PutMovieIntoTypedHandle(Movie movie, std::vector<std::uint8_t>& block, std
                               std::int32_t duration);
 // The error of the last memory request of the services (0 when none).
 OSErr MemError();
+
+// The tags of a FLAC, Ogg Vorbis or Opus file: its Vorbis comments, as
+// FFmpeg's metadata gives them (UTF-8 as stored), and which of the three
+// codecs its audio stream holds.
+enum class TaggedAudio : std::uint8_t { flac, vorbis, opus };
+struct MovieFileTags {
+  TaggedAudio audio = TaggedAudio::flac;
+  bool tagged = false;  // at least one of the four texts is present, even empty
+  std::string title, artist, album, genre;  // empty when absent
+};
+// Reads them through the FLAC and Ogg demuxers only: 0; fnfErr / permErr /
+// ioErr for a file that cannot be read; invalidMovieErr (-2048) for one that
+// is not FLAC or Ogg, or holds no FLAC, Vorbis or Opus audio stream.
+OSErr GetMovieFileTags(std::string_view fullPath, MovieFileTags& tags);
 
 // Playback. Volume 256 = unity, 0 = silent, up to 1168 amplifies (clipped).
 void SetMovieVolume(Movie movie, std::int16_t volume);

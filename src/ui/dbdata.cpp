@@ -146,7 +146,7 @@ void fillRow(DBBrowser* list, std::int32_t i) {
   DBDataSetText(list, kColGenre, i, r.genre.view());
   DBDataSetText(list, kColPlays, i, numberText(r.playCount));
   DBDataSetText(list, kColID, i, numberText(i));
-  DBDataSetText(list, kColType, i, r.fileKind == 1 ? "MP3" : "AAC");
+  DBDataSetText(list, kColType, i, fileKindText(r.fileKind));
 }
 
 void fillAllRows(DBBrowser* list) {

@@ -90,3 +90,58 @@ TEST_F(ToolAdd, InterruptCommitsAndSavesWhatWasAdded) {
   EXPECT_LT(added, 60);
   EXPECT_EQ(records(), static_cast<std::size_t>(added));
 }
+
+// All five kinds of tune go in, with UTF-8 titles from FFmpeg's tags; the
+// FLAC, Ogg and Opus files that are untagged, damaged or only text stay out.
+// The library then shows each kind and loads and saves back byte for byte.
+TEST_F(ToolAdd, AddsFlacVorbisAndOpusBesideMp3AndM4a) {
+  struct Made {
+    MediaFormat format;
+    const char* name;
+    const char* type;
+  };
+  const Made made[] = {{MediaFormat::mp3Cbr, "a.mp3", "MP3"}, {MediaFormat::m4a, "b.m4a", "AAC"},
+                       {MediaFormat::flac, "c.flac", "FLAC"}, {MediaFormat::vorbis, "d.ogg", "OGG"},
+                       {MediaFormat::opus, "e.opus", "OPUS"}};
+  std::filesystem::create_directories(music);
+  int n = 0;
+  for (const Made& m : made) {
+    MediaSpec s;
+    s.format = m.format;
+    s.seconds = 28;
+    s.frequency = 300.0 + 40.0 * ++n;
+    s.muxerTags = true;
+    s.tags = {std::string("Caf\xC3\xA9 ") + m.type, "Tool", "Tests", "Rock"};
+    writeTestMedia(music + "/" + m.name, s);
+  }
+  MediaSpec bare;
+  bare.format = MediaFormat::flac;
+  bare.seconds = 28;
+  writeTestMedia(music + "/untagged.flac", bare);
+  std::string cut = readFileBytes(music + "/d.ogg");
+  writeFileBytes(music + "/cut.oga", cut.substr(0, cut.size() / 3));
+  writeFileBytes(music + "/words.flac", "Not a tune: a text file with a tune's name.\n");
+
+  ToolResult r = runTool("add " + shellQuote(music) + " --db " + shellQuote(db));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(records(), 5u) << r.err;
+
+  r = runTool("dump --db " + shellQuote(db));
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const Made& m : made) {
+    const std::string title = std::string("\"title\":\"Caf\xC3\xA9 ") + m.type + "\"";
+    const auto at = r.out.find(title);
+    ASSERT_NE(at, std::string::npos) << m.name << "\n" << r.out;
+    const std::string line = r.out.substr(at, r.out.find('\n', at) - at);
+    EXPECT_NE(line.find(std::string("\"type\":\"") + m.type + "\""), std::string::npos) << line;
+  }
+
+  const std::string before = readFileBytes(db);
+  r = runTool("check --rewrite --db " + shellQuote(db));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_TRUE(readFileBytes(db) == before);
+
+  r = runTool("analyze " + shellQuote(music + "/e.opus") + " " + shellQuote(music + "/words.flac"));
+  EXPECT_NE(r.out.find("\"type\":\"OPUS\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"readerResult\":-2048"), std::string::npos) << r.out;
+}

@@ -32,6 +32,33 @@ std::vector<std::size_t> offsets32() {
 
 using Database = LibraryTest;
 
+// A library of all five kinds comes back from a load and a save unchanged,
+// each tune with its kind and its Type text.
+TEST_F(Database, FiveKindsLoadAndSaveBackByteForByte) {
+  createNewDirectory(folderOf(dbPath));
+  constexpr std::size_t kRecord = 4566;
+  const std::uint16_t kinds[] = {kFileKindMP3, kFileKindM4A, kFileKindFLAC, kFileKindVorbis, kFileKindOpus};
+  std::mt19937 rng(5);
+  std::string original(5 * kRecord, '\0');
+  for (auto& c : original) c = static_cast<char>(rng());
+  for (std::size_t k = 0; k < 5; ++k) {
+    char* r = original.data() + k * kRecord;
+    r[3446] = static_cast<char>(kinds[k] >> 8);
+    r[3447] = static_cast<char>(kinds[k] & 0xFF);
+    r[4562] = r[4563] = r[4564] = 0;  // the permID a load gives it
+    r[4565] = static_cast<char>(k + 1);
+  }
+  writeFileBytes(dbPath, original);
+  ASSERT_EQ(openDatabaseFiles(), noErr);
+  ASSERT_EQ(gTotalTunes_L, 5);
+  for (int k = 1; k <= 5; ++k) EXPECT_EQ(gTunes_A[k].fileKind, kinds[k - 1]);
+  EXPECT_STREQ(fileKindText(gTunes_A[3].fileKind), "FLAC");
+  EXPECT_STREQ(fileKindText(gTunes_A[4].fileKind), "OGG");
+  EXPECT_STREQ(fileKindText(gTunes_A[5].fileKind), "OPUS");
+  ASSERT_EQ(saveDatabaseFiles(), noErr);
+  EXPECT_TRUE(readFileBytes(dbPath) == original);
+}
+
 TEST_F(Database, EveryIntegerFieldIsBigEndianInTheFileEveryOtherByteAsItIs) {
   static_assert(std::endian::native == std::endian::little);
   createNewDirectory(folderOf(dbPath));

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <unistd.h>
@@ -51,6 +52,10 @@ OSErr open(const std::string& path, MovieOwner& movie) {
 struct ExactCase {
   const char* name;
   MediaSpec spec;
+  // Largest difference a sample may show, and how many samples of a second
+  // may differ at all (Opus; every other format is exact).
+  int tolerance = 0;
+  std::size_t differing = 0;
 };
 void PrintTo(const ExactCase& c, std::ostream* os) { *os << c.name; }
 
@@ -100,11 +105,15 @@ TEST_P(ExactExport, excerptsEqualTheFullDecode) {
     const std::vector<std::int16_t> got = samplesOf(block);
     const std::size_t first = static_cast<std::size_t>(start) * 147 / 2 * channels;
     std::size_t mismatches = 0, firstBad = got.size();
+    int largest = 0;
     for (std::size_t i = 0; i < got.size(); ++i) {
       const std::int16_t want = first + i < all.size() ? all[first + i] : 0;
-      if (got[i] != want && mismatches++ == 0) firstBad = i;
+      if (got[i] == want) continue;
+      largest = std::max(largest, std::abs(got[i] - want));
+      if (mismatches++ == 0) firstBad = i;
     }
-    EXPECT_EQ(mismatches, 0u) << "start " << start << ", first at sample " << firstBad;
+    EXPECT_LE(largest, GetParam().tolerance) << "start " << start << ", first at sample " << firstBad;
+    EXPECT_LE(mismatches, GetParam().differing) << "start " << start << ", first at sample " << firstBad;
   };
   // Backwards and forwards, so every seek goes somewhere else.
   for (int part = 14; part >= 1; --part) check(analysisStart(part, duration, 600));
@@ -122,7 +131,15 @@ INSTANTIATE_TEST_SUITE_P(
                       ExactCase{"mp3VbrNoXing", spec(MediaFormat::mp3Vbr, false)},
                       ExactCase{"m4a", spec(MediaFormat::m4a)},
                       ExactCase{"mp3At48k", spec(MediaFormat::mp3Cbr, true, 48000)},
-                      ExactCase{"m4aAt48k", spec(MediaFormat::m4a, true, 48000)}),
+                      ExactCase{"m4aAt48k", spec(MediaFormat::m4a, true, 48000)},
+                      ExactCase{"flac", spec(MediaFormat::flac)},
+                      ExactCase{"flacAt48k", spec(MediaFormat::flac, true, 48000)},
+                      ExactCase{"vorbis", spec(MediaFormat::vorbis)},
+                      // Opus decodes at 48 kHz and its decoder's state after a seek only
+                      // converges on the state of a decode from the start: the excerpt
+                      // sits at the same frames, but a few samples may round one step
+                      // apart (measured: 3 of 14 seconds, at most 63 samples each).
+                      ExactCase{"opus", spec(MediaFormat::opus), 1, 44100 * 2 / 500}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
@@ -133,7 +150,8 @@ namespace {
 // the reference above is not merely this code compared with itself.
 TEST(FullDecode, equalsTheFfmpegProgram) {
   TempDir dir;
-  for (const MediaFormat format : {MediaFormat::mp3Cbr, MediaFormat::mp3Vbr, MediaFormat::m4a}) {
+  for (const MediaFormat format :
+       {MediaFormat::mp3Cbr, MediaFormat::mp3Vbr, MediaFormat::m4a, MediaFormat::flac, MediaFormat::vorbis}) {
     MediaSpec s = spec(format, format != MediaFormat::mp3Vbr);
     s.seconds = 5;
     const std::string path = dir.file("f.media"), raw = dir.file("f.raw");
@@ -182,16 +200,20 @@ TEST(Export, givesTheSameBytesWhateverCameBefore) {
   MediaSpec s = spec(MediaFormat::m4a);
   s.aacNoiseSubstitution = true;
   writeTestMedia(dir.file("pns.m4a"), s);
-  MovieOwner a, b;
-  ASSERT_EQ(open(dir.file("pns.m4a"), a), noErr);
-  ASSERT_EQ(open(dir.file("pns.m4a"), b), noErr);
-  const std::int32_t d = GetMovieDuration(a.get());
-  std::vector<std::vector<std::uint8_t>> forward(15), backward(15);
-  for (int part = 1; part <= 14; ++part)
-    ASSERT_EQ(PutMovieIntoTypedHandle(a.get(), forward[part], analysisStart(part, d, 600), 600), noErr);
-  for (int part = 14; part >= 1; --part)
-    ASSERT_EQ(PutMovieIntoTypedHandle(b.get(), backward[part], analysisStart(part, d, 600), 600), noErr);
-  for (int part = 1; part <= 14; ++part) EXPECT_EQ(forward[part], backward[part]) << part;
+  // Opus: the decoder's state after a seek depends on where it started.
+  writeTestMedia(dir.file("t.opus"), spec(MediaFormat::opus));
+  for (const char* name : {"pns.m4a", "t.opus"}) {
+    MovieOwner a, b;
+    ASSERT_EQ(open(dir.file(name), a), noErr);
+    ASSERT_EQ(open(dir.file(name), b), noErr);
+    const std::int32_t d = GetMovieDuration(a.get());
+    std::vector<std::vector<std::uint8_t>> forward(15), backward(15);
+    for (int part = 1; part <= 14; ++part)
+      ASSERT_EQ(PutMovieIntoTypedHandle(a.get(), forward[part], analysisStart(part, d, 600), 600), noErr);
+    for (int part = 14; part >= 1; --part)
+      ASSERT_EQ(PutMovieIntoTypedHandle(b.get(), backward[part], analysisStart(part, d, 600), 600), noErr);
+    for (int part = 1; part <= 14; ++part) EXPECT_EQ(forward[part], backward[part]) << name << " " << part;
+  }
 }
 
 TEST(Export, refusesBadRequests) {
@@ -330,6 +352,27 @@ TEST(Open, followsNoPlaylistInsideATuneFile) {
   EXPECT_LT(open(dir.file("concat.m4a"), movie), 0);
   writeFileBytes(dir.file("remote.mp3"), "#EXTM3U\n#EXTINF:4,\nhttp://127.0.0.1:9/tune.mp3\n#EXT-X-ENDLIST\n");
   EXPECT_LT(open(dir.file("remote.mp3"), movie), 0);
+}
+
+// From Ogg files only FLAC, Vorbis and Opus are decoded: Speex in Ogg is a
+// real, playable file, and still refused, by the movie and by the tag reader.
+TEST(Open, takesOnlyFlacVorbisAndOpusFromOgg) {
+  TempDir dir;
+  const std::string speex = dir.file("speech.ogg");
+  runFfmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=3:sample_rate=16000", "-metadata", "title=Talk",
+             "-c:a", "libspeex", "-f", "ogg", speex});
+  MovieOwner movie;
+  EXPECT_EQ(open(speex, movie), invalidMovieErr);
+  MovieFileTags tags;
+  EXPECT_EQ(GetMovieFileTags(speex, tags), invalidMovieErr);
+  MediaSpec s = spec(MediaFormat::vorbis);
+  s.seconds = 3;
+  s.tags.title = "Song";
+  writeTestMedia(dir.file("song.ogg"), s);
+  EXPECT_EQ(open(dir.file("song.ogg"), movie), noErr);
+  EXPECT_EQ(GetMovieFileTags(dir.file("song.ogg"), tags), noErr);
+  EXPECT_EQ(tags.audio, TaggedAudio::vorbis);
+  EXPECT_EQ(tags.title, "Song");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Playing movies under SDL's dummy driver, which consumes sound at real time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <mutex>
@@ -51,12 +52,14 @@ class Playing : public ::testing::Test {
   }
   void TearDown() override { setPlaybackTap(nullptr); }
 
-  std::string make(double seconds, MediaContent content = MediaContent::tone, double amplitude = 0.5) {
+  std::string make(double seconds, MediaContent content = MediaContent::tone, double amplitude = 0.5,
+                   MediaFormat format = MediaFormat::mp3Cbr) {
     MediaSpec s;
     s.seconds = seconds;
     s.content = content;
     s.amplitude = amplitude;
-    const std::string path = dir_.file("t" + std::to_string(++count_) + ".mp3");
+    s.format = format;
+    const std::string path = dir_.file("t" + std::to_string(++count_) + ".media");
     writeTestMedia(path, s);
     return path;
   }
@@ -96,6 +99,24 @@ TEST_F(Playing, endsWhenTheLastSampleHasPlayed) {
   StartMovie(movie.get());
   EXPECT_FALSE(IsMovieDone(movie.get()));
   StopMovie(movie.get());
+}
+
+// FLAC, Vorbis and Opus play like the others: the whole sound, at its length.
+TEST_F(Playing, flacVorbisAndOpusPlayToTheEnd) {
+  for (const MediaFormat format : {MediaFormat::flac, MediaFormat::vorbis, MediaFormat::opus}) {
+    {
+      std::lock_guard lock(mutex_);
+      captured_.clear();
+    }
+    MovieOwner movie;
+    ASSERT_EQ(openMovieByPath(make(1.5, MediaContent::tone, 0.5, format), movie), noErr);
+    EXPECT_NEAR(playToEnd(movie.get(), 10), 1.5, 0.3) << static_cast<int>(format);
+    EXPECT_TRUE(IsMovieDone(movie.get()));
+    const std::vector<std::int16_t> heard = captured();
+    const auto loudest = std::max_element(heard.begin(), heard.end());
+    ASSERT_NE(loudest, heard.end());
+    EXPECT_GT(*loudest, 12000) << static_cast<int>(format);  // a tone at half of full scale
+  }
 }
 
 TEST_F(Playing, stopSilencesAtOnce) {

@@ -3,10 +3,12 @@
 // padding, FFmpeg's own tags; M4A with its metadata first and last), so the
 // fuzzers begin from well-formed files and mutate inward.
 //
-//   fuzz_seeds OUTDIR   → OUTDIR/mp3/*.mp3 and OUTDIR/m4a/*.m4a
+//   fuzz_seeds OUTDIR   → OUTDIR/mp3/*.mp3, OUTDIR/m4a/*.m4a and
+//                         OUTDIR/vorbis/*.{flac,ogg,opus}
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "support/media.h"
 
@@ -68,6 +70,19 @@ int main(int argc, char** argv) {
     writeTestMedia((out / "m4a" / "moov-last.m4a").string(), m4a);
     m4a.tags = {};
     writeTestMedia((out / "m4a" / "untagged.m4a").string(), m4a);
+
+    // FFmpeg's Vorbis comments in a FLAC file and in Ogg Vorbis and Opus.
+    std::filesystem::create_directories(out / "vorbis");
+    for (const auto& [format, name] : {std::pair{MediaFormat::flac, "tagged.flac"},
+                                       std::pair{MediaFormat::vorbis, "tagged.ogg"},
+                                       std::pair{MediaFormat::opus, "tagged.opus"}}) {
+      MediaSpec v = seedSpec(format);
+      v.tags.title = "Caf\xC3\xA9 Noir";
+      writeTestMedia((out / "vorbis" / name).string(), v);
+    }
+    MediaSpec untagged = seedSpec(MediaFormat::flac);
+    untagged.tags = {};
+    writeTestMedia((out / "vorbis" / "untagged.flac").string(), untagged);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "fuzz_seeds: %s\n", e.what());
     return 1;

@@ -179,7 +179,7 @@ void writeTestMedia(const std::string& path, const MediaSpec& spec) {
   }
   writeFileBytes(raw, bytes);
 
-  const bool mp3 = spec.format != MediaFormat::m4a;
+  const bool mp3 = spec.format == MediaFormat::mp3Cbr || spec.format == MediaFormat::mp3Vbr;
   const std::string encoded = mp3 && !spec.muxerTags ? path + ".bare" : path;
   std::vector<std::string> args = {"-f", "s16le", "-ar", std::to_string(spec.sampleRate), "-ac",
                                    std::to_string(spec.channels), "-i", raw, "-map_metadata", "-1",
@@ -200,6 +200,12 @@ void writeTestMedia(const std::string& path, const MediaSpec& spec) {
       args.insert(args.end(), {"-q:a", std::to_string(spec.vbrQuality)});
     args.insert(args.end(), {"-write_xing", spec.xingHeader ? "1" : "0", "-id3v2_version",
                              spec.muxerTags ? "4" : "0", "-write_id3v1", "0", "-f", "mp3", encoded});
+  } else if (spec.format == MediaFormat::flac) {
+    args.insert(args.end(), {"-c:a", "flac", "-f", "flac", encoded});
+  } else if (spec.format == MediaFormat::vorbis) {
+    args.insert(args.end(), {"-c:a", "libvorbis", "-b:a", std::to_string(spec.bitrateKbps) + "k", "-f", "ogg", encoded});
+  } else if (spec.format == MediaFormat::opus) {
+    args.insert(args.end(), {"-c:a", "libopus", "-b:a", std::to_string(spec.bitrateKbps) + "k", "-f", "ogg", encoded});
   } else {
     // Without perceptual noise substitution: its decoder fills bands from a
     // random generator whose state depends on everything decoded before, so

@@ -1,4 +1,4 @@
-// Generated test media: MP3 and M4A files of an exact length and a known
+// Generated test media: MP3, M4A, FLAC, Ogg Vorbis and Opus files of an exact length and a known
 // content, with the tags a test asks for. Nothing binary is checked in; every
 // test makes the files it needs in its TempDir.
 //
@@ -26,6 +26,9 @@ enum class MediaFormat {
   mp3Cbr,  // constant bit rate, `bitrateKbps`
   mp3Vbr,  // variable bit rate, LAME quality `vbrQuality`
   m4a,     // AAC in an MPEG-4 file
+  flac,    // FLAC in a FLAC file
+  vorbis,  // Vorbis in an Ogg file, `bitrateKbps`
+  opus,    // Opus in an Ogg file (encoded at 48 kHz), `bitrateKbps`
 };
 
 enum class MediaContent {
@@ -70,7 +73,8 @@ struct MediaSpec {
   Id3Encoding encoding = Id3Encoding::latin1;
   std::uint32_t id3Padding = 0;  // zero bytes after the last frame
   // MP3: let FFmpeg write the tags (ID3v2.4, its own choices) instead.
-  // M4A files always get FFmpeg's metadata atoms.
+  // M4A files always get FFmpeg's metadata atoms, FLAC, Vorbis and Opus
+  // files its Vorbis comments.
   bool muxerTags = false;
 };
 

@@ -33,6 +33,6 @@ TEST(ToolAnalyze, PrintsEveryCallAndFieldAndTouchesNoLibrary) {
   EXPECT_NE(first.find("\"durationSeconds\":30"), std::string::npos) << first;
   EXPECT_NE(first.find("\"title\":\"Tone\""), std::string::npos) << first;
   EXPECT_NE(r.out.find("\"measureResults\":[37]"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("\"error\":\"not an MP3 or M4A file\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"error\":\"not an MP3, M4A, FLAC, Ogg or Opus file\""), std::string::npos) << r.out;
   EXPECT_FALSE(std::filesystem::exists(dir.file("data")));
 }

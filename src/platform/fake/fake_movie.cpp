@@ -55,6 +55,15 @@ OSErr OpenMovieFile(std::string_view fullPath, MovieFileRef& ref) {
   return noErr;
 }
 
+OSErr GetMovieFileTags(std::string_view fullPath, MovieFileTags& tags) {
+  tags = MovieFileTags{};
+  const auto it = gScripts.find(std::string(fullPath));
+  if (it == gScripts.end()) return fnfErr;
+  if (it->second.tagsErr != noErr) return it->second.tagsErr;
+  tags = it->second.tags;
+  return noErr;
+}
+
 OSErr NewMovieFromFile(MovieFileRef ref, Movie& movie) {
   movie = nullptr;
   const auto file = gFiles.find(ref);

@@ -22,6 +22,8 @@ struct FakeMovieScript {
   // Fills the frames of an export (big-endian samples, after the header);
   // they are zero without it. `start` and `duration` are the call's.
   std::function<void(std::int32_t start, std::int32_t duration, std::span<std::uint8_t> frames)> fill = {};
+  OSErr tagsErr = noErr;       // returned by GetMovieFileTags
+  MovieFileTags tags = {};     // what GetMovieFileTags reads
 };
 
 enum class FakeMovieCallKind { open, dispose, start, stop, volume, goToBeginning, exportSound };

@@ -8,6 +8,7 @@
 
 #include "platform/ffmpeg/av_error.h"
 #include "platform/ffmpeg/av_handles.h"
+#include "platform/ffmpeg/tune_formats.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -110,13 +111,11 @@ OSErr AudioSource::Impl::openStreams() {
   resampler.reset();
   if (!frame || !packet) return memFullErr;
   AVFormatContext* raw = nullptr;
-  // A tune file is read as MP3 or MPEG-4 audio (or bare AAC), through the
-  // file protocol only, whatever its bytes claim to be: a playlist or a
-  // concatenation list renamed .mp3 would otherwise open the files and
-  // network addresses it names.
+  // A tune file is read only with the tune demuxers, through the file
+  // protocol only, whatever its bytes claim to be.
   av::Dictionary openOptions;
-  openOptions.set("format_whitelist", "mp3,mov,aac");
-  openOptions.set("protocol_whitelist", "file");
+  openOptions.set("format_whitelist", tuneformats::kDemuxers);
+  openOptions.set("protocol_whitelist", tuneformats::kProtocols);
   int ret = avformat_open_input(&raw, path.c_str(), nullptr, openOptions.get());
   if (ret < 0) return av::toOSErr(ret);  // avformat_open_input frees on failure
   format.reset(raw);
@@ -124,6 +123,7 @@ OSErr AudioSource::Impl::openStreams() {
   if (ret < 0) return av::toOSErr(ret);
   stream = av_find_best_stream(format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
   if (stream < 0) return invalidMovieErr;
+  if (!tuneformats::isTuneCodec(*format, format->streams[stream]->codecpar->codec_id)) return invalidMovieErr;
   for (unsigned i = 0; i < format->nb_streams; ++i)
     if (static_cast<int>(i) != stream) format->streams[i]->discard = AVDISCARD_ALL;
   const OSErr err = openDecoder();
@@ -230,7 +230,13 @@ OSErr AudioSource::Impl::seekFrom(std::int64_t target, std::int64_t preroll) {
     seekAttempt = kSeekAttempts;
     return seekFrom(target, preroll);
   }
-  const OSErr err = openDecoder();
+  // FLAC, Vorbis and Opus decoders forget everything when flushed, and
+  // making a Vorbis decoder means building its codebooks again.
+  OSErr err = noErr;
+  if (tuneformats::isVorbisCommentContainer(*format))
+    avcodec_flush_buffers(codec.get());
+  else
+    err = openDecoder();
   if (err != noErr) return err;
   resetPosition();
   afterSeek = true;

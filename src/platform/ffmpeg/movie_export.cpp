@@ -1,4 +1,6 @@
-// Opening movies and exporting their sound.
+// Opening movies, exporting their sound, and reading the tags of the files
+// whose tags only FFmpeg reads (FLAC, Ogg). One object file: whatever links
+// the movie services links all of them.
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -9,7 +11,9 @@
 #include <unistd.h>
 
 #include "platform/ffmpeg/av_error.h"
+#include "platform/ffmpeg/av_handles.h"
 #include "platform/ffmpeg/movie_record.h"
+#include "platform/ffmpeg/tune_formats.h"
 #include "platform/movie.h"
 
 extern "C" {
@@ -136,5 +140,65 @@ OSErr PutMovieIntoTypedHandle(Movie movie, std::vector<std::uint8_t>& block, std
     out[2 * i] = static_cast<std::uint8_t>(u >> 8);
     out[2 * i + 1] = static_cast<std::uint8_t>(u & 0xFF);
   }
+  return noErr;
+}
+
+namespace {
+
+// A comment of the file: the FLAC demuxer keeps them with the file, the Ogg
+// demuxer with the stream that carried them. Keys match in any case, as
+// Vorbis comment names do.
+bool comment(const AVFormatContext& format, const AVStream& stream, const char* key, std::string& text) {
+  const AVDictionaryEntry* e = av_dict_get(format.metadata, key, nullptr, 0);
+  if (!e) e = av_dict_get(stream.metadata, key, nullptr, 0);
+  if (!e || !e->value) return false;
+  text = e->value;
+  return true;
+}
+
+}  // namespace
+
+OSErr GetMovieFileTags(std::string_view fullPath, MovieFileTags& tags) {
+  tags = MovieFileTags{};
+  const std::string path(fullPath);
+  if (path.empty() || path.find('\0') != std::string::npos) return fnfErr;
+  // The open's own code for a missing or unreadable file; FFmpeg would
+  // report it too, but only after trying each demuxer's probe.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return av::toOSErr(AVERROR(errno), ioErr);
+  ::close(fd);
+
+  av::Dictionary options;
+  options.set("format_whitelist", tuneformats::kVorbisCommentDemuxers);
+  options.set("protocol_whitelist", tuneformats::kProtocols);
+  AVFormatContext* raw = nullptr;
+  const int ret = avformat_open_input(&raw, path.c_str(), nullptr, options.get());
+  if (ret < 0) return av::toOSErr(ret);  // freed by FFmpeg on failure
+  const av::FormatPtr format(raw);
+  // The first FLAC, Vorbis or Opus stream. The stream parameters are those
+  // of the file's headers: nothing is decoded to find them.
+  const AVStream* found = nullptr;
+  for (unsigned i = 0; i < format->nb_streams && !found; ++i) {
+    const AVStream* st = format->streams[i];
+    // Each of the three codecs starts with headers of its own (FLAC's stream
+    // information, Vorbis' and Opus' identification headers); FFmpeg's FLAC
+    // demuxer takes any bytes it is made to try, and gives them none.
+    if (st->codecpar->codec_type != AVMEDIA_TYPE_AUDIO || st->codecpar->extradata_size <= 0) continue;
+    switch (st->codecpar->codec_id) {
+      case AV_CODEC_ID_FLAC: tags.audio = TaggedAudio::flac; break;
+      case AV_CODEC_ID_VORBIS: tags.audio = TaggedAudio::vorbis; break;
+      case AV_CODEC_ID_OPUS: tags.audio = TaggedAudio::opus; break;
+      default: continue;
+    }
+    found = st;
+  }
+  if (!found) return invalidMovieErr;
+  const AVStream& stream = *found;
+  bool any = false;
+  any = comment(*format, stream, "title", tags.title) || any;
+  any = comment(*format, stream, "artist", tags.artist) || any;
+  any = comment(*format, stream, "album", tags.album) || any;
+  any = comment(*format, stream, "genre", tags.genre) || any;
+  tags.tagged = any;
   return noErr;
 }

@@ -93,6 +93,13 @@ TEST_F(ListModel, InitialFillShowsEveryEntryInItsCells) {
   // Handing the rows again refreshes them and adds none twice.
   RepopulateBrowserData(gKWEDBrowser);
   EXPECT_EQ(listViewShownRows(kMainWindow, kListControl).size(), 3u);
+  // The kinds read through Vorbis comments; a kind this program never writes shows as AAC.
+  const std::pair<std::uint16_t, const char*> types[] = {{5, "FLAC"}, {6, "OGG"}, {7, "OPUS"}, {2, "AAC"}};
+  for (const auto& [kind, type] : types) {
+    gPlaylistTunes_A[3].fileKind = kind;
+    RepopulateBrowserData(gKWEDBrowser);
+    EXPECT_EQ(text(kColType, 3), type);
+  }
 }
 
 TEST_F(ListModel, EmptyPlaylistStillSetsKindsAndWidths) {
