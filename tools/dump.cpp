@@ -32,6 +32,7 @@ int cmdCheck(ToolArgs in) {
     std::fprintf(stderr, "lumaroll-tool check: unexpected argument '%s'\n", args[0].c_str());
     return 2;
   }
+  if (rewrite && !toolLockLibrary()) return 1;
   if (!toolLoadLibrary()) return 1;
   std::printf("tunes: %d\n", gTotalTunes_L);
   for (std::int32_t c = 1; c <= 9; ++c) std::printf("%s: %d\n", kColourNames[c], *colourCounter(c));

@@ -24,6 +24,7 @@ constexpr std::int32_t kFewestStrongBins = 8;
 constexpr std::int32_t kTooManyStrongBins = 60000;
 
 AddRunStats gStats;
+bool gFullNoticeShown = false;
 std::uint32_t gYieldTicks = 2;
 std::uint32_t gResumedAt = 0;  // tick at which the run's task was last resumed
 std::set<std::pair<std::uint64_t, std::uint64_t>> gDescended;  // folders descended into this run
@@ -98,10 +99,17 @@ void addFile(const FolderRef& folder, const std::string& itemName) {
 
 const AddRunStats& addRunStats() { return gStats; }
 void recordAddRunSave(OSErr result) { gStats.saveResult = result; }
+void noteLibraryFull() { gStats.libraryFull = true; }
+bool consumeLibraryFullNotice() {
+  if (!gStats.libraryFull || gFullNoticeShown) return false;
+  gFullNoticeShown = true;
+  return true;
+}
 
 void beginAddRunBookkeeping() {
   gResumedAt = TickCount();
   gStats = AddRunStats{};
+  gFullNoticeShown = false;
   gDescended.clear();
 }
 
@@ -125,6 +133,12 @@ Task addOneTune(FolderRef folder, std::int16_t descend) {
     scan.folder = folder;
     const OSErr kind = ScanFolder(scan);
     if (kind < 0) break;
+    // Another item waits and the library holds no more: the run ends here
+    // and says why.
+    if (gTotalTunes_L >= gMaxTunes_L) {
+      gStats.libraryFull = true;
+      break;
+    }
     if (kind == 1) {
       if (descend != 0) co_await addOneTune(scan.folder, -1);
     } else {
@@ -138,7 +152,7 @@ Task addOneTune(FolderRef folder, std::int16_t descend) {
     // window still gets its two ticks.
     co_await yieldTicks(gYieldTicks == 0 ? 0 : gYieldTicks + (TickCount() - gResumedAt));
     gResumedAt = TickCount();
-    if (stopRequested()) break;
+    if (gStopCollectingPerUser_S == 1) break;
   }
   ClearMoviesStickyError();
 }

@@ -16,9 +16,14 @@ struct AddRunStats {
   std::int32_t tunesAdded = 0;  // files that became tunes
   std::string currentFile;      // full path of the last MP3/M4A file offered
   OSErr saveResult = noErr;     // of the library save that ended the run
+  bool libraryFull = false;     // files were left out because the library was full
 };
 const AddRunStats& addRunStats();
 void recordAddRunSave(OSErr result);
+// Marks the run as having met a full library; consumeLibraryFullNotice()
+// is true once afterwards, for the alert that says so.
+void noteLibraryFull();
+bool consumeLibraryFullNotice();
 
 // Starts the bookkeeping of a new run: no folder scanned yet, no figures.
 // Called when the run's task first runs.

@@ -4,6 +4,8 @@
 
 #include <sys/wait.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -89,4 +91,20 @@ TEST_F(ToolAdd, InterruptCommitsAndSavesWhatWasAdded) {
   const int added = std::atoi(text.c_str() + at + 9);
   EXPECT_LT(added, 60);
   EXPECT_EQ(records(), static_cast<std::size_t>(added));
+}
+
+TEST_F(ToolAdd, StoresFullPathsAndSaysWhenTheLibraryIsFull) {
+  makeTunes(1);
+  const auto cwd = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  ToolResult r = runTool("add music --db " + shellQuote(db));
+  std::filesystem::current_path(cwd);
+  ASSERT_EQ(r.status, 0) << r.err;
+  // Playable from anywhere: the record holds the whole path.
+  EXPECT_NE(readFileBytes(db).find(music + "/f1/t1.mp3"), std::string::npos);
+
+  ASSERT_EQ(::truncate(db.c_str(), static_cast<off_t>(kMaxTunes) * kTuneRecordSize), 0);
+  r = runTool("add " + shellQuote(music) + " --db " + shellQuote(db));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("the library is full (30000 tunes)"), std::string::npos) << r.err;
 }
