@@ -105,3 +105,24 @@ TEST_F(SaveFailures, AFullDiskAtQuitLetsThePersonKeepTheProgramRunning) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
 }
+
+TEST_F(SaveFailures, ASecondCopySaysTheFirstIsRunningAndEnds) {
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t holder = fork();
+  ASSERT_GE(holder, 0);
+  if (holder == 0) {
+    lockLibraryFile();
+    (void)!write(ready[1], "x", 1);
+    pause();
+    _exit(0);
+  }
+  char c;
+  ASSERT_EQ(read(ready[0], &c, 1), 1);
+  const bool started = startLumaroll();
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  EXPECT_FALSE(started);
+  EXPECT_TRUE(loggedContaining("stop:Lumaroll Is Running|Lumaroll is running; quit it first.", libraryFilePath()));
+  EXPECT_TRUE(startLumaroll());  // the holder's end released the lock
+}
