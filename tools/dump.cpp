@@ -60,7 +60,7 @@ int cmdCheck(ToolArgs in) {
   std::printf("problems: %d\n", problems);
   if (rewrite) {
     if (saveDatabaseFiles() != noErr) {
-      std::fputs("lumaroll-tool check: saving failed\n", stderr);
+      std::fprintf(stderr, "lumaroll-tool check: saving failed: %s\n", librarySaveFailure().reason.c_str());
       return 1;
     }
     std::puts("rewritten");

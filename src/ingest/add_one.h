@@ -32,6 +32,9 @@ void beginAddRunBookkeeping();
 // Ticks of the yield after every item: 2 where a window must breathe
 // between files (the default), 0 in the command-line tool.
 void setAddYieldTicks(std::uint32_t ticks);
+// Shows the sheet's latest texts now (they change at most four times a
+// second while the run goes on).
+void flushAddProgressTexts();
 
 // True for a name the adding takes: not beginning with "._" and ending in
 // ".MP3" or ".M4A" in any case.

@@ -59,6 +59,7 @@ void beginAddRun() {
 
 // Commits what the run added, counts and saves it; never yields.
 void finishAddRun() {
+  flushAddProgressTexts();
   closeAddDialogWin();
   setControlText(kMainWindow, kActivityText, "Activity: Cleaning up...");
   holidayPass(std::max(gStartTotalTunes_L, 1), gTotalTunes_L);
