@@ -64,20 +64,23 @@ int cmdAdd(ToolArgs args) {
     std::fputs("usage: lumaroll-tool add FOLDER... [--db PATH]\n", stderr);
     return 2;
   }
-  for (const std::string& folder : rest) {
+  for (std::string& folder : rest) {
     FolderRef ref;
     if (!makeFolderRef(folder, ref)) {
       std::fprintf(stderr, "lumaroll-tool: %s is not a folder that can be read\n", printable(folder).c_str());
       return 2;
     }
+    // The library keeps full paths, as the program does.
+    folder = absoluteFolderPath(folder);
   }
   if (libraryFilePath().empty()) {
     std::fputs("lumaroll-tool: no home folder; give the library with --db PATH\n", stderr);
     return 1;
   }
+  if (!toolLockLibrary()) return 1;
   if (openDatabaseFiles() != noErr || gDatabaseLoadIncomplete) {
-    std::fprintf(stderr, "lumaroll-tool: %s could not be read completely; nothing was added\n",
-                 libraryFilePath().c_str());
+    std::fprintf(stderr, "lumaroll-tool: %s could not be read completely (%s); nothing was added\n",
+                 libraryFilePath().c_str(), libraryLoadProblem().c_str());
     return 1;
   }
   if (EnterMovies() != noErr) {
@@ -110,7 +113,13 @@ int cmdAdd(ToolArgs args) {
   std::fprintf(stderr, "%s%d tunes added; the library holds %d tunes\n", gInterrupted ? "stopped: " : "",
                gStartTotalTunes_L - before, gStartTotalTunes_L);
   if (addRunStats().saveResult != noErr) {
-    std::fprintf(stderr, "lumaroll-tool: the library could not be saved (error %d)\n", addRunStats().saveResult);
+    std::fprintf(stderr, "lumaroll-tool: the library could not be saved (error %d): %s\n", addRunStats().saveResult,
+                 librarySaveFailure().reason.c_str());
+    return 1;
+  }
+  if (addRunStats().libraryFull) {
+    std::fprintf(stderr, "lumaroll-tool: the library is full (%d tunes); the files found after that were not added\n",
+                 gMaxTunes_L);
     return 1;
   }
   return gInterrupted ? 130 : 0;

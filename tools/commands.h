@@ -26,6 +26,10 @@ bool toolTakeFlag(std::vector<std::string>& args, std::string_view name);
 // Loads the library file for a command; prints an error and returns false
 // when the file is missing or unreadable.
 bool toolLoadLibrary();
+// Takes the library's lock for a command that writes it; prints "Lumaroll is
+// running; quit it first" and returns false while the program (or another
+// writing command) holds it.
+bool toolLockLibrary();
 
 int cmdDump(ToolArgs args);
 int cmdCheck(ToolArgs args);

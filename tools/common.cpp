@@ -6,6 +6,7 @@
 
 #include "core/paths.h"
 #include "library/database.h"
+#include "platform/regular_file.h"
 #include "tools/commands.h"
 
 bool toolTakeOption(std::vector<std::string>& args, std::string_view name, std::string& value) {
@@ -46,15 +47,23 @@ bool toolLoadLibrary() {
     std::fputs("lumaroll-tool: no home folder; give the library with --db PATH\n", stderr);
     return false;
   }
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = openRegularFileForReading(path.c_str());
   if (fd < 0) {
-    std::fprintf(stderr, "lumaroll-tool: cannot read %s: %s\n", path.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "lumaroll-tool: cannot read %s: %s\n", path.c_str(),
+                 errno == EINVAL ? "not a regular file" : std::strerror(errno));
     return false;
   }
   ::close(fd);
   if (openDatabaseFiles() != noErr || gDatabaseLoadIncomplete) {
-    std::fprintf(stderr, "lumaroll-tool: %s could not be read completely\n", path.c_str());
+    std::fprintf(stderr, "lumaroll-tool: %s could not be read completely (%s)\n", path.c_str(),
+                 libraryLoadProblem().c_str());
     return false;
   }
   return true;
+}
+
+bool toolLockLibrary() {
+  if (lockLibraryFile() != LibraryLock::held) return true;
+  std::fprintf(stderr, "lumaroll-tool: Lumaroll is running; quit it first (%s is in use)\n", libraryFilePath().c_str());
+  return false;
 }

@@ -32,6 +32,7 @@ int cmdCheck(ToolArgs in) {
     std::fprintf(stderr, "lumaroll-tool check: unexpected argument '%s'\n", args[0].c_str());
     return 2;
   }
+  if (rewrite && !toolLockLibrary()) return 1;
   if (!toolLoadLibrary()) return 1;
   std::printf("tunes: %d\n", gTotalTunes_L);
   for (std::int32_t c = 1; c <= 9; ++c) std::printf("%s: %d\n", kColourNames[c], *colourCounter(c));
@@ -59,7 +60,7 @@ int cmdCheck(ToolArgs in) {
   std::printf("problems: %d\n", problems);
   if (rewrite) {
     if (saveDatabaseFiles() != noErr) {
-      std::fputs("lumaroll-tool check: saving failed\n", stderr);
+      std::fprintf(stderr, "lumaroll-tool check: saving failed: %s\n", librarySaveFailure().reason.c_str());
       return 1;
     }
     std::puts("rewritten");

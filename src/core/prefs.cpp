@@ -4,14 +4,14 @@
 #include <unistd.h>
 
 #include <array>
+#include <cstring>
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "core/errors.h"
 #include "core/paths.h"
 #include "core/pstring.h"
+#include "platform/regular_file.h"
 #include "platform/toolbox.h"
 
 std::int16_t gWin1SizeVert_S = 0;
@@ -40,6 +40,8 @@ std::int16_t parseLine(const std::string& line) {
   if (neg) v = 0u - v;
   return static_cast<std::int16_t>(static_cast<std::uint16_t>(v & 0xFFFFu));
 }
+
+std::string gSaveProblem;
 
 [[noreturn]] void missingFolder() {
   SysBeep();
@@ -94,17 +96,35 @@ void loadPrefs() {
     resetError(touchFile(path));
     return;
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  const int fd = openRegularFileForReading(path.c_str());
+  if (fd < 0) {
+    std::fprintf(stderr, "Lumaroll: %s cannot be read (%s); the default settings are used.\n", path.c_str(),
+                 errno == EINVAL ? "not a regular file" : std::strerror(errno));
     resetError(osErrFromErrno(errno));
     return;
   }
-  std::ostringstream all;
-  all << in.rdbuf();
-  applyPrefsFileText(all.str());
+  // Five short lines: anything much longer is not a preferences file.
+  std::string text(kLongestPrefsFile + 1, '\0');
+  std::size_t got = 0;
+  while (got < text.size()) {
+    const ssize_t r = ::read(fd, text.data() + got, text.size() - got);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) break;
+    got += static_cast<std::size_t>(r);
+  }
+  ::close(fd);
+  if (got > kLongestPrefsFile) {
+    std::fprintf(stderr, "Lumaroll: %s is too long to be a preferences file; the default settings are used.\n",
+                 path.c_str());
+    return;
+  }
+  text.resize(got);
+  applyPrefsFileText(text);
 }
 
-void savePrefs() {
+const std::string& prefsSaveProblem() { return gSaveProblem; }
+
+OSErr savePrefs() {
   ToolboxRect frame;
   if (toolboxGetWindowContentRect(1, frame)) {
     gWin1PosHor_S = static_cast<std::int16_t>(frame.left);
@@ -119,17 +139,25 @@ void savePrefs() {
   // writing leaves the previous settings.
   const std::string text = prefsFileText();
   const std::string tmp = path + ".tmp";
+  gSaveProblem.clear();
   const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {
-    resetError(osErrFromErrno(errno));
-    return;
+    gSaveProblem = std::strerror(errno);
+    const OSErr code = osErrFromErrno(errno);
+    resetError(code);
+    return code;
   }
   const bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-  const int err = ok ? 0 : errno;
-  ::close(fd);
-  if (!ok || ::rename(tmp.c_str(), path.c_str()) != 0) {
-    const int e = ok ? errno : err;
+  const int err = ok ? 0 : (errno ? errno : ENOSPC);  // a short write is a full disk
+  const bool closed = ::close(fd) == 0;
+  const int closeErr = closed ? 0 : errno;
+  if (!ok || !closed || ::rename(tmp.c_str(), path.c_str()) != 0) {
+    const int e = !ok ? err : (!closed ? closeErr : errno);
     ::unlink(tmp.c_str());
-    resetError(osErrFromErrno(e ? e : EIO));
+    gSaveProblem = std::strerror(e ? e : EIO);
+    const OSErr code = osErrFromErrno(e ? e : EIO);
+    resetError(code);
+    return code;
   }
+  return noErr;
 }

@@ -1,6 +1,7 @@
 // The five settings that survive from one run to the next.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -18,10 +19,16 @@ void setDefaultPrefs();
 
 // Reads the preferences file (creating the folder and an empty file when it
 // is missing). Beeps and exits when the preferences folder cannot be found.
+// A file that is not a regular file, or longer than kLongestPrefsFile, is
+// not read: the defaults stay.
 void loadPrefs();
+constexpr std::size_t kLongestPrefsFile = 4096;
 
-// Takes the main window's frame and writes the five settings.
-void savePrefs();
+// Takes the main window's frame and writes the five settings. Returns 0 or
+// an error code; prefsSaveProblem() then says why in words ("" after a save
+// that worked).
+std::int16_t savePrefs();
+const std::string& prefsSaveProblem();
 
 // The file's text for the five current values, and the parse of such a text
 // into them; loadPrefs and savePrefs are these plus the file.

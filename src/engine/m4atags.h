@@ -2,6 +2,7 @@
 // fills it from the metadata atoms found in the file's first quarter.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -11,6 +12,8 @@
 
 constexpr std::uint64_t kSmallestM4A = 100001;
 constexpr OSErr kM4ARefused = 1;
+// The first quarter is searched this many bytes at a time.
+constexpr std::size_t kM4AChunkBytes = std::size_t{1} << 20;
 
 struct M4ATagTexts {
   std::string title, album, artist, genre;

@@ -1,5 +1,7 @@
 #include "engine/tagfile.h"
 
+#include "platform/regular_file.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -39,7 +41,7 @@ std::string_view tagFileName(std::string_view filePath) {
 bool readTagFile(std::string_view filePath, std::uint64_t minimumLength, std::size_t (*prefix)(std::uint64_t),
                  TagFileRead& out) {
   const std::string path(filePath);
-  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  FileDescriptor fd(openRegularFileForReading(path.c_str()));
   if (fd.get() < 0) return false;
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;

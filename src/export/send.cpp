@@ -177,6 +177,42 @@ std::int32_t sendCountForLimit(std::string_view limitText, std::int32_t total) {
   return (limit >= 1 && limit <= total) ? static_cast<std::int32_t>(limit) : total;
 }
 
+namespace {
+
+// Tag text on an #EXTINF line: a line break in a title would start a line of
+// its own, which another player reads as an address to fetch. Control
+// characters (and the Unicode line and paragraph separators) become blanks.
+std::string oneLine(std::string text) {
+  for (const std::string_view sep : {"\xC2\x85", "\xE2\x80\xA8", "\xE2\x80\xA9"})
+    for (std::size_t at = text.find(sep); at != std::string::npos; at = text.find(sep, at))
+      text.replace(at, sep.size(), " ");
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+  return text;
+}
+
+// A path whose bytes would break the line is written as a file:// address
+// with those bytes (and every other unsafe one) percent-encoded.
+std::string pathLine(std::string_view path) {
+  if (path.find_first_of("\r\n") == std::string_view::npos) return std::string(path);
+  std::string url = "file://";
+  for (const char ch : path) {
+    const auto c = static_cast<unsigned char>(ch);
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' || c == '-' ||
+        c == '.' || c == '_' || c == '~') {
+      url += ch;
+    } else {
+      constexpr char kHex[] = "0123456789ABCDEF";
+      url += '%';
+      url += kHex[c >> 4];
+      url += kHex[c & 15];
+    }
+  }
+  return url;
+}
+
+}  // namespace
+
 std::string writeM3uPlaylist(std::string_view name, std::int32_t count) {
   const std::string music = musicFolderPath();
   if (music.empty()) return {};
@@ -186,9 +222,9 @@ std::string writeM3uPlaylist(std::string_view name, std::int32_t count) {
   for (std::int32_t i = 1; i <= count; ++i) {
     const Tune& t = gHoldTunes_A[i];
     if (t.checked != 1) continue;
-    text += "#EXTINF:" + std::to_string(t.durationSeconds) + "," + storedToDisplay(t.artist.view()) + " - " +
-            storedToDisplay(t.title.view()) + "\n";
-    text += std::string(t.filePath.view()) + "\n";
+    text += "#EXTINF:" + std::to_string(t.durationSeconds) + "," + oneLine(storedToDisplay(t.artist.view())) + " - " +
+            oneLine(storedToDisplay(t.title.view())) + "\n";
+    text += pathLine(t.filePath.view()) + "\n";
   }
   const std::string path = folder + playlistFileName(name);
   const std::string tmp = path + ".tmp";

@@ -27,6 +27,29 @@ constexpr std::int32_t kFewestStrongBins = 8;
 constexpr std::int32_t kTooManyStrongBins = 60000;
 
 AddRunStats gStats;
+bool gFullNoticeShown = false;
+
+// The sheet's texts change at most four times a second: shown per file, a
+// folder of small files would cost a repaint each. The last values are
+// always shown, at the next chance or when the run ends.
+constexpr std::uint32_t kTextTicks = 15;
+struct ProgressTexts {
+  std::string title;
+  std::int32_t total = 0;
+  bool pending = false, shownOnce = false;
+  std::uint32_t shownAt = 0;
+} gTexts;
+
+void showProgressTexts(bool now) {
+  if (!gTexts.pending) return;
+  if (!now && gTexts.shownOnce && TickCount() - gTexts.shownAt < kTextTicks) return;
+  setControlText(kSheetWindow, kAddStatusText, "Adding: " + gTexts.title);
+  setControlText(kSheetWindow, kAddCountText, "Total Tunes: " + numText(gTexts.total));
+  toolboxFlush();
+  gTexts.pending = false;
+  gTexts.shownOnce = true;
+  gTexts.shownAt = TickCount();
+}
 std::uint32_t gYieldTicks = 2;
 std::uint32_t gResumedAt = 0;  // tick at which the run's task was last resumed
 std::set<std::pair<std::uint64_t, std::uint64_t>> gDescended;  // folders descended into this run
@@ -102,25 +125,35 @@ void addFile(const FolderRef& folder, const std::string& itemName) {
 
   const Tune& t = gTunes_A[gTotalTunes_L];
   ++gStats.tunesAdded;
-  setControlText(kSheetWindow, kAddStatusText, "Adding: " + t.title.str());
-  setControlText(kSheetWindow, kAddCountText, "Total Tunes: " + numText(gTotalTunes_L));
-  toolboxFlush();
+  gTexts.title = t.title.str();
+  gTexts.total = gTotalTunes_L;
+  gTexts.pending = true;
+  showProgressTexts(false);
 }
 
 }  // namespace
 
 const AddRunStats& addRunStats() { return gStats; }
 void recordAddRunSave(OSErr result) { gStats.saveResult = result; }
+void noteLibraryFull() { gStats.libraryFull = true; }
+bool consumeLibraryFullNotice() {
+  if (!gStats.libraryFull || gFullNoticeShown) return false;
+  gFullNoticeShown = true;
+  return true;
+}
 
 void beginAddRunBookkeeping() {
   gResumedAt = TickCount();
   gStats = AddRunStats{};
+  gFullNoticeShown = false;
+  gTexts = ProgressTexts{};
   gDescended.clear();
   gKnownPaths.clear();
   for (std::int32_t i = 1; i <= gTotalTunes_L; ++i) gKnownPaths.emplace(gTunes_A[i].filePath.view());
 }
 
 void setAddYieldTicks(std::uint32_t ticks) { gYieldTicks = ticks; }
+void flushAddProgressTexts() { showProgressTexts(true); }
 
 bool keepsStrongBins(std::int32_t strongBins) {
   return strongBins >= kFewestStrongBins && strongBins < kTooManyStrongBins;
@@ -149,6 +182,12 @@ Task addOneTune(FolderRef folder, std::int16_t descend) {
     scan.folder = folder;
     const OSErr kind = ScanFolder(scan);
     if (kind < 0) break;
+    // Another item waits and the library holds no more: the run ends here
+    // and says why.
+    if (gTotalTunes_L >= gMaxTunes_L) {
+      gStats.libraryFull = true;
+      break;
+    }
     if (kind == 1) {
       if (descend != 0) co_await addOneTune(scan.folder, -1);
     } else {
@@ -162,7 +201,8 @@ Task addOneTune(FolderRef folder, std::int16_t descend) {
     // window still gets its two ticks.
     co_await yieldTicks(gYieldTicks == 0 ? 0 : gYieldTicks + (TickCount() - gResumedAt));
     gResumedAt = TickCount();
-    if (stopRequested()) break;
+    showProgressTexts(false);
+    if (gStopCollectingPerUser_S == 1) break;
   }
   ClearMoviesStickyError();
 }

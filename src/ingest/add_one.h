@@ -16,9 +16,14 @@ struct AddRunStats {
   std::int32_t tunesAdded = 0;  // files that became tunes
   std::string currentFile;      // full path of the last tune file offered
   OSErr saveResult = noErr;     // of the library save that ended the run
+  bool libraryFull = false;     // files were left out because the library was full
 };
 const AddRunStats& addRunStats();
 void recordAddRunSave(OSErr result);
+// Marks the run as having met a full library; consumeLibraryFullNotice()
+// is true once afterwards, for the alert that says so.
+void noteLibraryFull();
+bool consumeLibraryFullNotice();
 
 // Starts the bookkeeping of a new run: no folder scanned yet, no figures,
 // no file considered but those already in the library. Called when the run's
@@ -28,6 +33,9 @@ void beginAddRunBookkeeping();
 // Ticks of the yield after every item: 2 where a window must breathe
 // between files (the default), 0 in the command-line tool.
 void setAddYieldTicks(std::uint32_t ticks);
+// Shows the sheet's latest texts now (they change at most four times a
+// second while the run goes on).
+void flushAddProgressTexts();
 
 // True for a name the adding takes: not beginning with "._" and ending in
 // ".MP3", ".M4A", ".FLAC", ".OGG", ".OGA" or ".OPUS" in any case.

@@ -55,11 +55,15 @@ void beginAddRun() {
   setControlText(kSheetWindow, kAddCountText, "Total Tunes: " + numText(gTotalTunes_L));
   for (std::int32_t i = 1; i <= gStartTotalTunes_L; ++i) gTunes_A[i].justAdded = 0;
   // A full library takes nothing: the run goes straight to its ending.
-  if (gTotalTunes_L >= gMaxTunes_L) SysBeep();
+  if (gTotalTunes_L >= gMaxTunes_L) {
+    SysBeep();
+    noteLibraryFull();
+  }
 }
 
 // Commits what the run added, counts and saves it; never yields.
 void finishAddRun() {
+  flushAddProgressTexts();
   closeAddDialogWin();
   setControlText(kMainWindow, kActivityText, "Activity: Cleaning up...");
   holidayPass(std::max(gStartTotalTunes_L, 1), gTotalTunes_L);
@@ -145,6 +149,14 @@ void startAddTunesFromMusicFolder() {
   startTask(addTunesFromMusicFolder());
 }
 
+std::string absoluteFolderPath(const std::string& arg) {
+  std::error_code ec;
+  std::string path = std::filesystem::absolute(arg, ec).lexically_normal().string();
+  if (ec || path.empty()) return {};
+  if (path.back() != '/') path += '/';
+  return path;
+}
+
 std::vector<std::string> commandLineFolders(const std::vector<std::string>& args, std::FILE* err) {
   std::vector<std::string> folders;
   for (const std::string& arg : args) {
@@ -153,9 +165,8 @@ std::vector<std::string> commandLineFolders(const std::vector<std::string>& args
       if (err) std::fprintf(err, "lumaroll: %s is not a folder; left out\n", arg.c_str());
       continue;
     }
-    std::string path = std::filesystem::absolute(arg, ec).lexically_normal().string();
-    if (path.empty() || path.back() != '/') path += '/';
-    folders.push_back(std::move(path));
+    std::string path = absoluteFolderPath(arg);
+    if (!path.empty()) folders.push_back(std::move(path));
   }
   return folders;
 }

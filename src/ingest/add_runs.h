@@ -40,6 +40,11 @@ Task addTunes(std::vector<std::string> folders);
 // folder itself. Beeps and adds nothing when there is no home folder.
 Task addTunesFromMusicFolder();
 
+// A folder argument as the library stores it: absolute, normalised, ending in
+// "/", its bytes as given (a relative path stored in the library would only
+// play from the folder it was added from).
+std::string absoluteFolderPath(const std::string& arg);
+
 // The folders named on the program's command line: each argument that is an
 // existing folder, made absolute and ending in "/"; any other argument is
 // reported on `err` and left out.

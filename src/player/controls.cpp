@@ -6,6 +6,7 @@
 #include "core/prefs.h"
 #include "core/tasks.h"
 #include "export/send.h"
+#include "ingest/save_alerts.h"
 #include "ingest/windows.h"
 #include "library/database.h"
 #include "library/tune.h"
@@ -100,8 +101,7 @@ void doDialog(std::int16_t eventType, std::int16_t window, std::int16_t control)
     case kControlClicked: controlClicked(window, control); break;
     case kWindowCloseBox:
       if (window != kMainWindow) break;
-      saveDatabaseFiles();
-      savePrefs();
+      if (!saveBeforeQuitting(QuitSave::ask, true)) break;
       cancelAllTasks();  // the playing movie is released before the process ends
       exitProgram(0);
     case kContentRefresh:

@@ -8,6 +8,7 @@
 #include "core/errors.h"
 #include "core/prefs.h"
 #include "core/tasks.h"
+#include "ingest/save_alerts.h"
 #include "ingest/windows.h"
 #include "library/database.h"
 #include "library/tune.h"
@@ -145,8 +146,7 @@ void setIdleMenus() {
               "mounted. Quit Lumaroll and try again.",
               "Quit");
   if (gShowSavingWindowHook) gShowSavingWindowHook();
-  saveDatabaseFiles();
-  savePrefs();
+  saveBeforeQuitting(QuitSave::tell, true);
   exitProgram(0);
 }
 

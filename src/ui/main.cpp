@@ -55,11 +55,11 @@ int main(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   if (!startLumaroll()) return 0;
   startMprisService();
-  // Folders given on the command line (what Qt left of it after taking its
-  // own options) are added one run after another once the window is up.
-  std::vector<std::string> args;
-  const QStringList qtArgs = QApplication::arguments();
-  for (qsizetype i = 1; i < qtArgs.size(); ++i) args.push_back(qtArgs[i].toStdString());
+  // Folders given on the command line (what Qt left of argv after taking its
+  // own options) are added one run after another once the window is up. They
+  // are taken as the bytes the system gave: a folder name that is not UTF-8
+  // would not survive a round trip through QString.
+  std::vector<std::string> args(argv + 1, argv + argc);
   startAddTunesOfFolders(commandLineFolders(args, stderr));
   FirstPaint announce;
   if (std::getenv("LUMAROLL_ANNOUNCE_PAINT"))

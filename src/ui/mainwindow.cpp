@@ -6,6 +6,7 @@
 #include "core/errors.h"
 #include "core/prefs.h"
 #include "engine/classify.h"
+#include "ingest/save_alerts.h"
 #include "library/database.h"
 #include "library/tune.h"
 #include "player/display.h"
@@ -57,12 +58,11 @@ bool intersects(const ToolboxRect& a, const ToolboxRect& b) {
          b.top < a.top + a.height;
 }
 
-// Saves the library and the preferences and ends the program.
-[[noreturn]] void saveAndQuit() {
+// Saves the library and the preferences and ends the program, unless a
+// save failed and the person chose to keep the program running.
+void saveAndQuit(QuitSave how) {
   if (gShowSavingWindowHook) gShowSavingWindowHook();
-  saveDatabaseFiles();
-  savePrefs();
-  exitProgram(0);
+  if (saveBeforeQuitting(how, true)) exitProgram(0);
 }
 
 }  // namespace
@@ -194,15 +194,20 @@ void MyControlAction(std::int16_t window, std::int16_t control, std::int32_t val
 }
 
 std::int32_t MyCommandHandler(std::uint32_t command) {
-  if (command == kQuitNowCommand) saveAndQuit();
+  if (command == kQuitNowCommand) {
+    saveAndQuit(QuitSave::silent);
+    return 0;
+  }
   if (command != kQuitCommand) return kEventNotHandledErr;
-  if (gWeAeAddingTunes_S != 1) saveAndQuit();
+  if (gWeAeAddingTunes_S != 1) {
+    saveAndQuit(QuitSave::ask);
+    return 0;
+  }
   if (CationAlert("Tunes Are Still Being Added to Your Library...",
                   "Are you sure you want to quit? If so, you can simply re-add tunes from this folder at a later "
                   "time.",
                   "Quit")) {
-    savePrefs();
-    exitProgram(0);
+    if (saveBeforeQuitting(QuitSave::ask, false)) exitProgram(0);
   }
   return 0;
 }

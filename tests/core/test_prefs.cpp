@@ -1,9 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+
 #include "core/paths.h"
 #include "core/prefs.h"
 #include "platform/headless/headless_toolbox.h"
 #include "support/temp_dir.h"
+#include "core/errors.h"
 
 namespace {
 
@@ -76,4 +84,32 @@ TEST_F(Prefs, ShortFileKeepsTheSettingsItLacks) {
   EXPECT_EQ(gWin1SizeVert_S, 800);
   EXPECT_EQ(gWin1SizeHor_S, 1440 - 100);
   EXPECT_EQ(gPlayerVolume_S, 273);  // not exchanged into 4353
+}
+
+// A pipe would wait for a writer for ever, /dev/zero never ends, and a file
+// far longer than five lines is not a preferences file: each leaves the
+// defaults, at once (a child with an alarm turns a hang into a failure).
+TEST_F(Prefs, OnlyASmallPlainFileIsRead) {
+  const std::string path = prefsFilePath();
+  createNewDirectory(folderOf(path));
+  const std::function<void()> makers[] = {
+      [&] { ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0); },
+      [&] { ASSERT_EQ(::symlink("/dev/zero", path.c_str()), 0); },
+      [&] { writeFileBytes(path, " 4353\r" + std::string(kLongestPrefsFile, ' ')); },
+  };
+  for (const auto& make : makers) {
+    std::filesystem::remove(path);
+    make();
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      alarm(5);
+      loadPrefs();
+      _exit(gPlayerVolume_S == kDefaultPlayerVolume && gWin1PosHor_S == 0 ? 0 : 3);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "reading the preferences hung";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+  }
 }

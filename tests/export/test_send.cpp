@@ -123,6 +123,16 @@ TEST_F(Send, SendsCheckedEntriesWithinTheLimitAndWritesThemAsM3u) {
   EXPECT_EQ(log.back(), "text:1/1000=Activity: Playlist saved as " + m3u);
 }
 
+TEST_F(Send, NothingFromATagOrAPathStartsALineOfTheM3u) {
+  gPlaylistTunes_A[1].title.assign("Evil\nhttp://x.example/steal\r");
+  gPlaylistTunes_A[1].artist.assign("A\x7F" "B\tC");
+  gPlaylistTunes_A[3].filePath.assign("/music/a\nhttp://y.example/b #1.mp3");
+  const std::string text = readFileBytes(sendPlaylistToiTunes(makeStr255("Trap"), sendCountForLimit("3", 10)));
+  EXPECT_EQ(text, "#EXTM3U\n#EXTINF:101,A B C - Evil http://x.example/steal \n" +
+                      std::string(gPlaylistTunes_A[1].filePath.view()) +
+                      "\n#EXTINF:103,Band - Song 3\nfile:///music/a%0Ahttp%3A//y.example/b%20%231.mp3\n");
+}
+
 TEST_F(Send, WholePlaylistWithoutARunnerStillWritesTheM3u) {
   ScopedEnv path{"PATH", dir.file("nothing")};
   Str255 result{};

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <set>
 
+#include "ingest/save_alerts.h"
 #include "ingest/windows.h"
 #include "ingest_fixture.h"
 #include "playlists/builder.h"
@@ -101,6 +102,8 @@ TEST_F(AddRunTest, FullLibraryClaimsNothing) {
   EXPECT_EQ(addRunStats().filesSeen, 0);
   EXPECT_EQ(headlessToolbox().beeps, 1);
   EXPECT_FALSE(addRunActive());
+  showDeferredAlerts();  // the window says why nothing was added
+  EXPECT_TRUE(headlessToolbox().logged("stop:Your Library Is Full|"));
 
   // One place left: the run ends after the item that fills it.
   gTotalTunes_L = gStartTotalTunes_L = 2;
@@ -108,6 +111,7 @@ TEST_F(AddRunTest, FullLibraryClaimsNothing) {
   runAll();
   EXPECT_EQ(titles(3), (Names{"A"}));
   EXPECT_EQ(addRunStats().filesSeen, 1);
+  EXPECT_TRUE(addRunStats().libraryFull);  // b.mp3 was left out
 }
 
 TEST_F(AddRunTest, ChooserCancelledOrRunAlreadyActive) {

@@ -4,6 +4,8 @@
 
 #include <sys/wait.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -144,4 +146,20 @@ TEST_F(ToolAdd, AddsFlacVorbisAndOpusBesideMp3AndM4a) {
   r = runTool("analyze " + shellQuote(music + "/e.opus") + " " + shellQuote(music + "/words.flac"));
   EXPECT_NE(r.out.find("\"type\":\"OPUS\""), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("\"readerResult\":-2048"), std::string::npos) << r.out;
+}
+
+TEST_F(ToolAdd, StoresFullPathsAndSaysWhenTheLibraryIsFull) {
+  makeTunes(1);
+  const auto cwd = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  ToolResult r = runTool("add music --db " + shellQuote(db));
+  std::filesystem::current_path(cwd);
+  ASSERT_EQ(r.status, 0) << r.err;
+  // Playable from anywhere: the record holds the whole path.
+  EXPECT_NE(readFileBytes(db).find(music + "/f1/t1.mp3"), std::string::npos);
+
+  ASSERT_EQ(::truncate(db.c_str(), static_cast<off_t>(kMaxTunes) * kTuneRecordSize), 0);
+  r = runTool("add " + shellQuote(music) + " --db " + shellQuote(db));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("the library is full (30000 tunes)"), std::string::npos) << r.err;
 }

@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <bit>
+#include <filesystem>
 #include <random>
+#include <string>
+#include <vector>
 
 #include "library_fixture.h"
 
@@ -121,6 +124,11 @@ TEST_F(Database, AFileLongerThanTheTableLoadsItsFirst30000) {
   EXPECT_EQ(gTotalTunes_L, 30000);
   EXPECT_EQ(gTotalDarkBlueTunes_L, 0);
   EXPECT_EQ(+gTunes_A[30000].permID, 30000u);
+  // The two left out are not dropped from the file by the next save.
+  EXPECT_EQ(gDatabaseTunesLeftOut, 2);
+  EXPECT_NE(saveDatabaseFiles(), noErr);
+  EXPECT_NE(librarySaveFailure().reason.find("30002 tunes"), std::string::npos);
+  EXPECT_EQ(std::filesystem::file_size(dbPath), 30002u * 4566 + 2000);
 }
 
 TEST_F(Database, AFailedSaveLeavesThePreviousFile) {
@@ -135,7 +143,9 @@ TEST_F(Database, AFailedSaveLeavesThePreviousFile) {
     signal(SIGXFSZ, SIG_IGN);
     rlimit lim{20000, 20000};
     setrlimit(RLIMIT_FSIZE, &lim);
-    _exit(saveDatabaseFiles() == noErr ? 0 : 3);
+    if (saveDatabaseFiles() == noErr) _exit(0);
+    const LibrarySaveFailure& f = librarySaveFailure();
+    _exit(f.pending && f.path == dbPath && !f.reason.empty() ? 3 : 4);
   }
   int status = 0;
   waitpid(pid, &status, 0);
@@ -167,6 +177,55 @@ TEST_F(Database, ASaveKilledPartWayLeavesALoadableLibrary) {
     // Either the old library or the complete new one, never a piece.
     EXPECT_TRUE(now == before || now.size() == 8003u * 4566) << "size " << now.size();
   }
+  // The next save clears away the temporaries the killed ones left, and only
+  // those: a file of another name stays.
+  writeFileBytes(dbPath + ".notes", "x");
+  ASSERT_EQ(saveDatabaseFiles(), noErr);
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folderOf(dbPath))) names.push_back(e.path().filename());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"LumarollDatabase", "LumarollDatabase.notes"}));
+}
+
+TEST_F(Database, ALinkedLibraryKeepsItsLinkAndAFileKeepsItsMode) {
+  const std::string real = dir.file("elsewhere/lib.db");
+  createNewDirectory(folderOf(real));
+  createNewDirectory(folderOf(dbPath));
+  ASSERT_EQ(::symlink("../elsewhere/lib.db", dbPath.c_str()), 0);
+  const mode_t old = ::umask(027);
+  addTune("a");
+  EXPECT_EQ(saveDatabaseFiles(), noErr);
+  struct stat st {};
+  ASSERT_EQ(::lstat(dbPath.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(readFileBytes(real).size(), 4566u);
+  ASSERT_EQ(::stat(real.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);  // a new file: the umask decides
+  ::chmod(real.c_str(), 0604);
+  addTune("b");
+  EXPECT_EQ(saveDatabaseFiles(), noErr);
+  ::umask(old);
+  ASSERT_EQ(::stat(real.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0604u);  // a replaced file keeps its mode
+  EXPECT_EQ(st.st_size, 2 * 4566);
+}
+
+TEST_F(Database, ALibraryThatIsNotAPlainFileIsRefusedWithoutWaiting) {
+  createNewDirectory(folderOf(dbPath));
+  ASSERT_EQ(::mkfifo(dbPath.c_str(), 0644), 0);
+  // In a child with an alarm: a load that waits on the pipe fails the test
+  // instead of hanging it.
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    alarm(5);
+    openDatabaseFiles();
+    _exit(gDatabaseLoadIncomplete && libraryLoadProblem() == "it is not a regular file" ? 0 : 3);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status)) << "the load hung on a named pipe";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST_F(Database, UnreadableLibraryIsNeverOverwritten) {

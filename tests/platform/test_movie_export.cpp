@@ -1,6 +1,10 @@
 // Opening movies and exporting one second of their sound.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -295,6 +299,27 @@ TEST(Open, reportsFilesItCannotUse) {
     std::filesystem::permissions(dir.file("locked.mp3"), std::filesystem::perms::none);
     EXPECT_EQ(open(dir.file("locked.mp3"), movie), permErr);
   }
+}
+
+// A tune replaced by a named pipe or a device: refused at once (in a child
+// with an alarm, so that a wait on the pipe fails the test, not CI).
+TEST(Open, refusesWhatIsNotAPlainFileWithoutWaiting) {
+  TempDir dir;
+  ASSERT_EQ(::mkfifo(dir.file("pipe.mp3").c_str(), 0644), 0);
+  ASSERT_EQ(::symlink("/dev/zero", dir.file("zero.mp3").c_str()), 0);
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    alarm(5);
+    MovieOwner movie;
+    const bool refused = open(dir.file("pipe.mp3"), movie) == ioErr && open(dir.file("zero.mp3"), movie) == ioErr &&
+                         open(dir.path().string(), movie) == ioErr;
+    _exit(refused ? 0 : 3);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status)) << "opening a named pipe hung";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(Open, reportsDamagedFiles) {

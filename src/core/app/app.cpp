@@ -1,14 +1,17 @@
 #include "core/app/app.h"
 
+#include <cstdio>
 #include <string>
 
 #include "core/appstate.h"
 #include "core/errors.h"
 #include "core/macroman.h"
+#include "core/paths.h"
 #include "core/prefs.h"
 #include "core/tasks.h"
 #include "engine/genres.h"
 #include "ingest/add_runs.h"
+#include "ingest/save_alerts.h"
 #include "ingest/windows.h"
 #include "library/database.h"
 #include "library/tune.h"
@@ -108,6 +111,15 @@ bool startLumaroll() {
   initMP3Categories();
   initGlobals();
   loadPrefs();
+  // One program writes the library at a time: a second copy, or the tool
+  // adding tunes, would have its work overwritten by the other's next save.
+  if (lockLibraryFile() == LibraryLock::held) {
+    std::fprintf(stderr, "Lumaroll: Lumaroll is running; quit it first (%s is in use).\n", libraryFilePath().c_str());
+    myStopAlert("Lumaroll Is Running", "Lumaroll is running; quit it first. The library " + libraryFilePath() +
+                    " is in use by another copy of Lumaroll or by lumaroll-tool.",
+                "Quit");
+    return false;
+  }
   openDatabaseFiles();
   gStartTotalTunes_L = gTotalTunes_L;
   gPlaylistRedrawHook = drawDisplay;
@@ -122,7 +134,9 @@ bool startLumaroll() {
   h.command = MyCommandHandler;
   toolboxInstallHandlers(h);
 
-  if (gStartTotalTunes_L == 0) {
+  tellLibraryLoadProblem();
+  // A library that could not be read is not empty: no offer to fill it.
+  if (gStartTotalTunes_L == 0 && !gDatabaseLoadIncomplete) {
     buildFirstTimeWindow();
     gAddSystemFontsNow_S = 1;
   }
@@ -205,6 +219,7 @@ void doEvent(ToolboxEvent& event) {
   // again inside this one.
   if (gInEventHandler) return;
   gInEventHandler = true;
+  showDeferredAlerts();
   const std::int16_t active = toolboxActiveWindow();
   if (active == kMainWindow && (event.what == kOSEvent || event.what == 19 || event.what == kHighLevelEvent))
     drawDisplay();

@@ -1,3 +1,4 @@
+#include "platform/regular_file.h"
 #include "platform/ffmpeg/audio_source.h"
 
 #include <algorithm>
@@ -116,6 +117,11 @@ OSErr AudioSource::Impl::openStreams() {
   av::Dictionary openOptions;
   openOptions.set("format_whitelist", tuneformats::kDemuxers);
   openOptions.set("protocol_whitelist", tuneformats::kProtocols);
+  // The demuxer would wait on a named pipe for ever: only plain files.
+  if (const int fd = openRegularFileForReading(path.c_str()); fd < 0)
+    return errno == EINVAL || errno == EISDIR ? ioErr : av::toOSErr(AVERROR(errno), ioErr);
+  else
+    ::close(fd);
   int ret = avformat_open_input(&raw, path.c_str(), nullptr, openOptions.get());
   if (ret < 0) return av::toOSErr(ret);  // avformat_open_input frees on failure
   format.reset(raw);

@@ -10,6 +10,7 @@
 #include <span>
 #include <unistd.h>
 
+#include "platform/regular_file.h"
 #include "platform/ffmpeg/av_error.h"
 #include "platform/ffmpeg/av_handles.h"
 #include "platform/ffmpeg/movie_record.h"
@@ -53,8 +54,8 @@ OSErr OpenMovieFile(std::string_view fullPath, MovieFileRef& ref) {
   ref = 0;
   const std::string path(fullPath);
   if (path.empty() || path.find('\0') != std::string::npos) return fnfErr;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return av::toOSErr(AVERROR(errno), ioErr);
+  const int fd = openRegularFileForReading(path.c_str());
+  if (fd < 0) return errno == EINVAL || errno == EISDIR ? ioErr : av::toOSErr(AVERROR(errno), ioErr);
   ::close(fd);
   std::lock_guard lock(gFilesLock);
   ref = gNextFileRef++;
