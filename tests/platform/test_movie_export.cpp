@@ -306,14 +306,17 @@ TEST(Open, reportsFilesItCannotUse) {
 TEST(Open, refusesWhatIsNotAPlainFileWithoutWaiting) {
   TempDir dir;
   ASSERT_EQ(::mkfifo(dir.file("pipe.mp3").c_str(), 0644), 0);
+  ASSERT_EQ(::mkfifo(dir.file("pipe.flac").c_str(), 0644), 0);
   ASSERT_EQ(::symlink("/dev/zero", dir.file("zero.mp3").c_str()), 0);
   const pid_t pid = fork();
   ASSERT_GE(pid, 0);
   if (pid == 0) {
     alarm(5);
     MovieOwner movie;
+    MovieFileTags tags;
     const bool refused = open(dir.file("pipe.mp3"), movie) == ioErr && open(dir.file("zero.mp3"), movie) == ioErr &&
-                         open(dir.path().string(), movie) == ioErr;
+                         open(dir.path().string(), movie) == ioErr &&
+                         GetMovieFileTags(dir.file("pipe.flac"), tags) == ioErr;
     _exit(refused ? 0 : 3);
   }
   int status = 0;

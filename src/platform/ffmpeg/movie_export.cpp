@@ -163,10 +163,11 @@ OSErr GetMovieFileTags(std::string_view fullPath, MovieFileTags& tags) {
   tags = MovieFileTags{};
   const std::string path(fullPath);
   if (path.empty() || path.find('\0') != std::string::npos) return fnfErr;
-  // The open's own code for a missing or unreadable file; FFmpeg would
-  // report it too, but only after trying each demuxer's probe.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return av::toOSErr(AVERROR(errno), ioErr);
+  // The open's own code for a missing or unreadable file (FFmpeg would
+  // report it too, but only after trying each demuxer's probe); a named pipe
+  // or a device is refused before the demuxer could wait on it.
+  const int fd = openRegularFileForReading(path.c_str());
+  if (fd < 0) return errno == EINVAL || errno == EISDIR ? ioErr : av::toOSErr(AVERROR(errno), ioErr);
   ::close(fd);
 
   av::Dictionary options;
