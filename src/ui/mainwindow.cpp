@@ -336,6 +336,7 @@ void buildAboutWin() {
     d.kind = ControlKind::bevelButton;
     d.frame = ToolboxRect{x, 310, 110, 26};
     d.text = b.title;
+    d.returnKey = d.escapeKey = b.id == 9002;  // Done
     add(d);
     x += 120;
   }
