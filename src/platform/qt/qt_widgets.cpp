@@ -127,9 +127,11 @@ namespace {
 // window manager has framed the window and then stays stale.
 QMargins frameExtents(QWidget* w) {
 #if defined(LUMAROLL_HAVE_XCB) && QT_CONFIG(xcb)
-  auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  if (!x11 || !w->windowHandle()) return {};
-  xcb_connection_t* c = x11->connection();
+  // Only the xcb platform talks to an X server (offscreen answers too, with no connection).
+  if (QGuiApplication::platformName() != QLatin1String("xcb") || !w->windowHandle()) return {};
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+  if (!c) return {};
   static const xcb_atom_t atom = [c] {
     const char name[] = "_NET_FRAME_EXTENTS";
     std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> r(
