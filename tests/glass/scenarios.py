@@ -146,6 +146,13 @@ def sheets_are_window_modal(fx, apps):
     check(other_window(app, 437, 157), "the add run ended before the test could look")
     check(playing_and_summary(fx.shot("adding-clicked"), app) == before,
           "the colour button or a double-click acted during the add run")
+    # Escape is the sheet's Stop: the run ends early and keeps what it added.
+    app.key("Escape")
+    wait_until("Escape to stop the add run", lambda: not other_window(app, 437, 157), timeout=2)
+    database = os.path.join(app.data, "Lumaroll", "LumarollDatabase")
+    size = wait_until("the stopped run's save", lambda: os.path.getsize(database) // 4566 > 12 and
+                      os.path.getsize(database), timeout=3)
+    check(size // 4566 < 12 + 180, "the add run was not stopped")
 
 
 @scenario

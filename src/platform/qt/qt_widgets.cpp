@@ -110,6 +110,10 @@ bool ToolboxWindow::blockedBySheet(QObject* target, QEvent* e) {
   if (e->type() == QEvent::MouseButtonPress) {
     sheet->raise();
     sheet->activateWindow();
+  } else if (e->type() == QEvent::KeyPress) {
+    // The keyboard belongs to the sheet: Return and Escape press its buttons.
+    std::unique_ptr<QEvent> key(e->clone());
+    QCoreApplication::sendEvent(sheet->focusWidget() ? sheet->focusWidget() : sheet, key.get());
   }
   return true;
 }
