@@ -22,8 +22,9 @@ ToolboxRect rectOf(std::int32_t left, std::int32_t top, std::int32_t right, std:
   return ToolboxRect{left, top, right - left, bottom - top};
 }
 
-void addControl(std::int16_t window, std::int16_t control, ControlKind kind, const ToolboxRect& frame,
-                std::string text, std::int16_t fontSize = 0, bool bold = false, TextAlign align = TextAlign::left) {
+ControlDesc controlDesc(std::int16_t window, std::int16_t control, ControlKind kind, const ToolboxRect& frame,
+                        std::string text, std::int16_t fontSize = 0, bool bold = false,
+                        TextAlign align = TextAlign::left) {
   ControlDesc d;
   d.window = window;
   d.control = control;
@@ -33,7 +34,12 @@ void addControl(std::int16_t window, std::int16_t control, ControlKind kind, con
   d.fontSize = fontSize;
   d.bold = bold;
   d.align = align;
-  toolboxCreateControl(d);
+  return d;
+}
+
+void addControl(std::int16_t window, std::int16_t control, ControlKind kind, const ToolboxRect& frame,
+                std::string text, std::int16_t fontSize = 0, bool bold = false, TextAlign align = TextAlign::left) {
+  toolboxCreateControl(controlDesc(window, control, kind, frame, std::move(text), fontSize, bold, align));
 }
 
 void addAppIcon(std::int16_t window, std::int16_t control, const ToolboxRect& frame) {
@@ -60,7 +66,7 @@ ToolboxRect centredContent(std::int32_t width, std::int32_t height) {
 void makeAddDialogWin(std::int16_t progressKind, std::int32_t maximum, std::string_view headline) {
   WindowDesc w;
   w.number = kSheetWindow;
-  w.kind = WindowKind::dialog;
+  w.kind = WindowKind::sheet;
   w.content = centredContent(kSheetWidth, kSheetHeight);
   ToolboxRect main;
   if (toolboxGetWindowContentRect(kMainWindow, main)) w.content.top = main.top;  // hangs from the main window's top
@@ -79,8 +85,10 @@ void makeAddDialogWin(std::int16_t progressKind, std::int32_t maximum, std::stri
   bar.maximum = progressKind == 2 ? 0 : maximum;  // 0..0 is a bar without end
   toolboxCreateControl(bar);
   addControl(kSheetWindow, kAddCountText, ControlKind::staticText, rectOf(15, 102, width - 100, 117), "", 10);
-  addControl(kSheetWindow, kAddStopButton, ControlKind::bevelButton,
-             rectOf(width - 73, height - 35, width - 15, height - 15), "Stop");
+  ControlDesc stop = controlDesc(kSheetWindow, kAddStopButton, ControlKind::bevelButton,
+                                 rectOf(width - 73, height - 35, width - 15, height - 15), "Stop");
+  stop.escapeKey = true;
+  toolboxCreateControl(stop);
   toolboxShowWindow(kSheetWindow);
 }
 
@@ -92,7 +100,7 @@ void makeSavingDBTunesWindow() {
   w.number = kSavingWindow;
   w.kind = WindowKind::overlay;
   w.title = "Saving";
-  w.content = ToolboxRect{0, 0, kSavingWidth, kSavingHeight};
+  w.content = centredContent(kSavingWidth, kSavingHeight);
   toolboxCreateWindow(w);
   toolboxSetWindowOpacity(kSavingWindow, 0);
 
@@ -129,7 +137,7 @@ void makeSavingDBTunesWindow() {
 void buildFirstTimeWindow() {
   WindowDesc w;
   w.number = kFirstTimeWindow;
-  w.kind = WindowKind::dialog;
+  w.kind = WindowKind::modal;
   w.title = "Welcome to Lumaroll!";
   w.content = centredContent(kFirstTimeWidth, kFirstTimeHeight);
   toolboxCreateWindow(w);
@@ -149,8 +157,10 @@ void buildFirstTimeWindow() {
              "Note: Lumaroll never moves or copies your music files. The Lumaroll Library simply keeps a referene "
              "to where the files are located.",
              12);
-  addControl(kFirstTimeWindow, kFirstTimeDone, ControlKind::bevelButton,
-             rectOf(width - 90, height - 36, width - 23, height - 16), "Done");
+  ControlDesc done = controlDesc(kFirstTimeWindow, kFirstTimeDone, ControlKind::bevelButton,
+                                 rectOf(width - 90, height - 36, width - 23, height - 16), "Done");
+  done.returnKey = true;
+  toolboxCreateControl(done);
   gAddSystemFontsNow_S = 1;
   toolboxShowWindow(kFirstTimeWindow);
   toolboxInvalidateControl(kMainWindow, kDisplayControl);

@@ -53,7 +53,10 @@ std::vector<ToolboxRect> toolboxScreenRects();
 enum class WindowKind : std::uint8_t {
   document,  // framed, resizable, close box
   dialog,    // framed, fixed size, close box
-  overlay,   // frameless and translucent, no decoration, never takes focus
+  overlay,   // frameless, no decoration, never takes focus; drawn only where its panel is
+  sheet,     // attached to the main window and moving with it; the main window's content
+             // takes no clicks or keys while it is open (its menus stay live)
+  modal,     // framed, fixed size, kept above the main window, which takes no input until it closes
 };
 
 struct WindowDesc {
@@ -121,6 +124,8 @@ struct ControlDesc {
   std::int16_t fontSize = 0;  // 0: the small system font
   bool bold = false;
   TextAlign align = TextAlign::left;
+  // Bevel buttons: pressed by Return (the default button) or by Escape.
+  bool returnKey = false, escapeKey = false;
 };
 
 void toolboxCreateControl(const ControlDesc& desc);
@@ -181,6 +186,7 @@ struct ListColumnDesc {
   ListCellKind kind = ListCellKind::text;
   bool editable = false;
   std::int32_t minWidth = 30, maxWidth = 30, width = 30;
+  bool stretches = false;  // shares the width the other columns leave as the list is resized
 };
 
 enum class ListNotification : std::uint8_t { selected, doubleClicked, editFinished };
@@ -270,8 +276,9 @@ bool toolboxChooseFolder(std::string_view prompt, std::string& path);
 // Hands an address (web page, mailto:) to the desktop's opener.
 void toolboxOpenURL(std::string_view url);
 // Shows a file selected in the desktop's file manager (or, when none answers,
-// opens its folder). Returns 0, or -1 when nothing could show it.
-std::int32_t toolboxRevealFile(std::string_view path);
+// opens its folder). Returns 0, or -1 when nothing could show it. An opener
+// that fails only after this returned calls `failed` from the event loop.
+std::int32_t toolboxRevealFile(std::string_view path, void (*failed)() = nullptr);
 
 // ---- Events and the loop --------------------------------------------------
 

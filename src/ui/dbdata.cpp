@@ -76,15 +76,16 @@ class DBBrowserCallbacks final : public ListViewCallbacks {
 DBBrowser::~DBBrowser() { delete callbacks; }
 
 const std::vector<ListColumnDesc>& browserColumns() {
+  // The four text columns share the width the narrow ones leave.
   static const std::vector<ListColumnDesc> columns = {
       {kColBlank, "", ListCellKind::text, false, 30, 30, 30},
       {kColCheck, "", ListCellKind::checkBox, true, 30, 30, 30},
       {kColEnergy, "E!", ListCellKind::custom, false, 40, 40, 40},
-      {kColName, "Name", ListCellKind::text, true, 30, 600, 200},
-      {kColArtist, "Artist", ListCellKind::text, true, 30, 600, 200},
-      {kColAlbum, "Album", ListCellKind::text, true, 30, 600, 200},
+      {kColName, "Name", ListCellKind::text, true, 30, 600, 200, true},
+      {kColArtist, "Artist", ListCellKind::text, true, 30, 600, 200, true},
+      {kColAlbum, "Album", ListCellKind::text, true, 30, 600, 200, true},
       {kColTime, "Time", ListCellKind::text, false, 30, 150, 60},
-      {kColGenre, "Genre", ListCellKind::text, true, 30, 400, 100},
+      {kColGenre, "Genre", ListCellKind::text, true, 30, 400, 100, true},
       {kColPlays, "Smart-Plays", ListCellKind::text, false, 30, 200, 100},
       {kColID, "ID", ListCellKind::text, false, 30, 200, 70},
       {kColType, "Type", ListCellKind::text, false, 30, 200, 70},
@@ -235,6 +236,10 @@ void InitialiseBrowserData(DBBrowser* list) {
     fillAllRows(list);
     DBDataSetSortColumn(list, kColID);
     DBDataPopulateBrowser(list);
+  } else {
+    // Rows that the first add run hands to the empty list come in ID order,
+    // as they will after a restart.
+    DBDataSetSortColumn(list, kColID);
   }
 }
 

@@ -245,7 +245,19 @@ void doClearSmartPlays() {
   redrawList();
 }
 
-std::int32_t showFileInFinder(std::string_view path) { return toolboxRevealFile(path); }
+namespace {
+std::string gRevealedFolder;
+
+// No file manager showed the tune: the beep alone would leave the user
+// guessing, so the alert names the folder the file is in.
+void revealFailed() {
+  SysBeep();
+  myStopAlert("The Folder Could Not Be Shown",
+              "No file manager could show the tune's folder. The tune is in:\n" + gRevealedFolder, "Okay");
+}
+}  // namespace
+
+std::int32_t showFileInFinder(std::string_view path) { return toolboxRevealFile(path, revealFailed); }
 
 void doRevealSelectedTune() {
   if (!rowSelected()) {
@@ -253,7 +265,9 @@ void doRevealSelectedTune() {
     return;
   }
   const Str255 path = gPlaylistTunes_A[gCurrentSelectedTune_L].filePath;
-  if (showFileInFinder(path.view()) != 0) SysBeep();
+  const std::string_view file = path.view();
+  gRevealedFolder = std::string(file.substr(0, file.rfind('/') == std::string_view::npos ? 0 : file.rfind('/') + 1));
+  if (showFileInFinder(file) != 0) revealFailed();
 }
 
 void doRevealNowPlaying() {

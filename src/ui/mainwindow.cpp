@@ -72,8 +72,9 @@ ToolboxRect mainWindowFrameOnScreen(const ToolboxRect& saved, const ToolboxRect&
   ToolboxRect r = saved;
   r.width = std::max(r.width, kMainMinWidth);
   r.height = std::max(r.height, kMainMinHeight);
-  // Reachable means the title bar can be grabbed: the top strip of the
-  // window must lie on some screen.
+  // A content whose top strip lies on no screen (a screen since removed)
+  // starts on the main screen. The toolbox then keeps the whole frame, title
+  // bar and menu bar included, on the screen it lands on.
   const ToolboxRect titleStrip{r.left, r.top, r.width, 30};
   const bool reachable =
       std::any_of(screens.begin(), screens.end(), [&](const ToolboxRect& s) { return intersects(titleStrip, s); });
@@ -356,6 +357,7 @@ void buildAboutWin() {
     d.kind = ControlKind::bevelButton;
     d.frame = ToolboxRect{x, 310, 110, 26};
     d.text = b.title;
+    d.returnKey = d.escapeKey = b.id == 9002;  // Done
     add(d);
     x += 120;
   }

@@ -15,7 +15,8 @@ constexpr std::int32_t kMainMinHeight = 500;
 
 // Builds window 1 and every control, the list view and the display, and
 // shows the window. The saved frame is moved onto the main screen when no
-// part of it lies on any screen.
+// part of it lies on any screen; the toolbox fits the whole window frame
+// onto the screen when the window appears.
 void buildMainWindow();
 
 // The main window's frame from the preferences, kept reachable: a frame that

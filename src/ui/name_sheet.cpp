@@ -57,7 +57,7 @@ void buildNamePlaylistDialog() {
   ToolboxRect main;
   WindowDesc w;
   w.number = kSheetWindow;
-  w.kind = WindowKind::dialog;
+  w.kind = WindowKind::sheet;
   w.title = "Send Current Playlist";
   if (toolboxGetWindowContentRect(kMainWindow, main))
     w.content = {main.left + (main.width - kSheetWidth) / 2, main.top, kSheetWidth, kSheetHeight};
@@ -91,9 +91,13 @@ void buildNamePlaylistDialog() {
   ControlDesc progress = sheetControl(kSheetProgress, ControlKind::progressBar, 15, 140, W - 15, 170, {});
   progress.maximum = gTotalPlaylistTunes_L;
   toolboxCreateControl(progress);
-  toolboxCreateControl(sheetControl(kSheetSendButton, ControlKind::bevelButton, W - 73, H - 35, W - 15, H - 15, "Send"));
-  toolboxCreateControl(
-      sheetControl(kSheetCancelButton, ControlKind::bevelButton, W - 73 - 65, H - 35, W - 15 - 65, H - 15, "Cancel"));
+  ControlDesc send = sheetControl(kSheetSendButton, ControlKind::bevelButton, W - 73, H - 35, W - 15, H - 15, "Send");
+  send.returnKey = true;
+  toolboxCreateControl(send);
+  ControlDesc cancel =
+      sheetControl(kSheetCancelButton, ControlKind::bevelButton, W - 73 - 65, H - 35, W - 15 - 65, H - 15, "Cancel");
+  cancel.escapeKey = true;
+  toolboxCreateControl(cancel);
 
   toolboxShowWindow(kSheetWindow);
   toolboxSetKeyboardFocus(kSheetWindow, kSheetNameField);

@@ -342,7 +342,7 @@ void toolboxSetEditMenuItem(std::int16_t menu, std::int16_t item, std::string_vi
   tb.editItems[{menu, item}] = command;
 }
 
-std::int32_t toolboxRevealFile(std::string_view path) {
+std::int32_t toolboxRevealFile(std::string_view path, void (*)()) {
   auto& tb = headlessToolbox();
   tb.log.push_back("reveal:" + std::string(path));
   return tb.revealResult;

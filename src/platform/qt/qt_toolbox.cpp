@@ -6,6 +6,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QElapsedTimer>
@@ -23,12 +24,15 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QFontDatabase>
 #include <QTextCursor>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProcess>
 #include <QProgressBar>
+#include <QStandardPaths>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -58,6 +62,9 @@ struct Menu {
   std::unique_ptr<QMenu> menu;
   std::vector<MenuItem> items;  // item n at n - 1
   QAction* tail = nullptr;      // items are inserted before this (File: the separator before Quit)
+  // File: the program's own items, which disabling the whole menu greys,
+  // while Quit stays live (the program asks before quitting an add run).
+  QActionGroup* items_group = nullptr;
   bool submenu = false;         // attached to an item; never in the menu bar
 };
 
@@ -110,6 +117,16 @@ QWidget* alertParent() {
 
 ToolboxRect fromQRect(const QRect& r) { return ToolboxRect{r.x(), r.y(), r.width(), r.height()}; }
 
+QString qText(std::string_view s) {
+  QString t = QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+  t.replace(QChar('\r'), QChar('\n'));
+  return t;
+}
+
+// Menus and buttons take '&' as the mark of a keyboard mnemonic; the
+// program's texts ("R&B") mean the character itself.
+QString literalText(std::string_view s) { return qText(s).replace(QChar('&'), QStringLiteral("&&")); }
+
 // ---- The loop ----------------------------------------------------------------
 
 void schedulePasses() {
@@ -132,6 +149,7 @@ void runPass() {
 class KeyFilter : public QObject {
  public:
   bool eventFilter(QObject* obj, QEvent* e) override {
+    if (ToolboxWindow::blockedBySheet(obj, e)) return true;
     if (e->type() == QEvent::KeyPress && obj == QApplication::focusWidget() && tb().handlers.event) {
       auto* key = static_cast<QKeyEvent*>(e);
       ToolboxEvent ev;
@@ -217,10 +235,12 @@ void ensureMenu(std::int16_t id, std::string_view title) {
   QtToolbox& t = tb();
   if (t.menus.count(id)) return;
   Menu m;
-  m.menu = std::make_unique<QMenu>(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())));
+  m.menu = std::make_unique<QMenu>(literalText(title));
   if (id == kFileMenu) {
     // Quit stays the last item of File whatever the program adds.
     m.tail = m.menu->addSeparator();
+    m.items_group = new QActionGroup(m.menu.get());
+    m.items_group->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
     QAction* quit = m.menu->addAction(QObject::tr("Quit"));
     quit->setShortcut(QKeySequence::Quit);
     quit->setShortcutContext(Qt::ApplicationShortcut);
@@ -318,7 +338,9 @@ bool windowExists(std::int16_t window) { return findWindow(window) != nullptr; }
 void toolboxCreateWindow(const WindowDesc& desc) {
   hookLoop();
   ensureDefaultMenus();
-  WindowPtr w(new ToolboxWindow(desc));
+  ToolboxWindow* owner =
+      desc.kind == WindowKind::sheet || desc.kind == WindowKind::modal ? findWindow(1) : nullptr;
+  WindowPtr w(new ToolboxWindow(desc, owner));
   tb().windows[desc.number] = std::move(w);  // any earlier window of that number goes
   ToolboxWindow* win = findWindow(desc.number);
   if (desc.number == 1) installMenuBar();
@@ -375,21 +397,17 @@ Qt::Alignment alignmentOf(TextAlign a) {
   }
 }
 
-QString qText(std::string_view s) {
-  QString t = QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-  t.replace(QChar('\r'), QChar('\n'));
-  return t;
-}
-
-// A one-line text whose words are wider in this desktop's font than in its
-// frame is drawn smaller rather than cut off at both ends.
+// A one-line text longer than its frame keeps its font and ends in an
+// ellipsis; the whole text is the label's tooltip.
 void fitLabelText(QLabel* l, const ControlDesc& d) {
-  if (l->wordWrap()) return;
-  QFont f = controlFont(d);
-  const int room = d.frame.width;
-  int px = f.pixelSize();
-  while (px > 7 && QFontMetrics(f).horizontalAdvance(l->text()) > room) f.setPixelSize(--px);
-  l->setFont(f);
+  const QString whole = qText(d.text);
+  if (l->wordWrap()) {
+    l->setText(whole);
+    return;
+  }
+  const QString shown = l->fontMetrics().elidedText(whole, Qt::ElideRight, d.frame.width);
+  l->setText(shown);
+  if (d.helpTag.empty()) l->setToolTip(shown == whole ? QString() : whole);
 }
 
 void clicked(std::int16_t window, std::int16_t control) {
@@ -401,10 +419,12 @@ QWidget* makeWidget(const ControlDesc& d, QWidget* parent) {
   const std::int16_t window = d.window, control = d.control;
   switch (d.kind) {
     case ControlKind::staticText: {
-      auto* l = new QLabel(qText(d.text), parent);
+      auto* l = new QLabel(parent);
+      l->setTextFormat(Qt::PlainText);
       l->setFont(controlFont(d));
       l->setAlignment(alignmentOf(d.align));
-      l->setWordWrap(d.frame.height > 2 * QFontMetrics(l->font()).height());
+      // A frame about two lines high wraps its text rather than cut it.
+      l->setWordWrap(d.frame.height * 10 >= 18 * QFontMetrics(l->font()).height());
       fitLabelText(l, d);
       return l;
     }
@@ -448,7 +468,8 @@ QWidget* makeWidget(const ControlDesc& d, QWidget* parent) {
       return s;
     }
     case ControlKind::bevelButton: {
-      auto* b = new QPushButton(qText(d.text), parent);
+      auto* b = new QPushButton(literalText(d.text), parent);
+      b->setDefault(d.returnKey);
       QObject::connect(b, &QPushButton::clicked, [window, control] { clicked(window, control); });
       return b;
     }
@@ -473,7 +494,7 @@ QWidget* makeWidget(const ControlDesc& d, QWidget* parent) {
       return new NoticeWidget(parent);
     case ControlKind::radioButton: {
       // The program selects and deselects the buttons of a group itself.
-      auto* r = new QRadioButton(qText(d.text), parent);
+      auto* r = new QRadioButton(literalText(d.text), parent);
       r->setAutoExclusive(false);
       r->setChecked(d.value != 0);
       r->setFont(controlFont(d));
@@ -513,14 +534,13 @@ void setControlText(std::int16_t window, std::int16_t control, std::string_view 
   if (!c) return;
   c->desc.text = std::string(text);
   if (auto* l = qobject_cast<QLabel*>(c->widget)) {
-    l->setText(qText(text));
     fitLabelText(l, c->desc);
   } else if (auto* e = qobject_cast<QLineEdit*>(c->widget))
     e->setText(qText(text));
   else if (auto* b = qobject_cast<QPushButton*>(c->widget))
-    b->setText(qText(text));
+    b->setText(literalText(text));
   else if (auto* r = qobject_cast<QRadioButton*>(c->widget))
-    r->setText(qText(text));
+    r->setText(literalText(text));
   else if (auto* t = qobject_cast<QPlainTextEdit*>(c->widget)) {
     t->setPlainText(qText(text));
     t->moveCursor(QTextCursor::End);
@@ -618,6 +638,11 @@ void toolboxSetNoticePanel(std::int16_t window, std::int16_t control, const Noti
   if (auto* n = c ? dynamic_cast<NoticeWidget*>(c->widget) : nullptr) {
     n->panel = panel;
     n->update();
+    // The window shows only the panel: what lies outside it is cut away.
+    QPainterPath outline;
+    outline.addRoundedRect(QRectF(panel.outer.left, panel.outer.top, panel.outer.width, panel.outer.height),
+                           panel.cornerRadius, panel.cornerRadius);
+    n->window()->setMask(QRegion(outline.toFillPolygon().toPolygon()).translated(n->mapTo(n->window(), QPoint())));
   }
 }
 
@@ -681,6 +706,7 @@ void listViewSetColumnWidth(std::int16_t window, std::int16_t control, ListColum
   if (!l) return;
   const int c = l->adapter()->columnOf(key);
   if (c >= 0) l->header()->resizeSection(c, width);
+  l->fitColumnsLater();
 }
 
 void listViewSelectRow(std::int16_t window, std::int16_t control, std::int32_t row) {
@@ -722,7 +748,7 @@ void toolboxCreateMenu(std::int16_t menu, std::string_view title) {
   ensureDefaultMenus();
   auto it = tb().menus.find(menu);
   if (it != tb().menus.end()) {
-    it->second.menu->setTitle(qText(title));
+    it->second.menu->setTitle(literalText(title));
     return;
   }
   ensureMenu(menu, title);
@@ -737,6 +763,7 @@ void toolboxSetMenuItem(std::int16_t menu, std::int16_t item, std::string_view t
     QAction* a = new QAction(m.menu.get());
     a->setSeparator(true);
     m.menu->insertAction(m.tail, a);
+    if (m.items_group) m.items_group->addAction(a);
     const std::int16_t number = static_cast<std::int16_t>(m.items.size() + 1);
     QObject::connect(a, &QAction::triggered, [menu, number] {
       if (tb().handlers.menu) tb().handlers.menu(menu, number);
@@ -746,19 +773,22 @@ void toolboxSetMenuItem(std::int16_t menu, std::int16_t item, std::string_view t
   }
   QAction* a = m.items[static_cast<std::size_t>(item - 1)].action;
   a->setSeparator(text == "-");
-  if (text != "-") a->setText(qText(text));
+  if (text != "-") a->setText(literalText(text));
   if (shortcut) a->setShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key(QChar(shortcut).toUpper().unicode()))));
 }
 
 void setMenuItemText(std::int16_t menu, std::int16_t item, std::string_view text) {
-  if (QAction* a = menuItem(menu, item)) a->setText(qText(text));
+  if (QAction* a = menuItem(menu, item)) a->setText(literalText(text));
 }
 
 void setMenuItemEnabled(std::int16_t menu, std::int16_t item, bool enabled) {
   auto it = tb().menus.find(menu);
   if (it == tb().menus.end()) return;
   if (item == 0) {
-    it->second.menu->setEnabled(enabled);
+    if (it->second.items_group)
+      it->second.items_group->setEnabled(enabled);
+    else
+      it->second.menu->setEnabled(enabled);
     return;
   }
   if (QAction* a = menuItem(menu, item)) {
@@ -809,7 +839,9 @@ std::int32_t toolboxAttachSubmenu(std::int16_t menu, std::int16_t item, std::int
 
 std::string getMenuItemText(std::int16_t menu, std::int16_t item) {
   QAction* a = menuItem(menu, item);
-  return a && !a->isSeparator() ? a->text().toStdString() : std::string();
+  // Items hold their texts with every '&' doubled (see literalText).
+  return a && !a->isSeparator() ? a->text().replace(QStringLiteral("&&"), QStringLiteral("&")).toStdString()
+                                : std::string();
 }
 
 void setMenuItemDiscIcon(std::int16_t menu, std::int16_t item, ToolboxRGB colour) {
@@ -873,16 +905,36 @@ bool toolboxChooseFolder(std::string_view prompt, std::string& path) {
 
 void toolboxOpenURL(std::string_view url) { QDesktopServices::openUrl(QUrl(qText(url))); }
 
-std::int32_t toolboxRevealFile(std::string_view path) {
+std::int32_t toolboxRevealFile(std::string_view path, void (*failed)()) {
   const QString file = QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
   QDBusMessage call = QDBusMessage::createMethodCall("org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
                                                      "org.freedesktop.FileManager1", "ShowItems");
   call << QStringList{QUrl::fromLocalFile(file).toString()} << QString();
   const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 3000);
   if (reply.type() == QDBusMessage::ReplyMessage) return 0;
-  // No file manager answers: open the folder that holds the file.
+  // No file manager answers: the desktop's opener opens the folder that holds
+  // the file. It is watched rather than started blind, because an opener
+  // with nothing to hand the folder to only says so on its standard error.
   const QString folder = QFileInfo(file).absolutePath();
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(folder)) ? 0 : -1;
+  QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+  QStringList args{folder};
+  if (opener.isEmpty()) {
+    opener = QStandardPaths::findExecutable(QStringLiteral("gio"));
+    args = QStringList{QStringLiteral("open"), folder};
+  }
+  if (opener.isEmpty()) return -1;
+  auto* process = new QProcess(QCoreApplication::instance());
+  process->setProcessChannelMode(QProcess::ForwardedChannels);
+  QObject::connect(process, &QProcess::finished, process, [process, failed](int code, QProcess::ExitStatus status) {
+    process->deleteLater();
+    if ((code != 0 || status != QProcess::NormalExit) && failed) failed();
+  });
+  process->start(opener, args);
+  if (!process->waitForStarted(3000)) {
+    delete process;
+    return -1;
+  }
+  return 0;
 }
 
 // ---- Events and the loop --------------------------------------------------------------------------

@@ -1,12 +1,25 @@
 #include "platform/qt/qt_widgets.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QTimer>
 #include <QHeaderView>
 #include <QLinearGradient>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+#if defined(LUMAROLL_HAVE_XCB)
+#include <xcb/xcb.h>
+#endif
 
 namespace {
 QColor rgb16(const ToolboxRGB& c) { return QColor::fromRgba64(c.red, c.green, c.blue); }
@@ -37,18 +50,175 @@ void ContentWidget::paintEvent(QPaintEvent*) {
   };
   band(0, desc_.topBand, true);
   band(height() - desc_.bottomBand, desc_.bottomBand, false);
+  if (desc_.kind == WindowKind::sheet) {  // no frame of its own: an edge against the window behind
+    p.setPen(QColor(0x80, 0x80, 0x80));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+  }
 }
 
-ToolboxWindow::ToolboxWindow(const WindowDesc& desc) : desc_(desc), content_(new ContentWidget(desc, this)) {
+ToolboxWindow::ToolboxWindow(const WindowDesc& desc, ToolboxWindow* owner)
+    : QMainWindow(owner), desc_(desc), content_(new ContentWidget(desc, this)) {
   setCentralWidget(content_);
   setWindowTitle(QString::fromStdString(desc.title));
-  if (desc.kind == WindowKind::overlay) {
-    setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
-    setAttribute(Qt::WA_TranslucentBackground);
-    setAttribute(Qt::WA_ShowWithoutActivating);
-  } else if (desc.kind == WindowKind::dialog) {
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
+  switch (desc.kind) {
+    case WindowKind::overlay:
+      // Drawn opaque and cut to the shape of its panel (see the notice
+      // panel), so that it looks the same with or without a compositing
+      // manager; only its opacity needs one.
+      setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
+      setAttribute(Qt::WA_ShowWithoutActivating);
+      break;
+    case WindowKind::dialog:
+      setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
+      break;
+    case WindowKind::sheet:
+      // A transient of its owner, which the window manager keeps above it.
+      setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
+      break;
+    case WindowKind::modal:
+      setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+      setWindowModality(Qt::WindowModal);
+      break;
+    case WindowKind::document:
+      break;
   }
+}
+
+ToolboxWindow* ToolboxWindow::openSheet() const {
+  for (ToolboxWindow* w : findChildren<ToolboxWindow*>(Qt::FindDirectChildrenOnly))
+    if (w->desc_.kind == WindowKind::sheet && w->isVisible()) return w;
+  return nullptr;
+}
+
+bool ToolboxWindow::blockedBySheet(QObject* target, QEvent* e) {
+  switch (e->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ContextMenu:
+      break;
+    default:
+      return false;  // the list still scrolls under a sheet
+  }
+  auto* w = qobject_cast<QWidget*>(target);
+  auto* win = w ? dynamic_cast<ToolboxWindow*>(w->window()) : nullptr;
+  if (!win || win->desc_.kind != WindowKind::document) return false;
+  ToolboxWindow* sheet = win->openSheet();
+  if (!sheet || !(w == win->content_ || win->content_->isAncestorOf(w))) return false;  // menus stay live
+  if (e->type() == QEvent::MouseButtonPress) {
+    sheet->raise();
+    sheet->activateWindow();
+  } else if (e->type() == QEvent::KeyPress) {
+    // The keyboard belongs to the sheet: Return and Escape press its buttons.
+    std::unique_ptr<QEvent> key(e->clone());
+    QCoreApplication::sendEvent(sheet->focusWidget() ? sheet->focusWidget() : sheet, key.get());
+  }
+  return true;
+}
+
+void ToolboxWindow::hangSheets() {
+  if (ToolboxWindow* sheet = openSheet()) {
+    const ToolboxRect c = contentRect();
+    sheet->move(c.left + (c.width - sheet->width()) / 2, c.top);
+  }
+}
+
+namespace {
+// The frame the window manager put around a window (its _NET_FRAME_EXTENTS),
+// read from the X server: Qt's own idea of it can be taken before the
+// window manager has framed the window and then stays stale.
+QMargins frameExtents(QWidget* w) {
+#if defined(LUMAROLL_HAVE_XCB) && QT_CONFIG(xcb)
+  // Only the xcb platform talks to an X server (offscreen answers too, with no connection).
+  if (QGuiApplication::platformName() != QLatin1String("xcb") || !w->windowHandle()) return {};
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  xcb_connection_t* c = x11 ? x11->connection() : nullptr;
+  if (!c) return {};
+  static const xcb_atom_t atom = [c] {
+    const char name[] = "_NET_FRAME_EXTENTS";
+    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> r(
+        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, sizeof name - 1, name), nullptr), &std::free);
+    return r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
+  }();
+  if (atom == XCB_ATOM_NONE) return {};
+  std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+      xcb_get_property_reply(c, xcb_get_property(c, 0, static_cast<xcb_window_t>(w->winId()), atom,
+                                                 XCB_ATOM_CARDINAL, 0, 4),
+                             nullptr),
+      &std::free);
+  if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) != 16) return {};
+  const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
+  return QMargins(static_cast<int>(v[0]), static_cast<int>(v[2]), static_cast<int>(v[1]), static_cast<int>(v[3]));
+#else
+  const QRect g = w->geometry(), f = w->frameGeometry();
+  return QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(), f.bottom() - g.bottom());
+#endif
+}
+}  // namespace
+
+// The whole frame, title bar included, goes on the screen that holds most of
+// it (or the primary one). Before the window manager has framed the window
+// only the window itself can be fitted; once the frame is known, the frame.
+void ToolboxWindow::fitFrameOnScreen(bool framed) {
+  const QRect client = geometry();
+  const QRect frame = framed ? client.marginsAdded(frameExtents(this)) : client;
+  QScreen* best = QGuiApplication::primaryScreen();
+  qint64 bestArea = 0;
+  for (QScreen* s : QGuiApplication::screens()) {
+    const QRect common = s->availableGeometry().intersected(frame);
+    const qint64 area = qint64(common.width()) * common.height();
+    if (!common.isEmpty() && area > bestArea) {
+      best = s;
+      bestArea = area;
+    }
+  }
+  if (!best) return;
+  const QRect room = best->availableGeometry();
+  QRect fitted = frame;
+  if (fitted.right() > room.right()) fitted.moveRight(room.right());
+  if (fitted.bottom() > room.bottom()) fitted.moveBottom(room.bottom());
+  if (fitted.left() < room.left()) fitted.moveLeft(room.left());
+  if (fitted.top() < room.top()) fitted.moveTop(room.top());
+  if (fitted != frame) setGeometry(client.translated(fitted.topLeft() - frame.topLeft()));
+}
+
+void ToolboxWindow::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  if (desc_.kind == WindowKind::overlay || desc_.kind == WindowKind::sheet || e->spontaneous()) return;
+  fitFrameOnScreen(false);
+  // The window manager frames the window a moment after it is mapped.
+  framingChecks_ = 40;
+  QTimer::singleShot(25, this, &ToolboxWindow::checkFraming);
+}
+
+void ToolboxWindow::checkFraming() {
+  if (!frameExtents(this).isNull())
+    fitFrameOnScreen(true);
+  else if (--framingChecks_ > 0)
+    QTimer::singleShot(25, this, &ToolboxWindow::checkFraming);
+}
+
+void ToolboxWindow::keyPressEvent(QKeyEvent* e) {
+  const bool isReturn = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+  const bool isEscape = e->key() == Qt::Key_Escape;
+  if ((isReturn || isEscape) && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+    for (auto& [id, c] : controls) {
+      auto* b = qobject_cast<QAbstractButton*>(c.widget);
+      if (b && b->isEnabled() && b->isVisible() && ((isReturn && c.desc.returnKey) || (isEscape && c.desc.escapeKey))) {
+        e->accept();
+        b->click();
+        return;
+      }
+    }
+  }
+  QMainWindow::keyPressEvent(e);
+}
+
+void ToolboxWindow::moveEvent(QMoveEvent* e) {
+  QMainWindow::moveEvent(e);
+  hangSheets();
 }
 
 int ToolboxWindow::menuBarHeight() const {
@@ -96,6 +266,7 @@ void ToolboxWindow::placeControl(QtControl& c) {
 void ToolboxWindow::resizeEvent(QResizeEvent* e) {
   QMainWindow::resizeEvent(e);
   for (auto& [id, c] : controls) placeControl(c);
+  hangSheets();
   const ToolboxHandlers& h = toolboxHandlers();
   if (h.boundsChanged) h.boundsChanged(desc_.number);
 }
@@ -230,7 +401,11 @@ bool ListAdapter::setData(const QModelIndex& index, const QVariant& value, int r
 }
 
 void ListAdapter::sort(int column, Qt::SortOrder order) {
-  if (column < 0 || column >= columnCount()) return;
+  if (column >= columnCount()) return;
+  if (column < 0) {  // no sort column: rows stay in the order they were handed over
+    sortColumn_ = -1;
+    return;
+  }
   sortColumn_ = column;
   sortOrder_ = order;
   resort();
@@ -395,4 +570,58 @@ void ListView::endEditing() {
   if (!editor) return;
   commitData(editor);
   closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+void ListView::fitColumnsLater() {
+  if (fitPending_) return;
+  fitPending_ = true;
+  QTimer::singleShot(0, this, [this] {
+    fitPending_ = false;
+    fitColumns();
+  });
+}
+
+bool ListView::viewportEvent(QEvent* e) {
+  if (e->type() == QEvent::Resize) fitColumnsLater();
+  return QTreeView::viewportEvent(e);
+}
+
+// The stretching columns keep their proportions to one another and together
+// take what the others leave of the list's width, each within its limits.
+void ListView::fitColumns() {
+  QHeaderView* h = header();
+  std::vector<int> stretching;
+  int fixed = 0;
+  double stretchWidth = 0;
+  for (int c = 0; c < adapter_->columnCount(); ++c) {
+    if (h->isSectionHidden(c)) continue;
+    if (adapter_->column(c).stretches) {
+      stretching.push_back(c);
+      stretchWidth += h->sectionSize(c);
+    } else {
+      fixed += h->sectionSize(c);
+    }
+  }
+  const int room = viewport()->width() - fixed;
+  if (stretching.empty() || stretchWidth <= 0 || room <= 0) return;
+  int left = room;
+  for (std::size_t k = 0; k < stretching.size(); ++k) {
+    const ListColumnDesc& col = adapter_->column(stretching[k]);
+    int w = k + 1 == stretching.size() ? left
+                                        : static_cast<int>(std::lround(h->sectionSize(stretching[k]) * room / stretchWidth));
+    w = std::clamp(w, std::min(col.minWidth, col.maxWidth), col.maxWidth);
+    h->resizeSection(stretching[k], w);
+    left -= w;
+  }
+}
+
+// Return on the selected row plays it, as a double-click does.
+void ListView::keyPressEvent(QKeyEvent* e) {
+  const bool isReturn = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+  if (isReturn && state() != EditingState && currentIndex().isValid() && adapter_->callbacks()) {
+    e->accept();
+    adapter_->callbacks()->notify(adapter_->rowID(currentIndex().row()), ListNotification::doubleClicked);
+    return;
+  }
+  QTreeView::keyPressEvent(e);
 }

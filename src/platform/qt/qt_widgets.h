@@ -38,7 +38,8 @@ class ContentWidget : public QWidget {
 
 class ToolboxWindow : public QMainWindow {
  public:
-  explicit ToolboxWindow(const WindowDesc& desc);
+  // A sheet or a modal window belongs to `owner` (the main window).
+  ToolboxWindow(const WindowDesc& desc, ToolboxWindow* owner);
   std::int16_t number() const { return desc_.number; }
   const WindowDesc& desc() const { return desc_; }
   QWidget* content() const { return content_; }
@@ -48,15 +49,26 @@ class ToolboxWindow : public QMainWindow {
   void applyMinimumSize();
   std::map<std::int16_t, QtControl> controls;
   void placeControl(QtControl& c);
+  // The open sheet of this window (nullptr when none).
+  ToolboxWindow* openSheet() const;
+  // True when a sheet keeps this input event from the widget it is for.
+  static bool blockedBySheet(QObject* target, QEvent* e);
 
  protected:
   void resizeEvent(QResizeEvent* e) override;
+  void moveEvent(QMoveEvent* e) override;
+  void showEvent(QShowEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   bool event(QEvent* e) override;
 
  private:
+  void hangSheets();
+  void fitFrameOnScreen(bool framed);
+  void checkFraming();
   WindowDesc desc_;
   ContentWidget* content_;
+  int framingChecks_ = 0;
 };
 
 class DisplayWidget : public QWidget {
@@ -130,6 +142,16 @@ class ListView : public QTreeView {
   // removal would commit it only after the program had renumbered its rows.
   void endEditing();
 
+  // Shares the width the fixed columns leave among the stretching ones (on
+  // the next pass of the event loop).
+  void fitColumnsLater();
+
+ protected:
+  bool viewportEvent(QEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+
  private:
+  void fitColumns();
   ListAdapter* adapter_;
+  bool fitPending_ = false;
 };
