@@ -9,6 +9,7 @@
 #include "library/tune.h"
 #include "player/display.h"
 #include "player/playback.h"
+#include "player/position.h"
 #include "playlists/builder.h"
 #include "playlists/presentation.h"
 #include "platform/toolbox.h"
@@ -183,6 +184,9 @@ void doPlayerMenu(std::int16_t item) {
     case kPlayerRevealItem:
       if (noLibraryBeep()) return;
       doRevealNowPlaying();
+      return;
+    case kPlayerPauseItem:
+      playerPauseCommand();
       return;
     default:
       return;
@@ -367,6 +371,7 @@ void menusForAddRun(bool running) {
 }
 
 void menusForPlaybackStart() {
+  pauseItemForRun(true);
   setMenuItemText(kPlayerMenu, kPlayerPlayItem, "Stop Playing");
   for (std::int16_t item : {kPlayerNextItem, kPlayerBackItem, kPlayerMuteItem, kPlayerVolumeUpItem,
                             kPlayerVolumeDownItem, kPlayerLoopItem, kPlayerRevealItem})
@@ -374,6 +379,7 @@ void menusForPlaybackStart() {
 }
 
 void menusForPlaybackEnd() {
+  pauseItemForRun(false);
   for (std::int16_t item : {1, 2, 8}) setMenuItemEnabled(kFileMenu, item, true);
   setMenuItemEnabled(kPlayerMenu, kPlayerMuteItem, false);
   setMenuItemEnabled(kPlayerMenu, kPlayerLoopItem, false);
@@ -425,6 +431,10 @@ void buildMenus() {
   toolboxSetMenuItem(kPlayerMenu, 9, "-", 0);
   MakeHierMenu(kPlayerMenu, 10, "Loop", kLoopMenu);
   appendItem(kPlayerMenu, 12, "Reveal Now Playing /r");
+  // Pause comes after the designed items (Space pauses too, see doEvent).
+  toolboxSetMenuItem(kPlayerMenu, 13, "-", 0);
+  appendItem(kPlayerMenu, kPlayerPauseItem, "Pause");
+  setMenuItemEnabled(kPlayerMenu, kPlayerPauseItem, false);
   for (std::int16_t i : {kPlayerNextItem, kPlayerBackItem, kPlayerMuteItem, kPlayerVolumeUpItem,
                          kPlayerVolumeDownItem, kPlayerRevealItem})
     setMenuItemEnabled(kPlayerMenu, i, false);
