@@ -50,19 +50,22 @@ bool parseM4ATagBlock(std::span<const std::uint8_t> block, M4ATagTexts& out) {
 }
 
 OSErr readM4ATags(std::string_view filePath, std::int16_t folderVolume, std::int32_t folderDirID) {
+  gLastTagRefusal = TagRefusal::libraryFull;
   if (!claimTagSlot()) return kM4ARefused;
-  auto refuse = [] {
+  auto refuse = [](TagRefusal why) {
     giveBackTagSlot();
+    gLastTagRefusal = why;
     return kM4ARefused;
   };
+  gLastTagRefusal = TagRefusal::none;
 
   const std::string_view name = tagFileName(filePath);
-  if (name.empty() || name.front() == '.') return refuse();
+  if (name.empty() || name.front() == '.') return refuse(TagRefusal::noTag);
 
   TagFileRead file;
   if (!readTagFile(filePath, kSmallestM4A, [](std::uint64_t length) { return static_cast<std::size_t>(length / 4); },
                    file))
-    return refuse();
+    return refuse(TagRefusal::tooSmall);
 
   Tune& t = gTunes_A[gTotalTunes_L];
   t.fileLength = static_cast<std::uint32_t>(file.block.size());
@@ -72,12 +75,13 @@ OSErr readM4ATags(std::string_view filePath, std::int16_t folderVolume, std::int
   t.folderVolume = folderVolume;
 
   M4ATagTexts texts;
-  if (!parseM4ATagBlock(file.block, texts)) return refuse();
+  if (!parseM4ATagBlock(file.block, texts)) return refuse(TagRefusal::noTag);
   t.title.assign(texts.title);
   t.album.assign(texts.album);
   t.artist.assign(texts.artist);
   t.genre.assign(texts.genre);
 
-  if (gTotalTunes_L > 1 && isDuplicateTune(t.artist.view(), t.title.view(), t.album.view())) return refuse();
+  if (gTotalTunes_L > 1 && isDuplicateTune(t.artist.view(), t.title.view(), t.album.view()))
+    return refuse(TagRefusal::duplicate);
   return noErr;
 }

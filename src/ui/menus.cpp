@@ -10,6 +10,7 @@
 #include "player/display.h"
 #include "player/playback.h"
 #include "player/position.h"
+#include "ingest/windows.h"
 #include "playlists/builder.h"
 #include "playlists/presentation.h"
 #include "platform/toolbox.h"
@@ -247,6 +248,9 @@ void doFileMenu(std::int16_t item) {
       playerCommandStop();
       buildNamePlaylistDialog();
       return;
+    case kFileNotAddedItem:
+      showLeftOutWindow();
+      return;
     default:
       return;
   }
@@ -398,6 +402,9 @@ void buildMenus() {
   appendItem(kFileMenu, 4, "Flush Lumaroll Library...");
   appendItem(kFileMenu, 6, "Reveal Selected Tune In Finder /h");
   appendItem(kFileMenu, 8, "Send Current Playlist To iTunes...");
+  // After the designed items: the report of the last add run.
+  toolboxSetMenuItem(kFileMenu, 9, "-", 0);
+  appendItem(kFileMenu, kFileNotAddedItem, "Files Not Added...");
 
   toolboxCreateMenu(kEditMenu, "Edit");
   toolboxSetEditMenuItem(kEditMenu, 1, "Undo", EditCommand::undo);

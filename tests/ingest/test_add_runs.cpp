@@ -6,6 +6,7 @@
 
 #include "ingest/windows.h"
 #include "ingest_fixture.h"
+#include "playlists/main_window_fixture.h"
 #include "playlists/builder.h"
 
 namespace {
@@ -174,4 +175,35 @@ TEST_F(AddRunTest, SavingWindowTakesTheSelectedTunesColour) {
   EXPECT_NEAR(w->opacity, 33 * 0.027, 1e-9);  // faded in
   EXPECT_EQ(w->controls.begin()->second.notice.innerColour.green, 0xAD00);
   gAddingWindowIsOpen_S = 0;
+}
+
+// The run's report: the activity line counts what was added and left out,
+// and the Files Not Added window lists each left-out file with its reason
+// until the next run replaces the list.
+TEST_F(AddRunTest, ActivityLineAndWindowReportTheFilesLeftOut) {
+  makeTestWindow(kMainWindow, {kActivityText});
+  tune("a.mp3", "A");
+  tune("b.mp3", "B", 20);
+  writeFileBytes(music() + "c.txt", "notes");
+  startTask(addTunes({music()}));
+  runAll();
+  auto& tb = headlessToolbox();
+  EXPECT_EQ(tb.control(kMainWindow, kActivityText)->desc.text, "Activity: 1 tune added, 2 files left out");
+  showLeftOutWindow();
+  ASSERT_TRUE(windowExists(kLeftOutWindow));
+  EXPECT_EQ(tb.control(kLeftOutWindow, kLeftOutList)->desc.text,
+            "1 tune added, 2 files left out.\n"
+            "  1 too short (26 s or less)\n"
+            "  1 not an MP3 or M4A file\n\n" +
+                music() + "b.mp3\n    too short (26 s or less): 20 s\n" + music() + "c.txt\n    not an MP3 or M4A file\n");
+
+  std::filesystem::remove(music() + "b.mp3");
+  std::filesystem::remove(music() + "c.txt");
+  startTask(addTunes({music()}));
+  runAll();
+  EXPECT_EQ(tb.control(kMainWindow, kActivityText)->desc.text, "Activity: 0 tunes added, 1 file left out");
+  showLeftOutWindow();
+  EXPECT_EQ(tb.control(kLeftOutWindow, kLeftOutList)->desc.text,
+            "0 tunes added, 1 file left out.\n  1 already in the library\n\n" + music() +
+                "a.mp3\n    already in the library\n");
 }
