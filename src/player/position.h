@@ -15,7 +15,7 @@ extern std::int16_t gTunePaused_S;
 // Raised by every move of the play position, for those who report moves.
 extern std::uint32_t gPositionMoves_UL;
 
-// Player menu item after the design's items, and its separator.
+// Player menu item after the menu's first twelve (item 13 is its separator).
 constexpr std::int16_t kPlayerPauseItem = 14;
 // Main-window controls of the position: the slider and the two times.
 constexpr std::int16_t kPositionSlider = 18;

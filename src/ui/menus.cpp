@@ -402,7 +402,7 @@ void buildMenus() {
   appendItem(kFileMenu, 4, "Flush Lumaroll Library...");
   appendItem(kFileMenu, 6, "Reveal Selected Tune In Finder /h");
   appendItem(kFileMenu, 8, "Send Current Playlist To iTunes...");
-  // After the designed items: the report of the last add run.
+  // Last, so the other items keep their numbers: the report of the last add run.
   toolboxSetMenuItem(kFileMenu, 9, "-", 0);
   appendItem(kFileMenu, kFileNotAddedItem, "Files Not Added...");
 
@@ -438,7 +438,7 @@ void buildMenus() {
   toolboxSetMenuItem(kPlayerMenu, 9, "-", 0);
   MakeHierMenu(kPlayerMenu, 10, "Loop", kLoopMenu);
   appendItem(kPlayerMenu, 12, "Reveal Now Playing /r");
-  // Pause comes after the designed items (Space pauses too, see doEvent).
+  // Pause comes last, so the other items keep their numbers (Space pauses too, see doEvent).
   toolboxSetMenuItem(kPlayerMenu, 13, "-", 0);
   appendItem(kPlayerMenu, kPlayerPauseItem, "Pause");
   setMenuItemEnabled(kPlayerMenu, kPlayerPauseItem, false);

@@ -103,7 +103,8 @@ bool remotePause() {
 
 namespace {
 std::int32_t unitsOf(std::int64_t microseconds) {
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(microseconds / 1000 * kMovieTimeScale / 1000, 0, INT32_MAX));
+  const std::int64_t units = microseconds / 1000 * kMovieTimeScale / 1000;
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(units, 0, INT32_MAX));
 }
 }  // namespace
 

@@ -195,7 +195,8 @@ TEST_F(AddRunTest, ActivityLineAndWindowReportTheFilesLeftOut) {
             "1 tune added, 2 files left out.\n"
             "  1 too short (26 s or less)\n"
             "  1 not an MP3 or M4A file\n\n" +
-                music() + "b.mp3\n    too short (26 s or less): 20 s\n" + music() + "c.txt\n    not an MP3 or M4A file\n");
+                music() + "b.mp3\n    too short (26 s or less): 20 s\n" + music() +
+                "c.txt\n    not an MP3 or M4A file\n");
 
   std::filesystem::remove(music() + "b.mp3");
   std::filesystem::remove(music() + "c.txt");
