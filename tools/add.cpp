@@ -110,8 +110,21 @@ int cmdAdd(ToolArgs args) {
   }
   std::signal(SIGINT, SIG_DFL);
   printProgress(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), true, terminal);
-  std::fprintf(stderr, "%s%d tunes added; the library holds %d tunes\n", gInterrupted ? "stopped: " : "",
-               gStartTotalTunes_L - before, gStartTotalTunes_L);
+  // Every file left out with its reason, then the counts on the last line.
+  const AddRunStats& stats = addRunStats();
+  std::string counts;
+  for (const LeftOutFile& f : stats.leftOut)
+    std::fprintf(stderr, "left out: %s: %s%s%s\n", printable(f.path).c_str(),
+                 std::string(leftOutReasonText(f.reason)).c_str(), f.detail.empty() ? "" : ", ",
+                 printable(f.detail).c_str());
+  for (std::size_t r = 0; r < kLeftOutReasons; ++r)
+    if (stats.leftOutByReason[r] > 0)
+      counts += (counts.empty() ? " (" : ", ") + std::to_string(stats.leftOutByReason[r]) + " " +
+                std::string(leftOutReasonText(static_cast<LeftOutReason>(r)));
+  if (!counts.empty()) counts += ")";
+  std::fprintf(stderr, "%s%d tunes added, %zu files left out%s; the library holds %d tunes\n",
+               gInterrupted ? "stopped: " : "", gStartTotalTunes_L - before, stats.leftOut.size(), counts.c_str(),
+               gStartTotalTunes_L);
   if (addRunStats().saveResult != noErr) {
     std::fprintf(stderr, "lumaroll-tool: the library could not be saved (error %d): %s\n", addRunStats().saveResult,
                  librarySaveFailure().reason.c_str());

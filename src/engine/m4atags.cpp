@@ -133,27 +133,30 @@ bool parseM4ATagBlock(std::span<const std::uint8_t> block, M4ATagTexts& out) {
 }
 
 OSErr readM4ATags(std::string_view filePath, std::int16_t folderVolume, std::int32_t folderDirID) {
+  gLastTagRefusal = TagRefusal::libraryFull;
   if (!claimTagSlot()) return kM4ARefused;
-  auto refuse = [] {
+  auto refuse = [](TagRefusal why) {
     giveBackTagSlot();
+    gLastTagRefusal = why;
     return kM4ARefused;
   };
+  gLastTagRefusal = TagRefusal::none;
 
   const std::string_view name = tagFileName(filePath);
-  if (name.empty() || name.front() == '.') return refuse();
+  if (name.empty() || name.front() == '.') return refuse(TagRefusal::noTag);
 
   // The tags are searched in the file's first quarter, whose length is the
   // stored fileLength, without holding the quarter in memory.
   const std::string path(filePath);
   const int fd = openRegularFileForReading(path.c_str());
-  if (fd < 0) return refuse();
+  if (fd < 0) return refuse(TagRefusal::noTag);
   struct stat st {};
   QuarterSearch search;
   const bool fstatOk = ::fstat(fd, &st) == 0;
   const std::uint64_t length = fstatOk ? static_cast<std::uint64_t>(st.st_size) : 0;
   const bool searched = fstatOk && length >= kSmallestM4A && search.run(fd, length / 4);
   ::close(fd);
-  if (!searched) return refuse();
+  if (!searched) return refuse(fstatOk && length < kSmallestM4A ? TagRefusal::tooSmall : TagRefusal::noTag);
 
   Tune& t = gTunes_A[gTotalTunes_L];
   t.fileLength = static_cast<std::uint32_t>(length / 4);
@@ -163,12 +166,13 @@ OSErr readM4ATags(std::string_view filePath, std::int16_t folderVolume, std::int
   t.folderVolume = folderVolume;
 
   M4ATagTexts texts;
-  if (!parseAtoms(QuarterSearch::find, &search, texts)) return refuse();
+  if (!parseAtoms(QuarterSearch::find, &search, texts)) return refuse(TagRefusal::noTag);
   t.title.assign(texts.title);
   t.album.assign(texts.album);
   t.artist.assign(texts.artist);
   t.genre.assign(texts.genre);
 
-  if (gTotalTunes_L > 1 && isDuplicateTune(t.artist.view(), t.title.view(), t.album.view())) return refuse();
+  if (gTotalTunes_L > 1 && isDuplicateTune(t.artist.view(), t.title.view(), t.album.view()))
+    return refuse(TagRefusal::duplicate);
   return noErr;
 }

@@ -84,21 +84,24 @@ OSErr parseMP3TagBlock(std::span<const std::uint8_t> block, MP3TagTexts& out) {
 }
 
 OSErr readMP3Tags(std::string_view filePath, std::int16_t folderVolume, std::int32_t folderDirID) {
+  gLastTagRefusal = TagRefusal::libraryFull;
   if (!claimTagSlot()) return kMP3Refused;
-  auto refuse = [](OSErr code) {
+  auto refuse = [](OSErr code, TagRefusal why) {
     giveBackTagSlot();
+    gLastTagRefusal = why;
     return code;
   };
+  gLastTagRefusal = TagRefusal::none;
 
   const std::string_view name = tagFileName(filePath);
-  if (name.empty() || name.front() == '.') return refuse(kMP3Refused);
+  if (name.empty() || name.front() == '.') return refuse(kMP3Refused, TagRefusal::noTag);
 
   TagFileRead file;
   if (!readTagFile(filePath, kSmallestMP3, [](std::uint64_t) { return kMP3TagBlock; }, file))
-    return refuse(kMP3Refused);
+    return refuse(kMP3Refused, TagRefusal::tooSmall);
 
   MP3TagTexts texts;
-  if (parseMP3TagBlock(file.block, texts) != noErr) return refuse(kMP3Unusable);
+  if (parseMP3TagBlock(file.block, texts) != noErr) return refuse(kMP3Unusable, TagRefusal::noTag);
 
   Tune& t = gTunes_A[gTotalTunes_L];
   t.fileLength = static_cast<std::uint32_t>(file.length);
@@ -111,19 +114,22 @@ OSErr readMP3Tags(std::string_view filePath, std::int16_t folderVolume, std::int
   t.album.assign(texts.album);
   t.genre.assign(texts.genre);
 
-  if (texts.v23 && upperCaseMacRoman(texts.genre) == "PODCAST") return refuse(kMP3Unusable);
+  if (texts.v23 && upperCaseMacRoman(texts.genre) == "PODCAST")
+    return refuse(kMP3Unusable, TagRefusal::podcast);
 
   setControlText(kAddWindow, kAddStatusText, "Inspecting: " + t.title.str());
   setControlText(kAddWindow, kAddCountText, "Total Tunes: " + numText(gTotalTunes_L));
 
   if (gTotalTunes_L > 1) {
     if (t.title.view() != "Unknown") {
-      if (isDuplicateTune(t.artist.view(), t.title.view(), t.album.view())) return refuse(kMP3Unusable);
+      if (isDuplicateTune(t.artist.view(), t.title.view(), t.album.view()))
+        return refuse(kMP3Unusable, TagRefusal::duplicate);
     } else {
       const std::int32_t duration = t.durationSeconds;
       for (std::int32_t i = 1; i < gTotalTunes_L; ++i) {
         const Tune& other = gTunes_A[i];
-        if (other.artist == t.artist.view() && other.durationSeconds == duration) return refuse(kMP3Unusable);
+        if (other.artist == t.artist.view() && other.durationSeconds == duration)
+          return refuse(kMP3Unusable, TagRefusal::duplicate);
       }
     }
   }

@@ -76,6 +76,8 @@ bool isDuplicateTune(std::string_view artist, std::string_view title, std::strin
   return false;
 }
 
+TagRefusal gLastTagRefusal = TagRefusal::none;
+
 bool claimTagSlot() { return claimTuneRecord() != 0; }
 
 void giveBackTagSlot() {

@@ -41,6 +41,12 @@ inline std::uint8_t byteAt(std::span<const std::uint8_t> block, std::size_t at) 
 // album (exact bytes).
 bool isDuplicateTune(std::string_view artist, std::string_view title, std::string_view album);
 
+// Why the last tag read refused its file (none after one that succeeded),
+// for the report of the files an add run left out.
+// notAudio: the file holds no audio the movie services can open.
+enum class TagRefusal : std::uint8_t { none, libraryFull, tooSmall, noTag, podcast, duplicate, notAudio };
+extern TagRefusal gLastTagRefusal;
+
 // Claims the next library slot: false when the library is full.
 bool claimTagSlot();
 // Gives the slot claimed by claimTagSlot back.

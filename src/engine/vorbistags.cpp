@@ -49,11 +49,19 @@ OSErr convertVorbisTags(const MovieFileTags& tags, VorbisTagTexts& out) {
 }
 
 OSErr readVorbisTags(std::string_view filePath, std::int16_t folderVolume, std::int32_t folderDirID) {
+  gLastTagRefusal = TagRefusal::libraryFull;
   if (!claimTagSlot()) return kVorbisRefused;
   auto refuse = [](OSErr code) {
     giveBackTagSlot();
+    switch (code) {
+      case kVorbisUntagged: gLastTagRefusal = TagRefusal::noTag; break;
+      case kVorbisPodcast: gLastTagRefusal = TagRefusal::podcast; break;
+      case kVorbisDuplicate: gLastTagRefusal = TagRefusal::duplicate; break;
+      default: gLastTagRefusal = code < 0 ? TagRefusal::notAudio : TagRefusal::noTag; break;
+    }
     return code;
   };
+  gLastTagRefusal = TagRefusal::none;
 
   const std::string_view name = tagFileName(filePath);
   if (name.empty() || name.front() == '.') return refuse(kVorbisRefused);

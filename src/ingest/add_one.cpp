@@ -1,5 +1,9 @@
 #include "ingest/add_one.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <set>
 #include <string>
 #include <unordered_set>
@@ -12,6 +16,7 @@
 #include "engine/m4atags.h"
 #include "engine/mp3tags.h"
 #include "engine/vorbistags.h"
+#include "engine/tagfile.h"
 #include "ingest/windows.h"
 #include "library/database.h"
 #include "library/tune.h"
@@ -57,6 +62,40 @@ std::set<std::pair<std::uint64_t, std::uint64_t>> gDescended;  // folders descen
 // a file is considered once per run and never enters the library twice,
 // whatever its tags say now.
 std::unordered_set<std::string> gKnownPaths;
+// Files added or left out this run: the files of the chosen folder are met
+// twice (once per pass) and reported once.
+std::set<std::string> gDecided;
+// Tunes shorter than this many whole seconds fail the first analysed part.
+constexpr std::int32_t kShortestTuneSeconds = 27;
+
+void leaveOut(const std::string& path, LeftOutReason reason, std::string detail = {}) {
+  if (!gDecided.insert(path).second) return;
+  gStats.leftOut.push_back(LeftOutFile{path, reason, std::move(detail)});
+  ++gStats.leftOutByReason[static_cast<std::size_t>(reason)];
+}
+
+// Whether the file can be opened for reading and is a plain file; the tag
+// readers would refuse it either way, but the report tells the two apart.
+bool readableRegularFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  struct stat st {};
+  const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  ::close(fd);
+  return regular;
+}
+
+void leaveOutForTags(const std::string& path) {
+  switch (gLastTagRefusal) {
+    case TagRefusal::libraryFull: leaveOut(path, LeftOutReason::libraryFull); return;
+    case TagRefusal::duplicate: leaveOut(path, LeftOutReason::duplicate); return;
+    case TagRefusal::podcast: leaveOut(path, LeftOutReason::tagsRefused, "podcast"); return;
+    case TagRefusal::tooSmall: leaveOut(path, LeftOutReason::tagsRefused, "file too small"); return;
+    case TagRefusal::notAudio: leaveOut(path, LeftOutReason::notDecodable); return;
+    case TagRefusal::noTag:
+    case TagRefusal::none: leaveOut(path, LeftOutReason::tagsRefused, "no tag"); return;
+  }
+}
 
 bool endsWithUpper(std::string_view name, std::string_view suffix) {
   if (name.size() < suffix.size()) return false;
@@ -88,8 +127,24 @@ void addFile(const FolderRef& folder, const std::string& itemName) {
   const std::string fullPath = folder.path + itemName;
   gStats.currentFile = fullPath;
   // A path cut to fit the record could never be opened again.
-  if (fullPath.size() > kLongestStoredPath) return;
-  if (!gKnownPaths.insert(fullPath).second) return;
+  if (fullPath.size() > kLongestStoredPath) {
+    leaveOut(fullPath, LeftOutReason::unreadable, "path longer than 255 bytes");
+    return;
+  }
+  // A file met again in this run was decided the first time; one the
+  // library holds already is a duplicate, whatever its tags say now.
+  if (!gKnownPaths.insert(fullPath).second) {
+    leaveOut(fullPath, LeftOutReason::duplicate);
+    return;
+  }
+  if (gTotalTunes_L >= gMaxTunes_L) {
+    leaveOut(fullPath, LeftOutReason::libraryFull);
+    return;
+  }
+  if (!readableRegularFile(fullPath)) {
+    leaveOut(fullPath, LeftOutReason::unreadable);
+    return;
+  }
   const std::string_view name = std::string_view(itemName).substr(0, kStoredNameBytes);
 
   OSErr tags = noErr;
@@ -99,29 +154,40 @@ void addFile(const FolderRef& folder, const std::string& itemName) {
     tags = readM4ATags(fullPath, folder.volume, folder.dirID);
   else
     tags = readVorbisTags(fullPath, folder.volume, folder.dirID);
-  if (tags != noErr) return;  // the reader gave its record back
+  if (tags != noErr) {  // the reader gave its record back
+    leaveOutForTags(fullPath);
+    return;
+  }
   // The path goes in now: the 200th tune is saved by its classification,
   // before it is accepted, and must reach the file with its path.
   gTunes_A[gTotalTunes_L].filePath.assign(fullPath);
 
   resetAnalysisState();
   OSErr err = noErr;
+  std::int32_t seconds = 0;
   {
     MovieOwner movie;
     err = openMovieByPath(fullPath, movie);
+    if (err == noErr) seconds = GetMovieDuration(movie.get()) / kMovieTimeScale;
     for (std::int32_t part = 1; err == noErr && part <= kAnalysisParts; ++part)
       err = measureTuneAudio(movie.get(), part);
   }
   if (err != noErr) {
     refuseTune();
+    if (seconds > 0 && seconds < kShortestTuneSeconds)
+      leaveOut(fullPath, LeftOutReason::tooShort, std::to_string(seconds) + " s");
+    else
+      leaveOut(fullPath, LeftOutReason::notDecodable);
     return;
   }
   err = classifyTune(name);
   const std::int32_t strongBins = gCTCounter_L;
   if (err != noErr || !keepsStrongBins(strongBins)) {
     refuseTune();
+    leaveOut(fullPath, LeftOutReason::analysisRefused, std::to_string(strongBins) + " strong bins");
     return;
   }
+  gDecided.insert(fullPath);
 
   const Tune& t = gTunes_A[gTotalTunes_L];
   ++gStats.tunesAdded;
@@ -150,6 +216,27 @@ void beginAddRunBookkeeping() {
   gDescended.clear();
   gKnownPaths.clear();
   for (std::int32_t i = 1; i <= gTotalTunes_L; ++i) gKnownPaths.emplace(gTunes_A[i].filePath.view());
+  gDecided.clear();
+}
+
+std::string_view leftOutReasonText(LeftOutReason reason) {
+  switch (reason) {
+    case LeftOutReason::tooShort: return "too short (26 s or less)";
+    case LeftOutReason::notTuneFile: return "not an MP3, M4A, FLAC, Ogg or Opus file";
+    case LeftOutReason::unreadable: return "unreadable or not a regular file";
+    case LeftOutReason::tagsRefused: return "tags missing or refused";
+    case LeftOutReason::duplicate: return "already in the library";
+    case LeftOutReason::notDecodable: return "the audio could not be decoded";
+    case LeftOutReason::analysisRefused: return "refused by the analysis";
+    case LeftOutReason::libraryFull: return "the library is full";
+  }
+  return "";
+}
+
+std::string addRunReportLine(const AddRunStats& stats) {
+  const std::size_t left = stats.leftOut.size();
+  return "Activity: " + std::to_string(stats.tunesAdded) + (stats.tunesAdded == 1 ? " tune" : " tunes") +
+         " added, " + std::to_string(left) + (left == 1 ? " file" : " files") + " left out";
 }
 
 void setAddYieldTicks(std::uint32_t ticks) { gYieldTicks = ticks; }
@@ -194,7 +281,12 @@ Task addOneTune(FolderRef folder, std::int16_t descend) {
       ++gStats.filesSeen;
       // Only plain files are opened: opening a pipe named like a tune would
       // wait for a writer for ever.
-      if (scan.regularFile && isTuneFileName(scan.itemName)) addFile(folder, scan.itemName);
+      if (!isTuneFileName(scan.itemName))
+        leaveOut(folder.path + scan.itemName, LeftOutReason::notTuneFile);
+      else if (!scan.regularFile)
+        leaveOut(folder.path + scan.itemName, LeftOutReason::unreadable, "not a regular file");
+      else
+        addFile(folder, scan.itemName);
     }
     // The pause counts from the end of the item, not from the start of the
     // pass that ran it: after a file that took a second to analyse the

@@ -3,12 +3,35 @@
 // a yield to the rest of the program and the stop tests.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/tasks.h"
 #include "ingest/scan.h"
+
+// Why a file an add run met did not become a tune.
+enum class LeftOutReason : std::uint8_t {
+  tooShort,         // 26 seconds or less
+  notTuneFile,      // not named as an MP3 or M4A file
+  unreadable,       // cannot be opened for reading, or not a regular file
+  tagsRefused,      // tags missing or refused: no tag, a podcast, too small
+  duplicate,        // the same tune is in the library already
+  notDecodable,     // its audio could not be decoded
+  analysisRefused,  // too few or too many strong bins
+  libraryFull,      // no room left in the library
+};
+constexpr std::size_t kLeftOutReasons = 8;
+// The reason as the report shows it ("too short (26 s or less)").
+std::string_view leftOutReasonText(LeftOutReason reason);
+
+struct LeftOutFile {
+  std::string path;     // full path, as met
+  LeftOutReason reason;
+  std::string detail;   // more about the reason ("podcast"), or ""
+};
 
 // Figures of the current (or last) add run, for progress lines.
 struct AddRunStats {
@@ -17,7 +40,13 @@ struct AddRunStats {
   std::string currentFile;      // full path of the last tune file offered
   OSErr saveResult = noErr;     // of the library save that ended the run
   bool libraryFull = false;     // files were left out because the library was full
+  // Every file met and not added, once each, in the order met; kept until
+  // the next run begins.
+  std::vector<LeftOutFile> leftOut;
+  std::array<std::int32_t, kLeftOutReasons> leftOutByReason{};
 };
+// "Activity: 74 tunes added, 11 files left out".
+std::string addRunReportLine(const AddRunStats& stats);
 const AddRunStats& addRunStats();
 void recordAddRunSave(OSErr result);
 // Marks the run as having met a full library; consumeLibraryFullNotice()

@@ -71,7 +71,9 @@ void finishAddRun() {
   recountColours();
   recordAddRunSave(saveDatabaseFiles());
   gStopCollectingPerUser_S = 0;
-  setControlText(kMainWindow, kActivityText, "Activity: None");
+  // The line tells what the run did; File ▸ "Files Not Added..." tells why
+  // each file left out was.
+  setControlText(kMainWindow, kActivityText, addRunReportLine(addRunStats()));
   setGuardedMenus(true);
   if (gHooks.runEnded) gHooks.runEnded();
   gWeAeAddingTunes_S = 0;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/appstate.h"
+#include "ingest/add_one.h"
 #include "ingest/add_runs.h"
 #include "library/tune.h"
 #include "platform/toolbox.h"
@@ -176,4 +177,46 @@ void firstTimeWindowDone() {
     startAddTunesFromMusicFolder();
     gAddSystemFontsNow_S = 0;
   }
+}
+
+std::string leftOutReportText() {
+  const AddRunStats& stats = addRunStats();
+  if (stats.leftOut.empty() && stats.tunesAdded == 0 && stats.filesSeen == 0)
+    return "No tunes have been added since Lumaroll started.\n";
+  std::string text = addRunReportLine(stats).substr(std::string_view("Activity: ").size()) + ".\n";
+  for (std::size_t r = 0; r < kLeftOutReasons; ++r)
+    if (const std::int32_t n = stats.leftOutByReason[r]; n > 0)
+      text += "  " + std::to_string(n) + " " + std::string(leftOutReasonText(static_cast<LeftOutReason>(r))) + "\n";
+  if (!stats.leftOut.empty()) text += "\n";
+  for (const LeftOutFile& f : stats.leftOut) {
+    text += f.path + "\n    " + std::string(leftOutReasonText(f.reason));
+    if (!f.detail.empty()) text += ": " + f.detail;
+    text += "\n";
+  }
+  return text;
+}
+
+void showLeftOutWindow() {
+  if (windowExists(kLeftOutWindow)) {
+    setControlText(kLeftOutWindow, kLeftOutList, leftOutReportText());
+    toolboxSelectWindow(kLeftOutWindow);
+    return;
+  }
+  const ToolboxRect screen = toolboxMainScreenRect();
+  const std::int32_t w = 640, h = 420;
+  WindowDesc win;
+  win.number = kLeftOutWindow;
+  win.kind = WindowKind::dialog;
+  win.title = "Files Not Added";
+  win.content = ToolboxRect{screen.left + (screen.width - w) / 2, screen.top + (screen.height - h) / 3, w, h};
+  toolboxCreateWindow(win);
+  ControlDesc list;
+  list.window = kLeftOutWindow;
+  list.control = kLeftOutList;
+  list.kind = ControlKind::textView;
+  list.frame = ToolboxRect{10, 10, w - 20, h - 20};
+  list.binding = kBindLeft | kBindTop | kBindRight | kBindBottom;
+  list.text = leftOutReportText();
+  toolboxCreateControl(list);
+  toolboxShowWindow(kLeftOutWindow);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // Controls of the add-progress sheet (window 4000).
@@ -39,3 +40,11 @@ void closeFirstTimeWindow();
 // Done in the first-time window: closes it and, when "Yes." is the choice,
 // starts the automatic add and clears the choice.
 void firstTimeWindowDone();
+
+// The window that lists the files the last add run left out, each with its
+// reason (File ▸ "Files Not Added..."), and its list control.
+constexpr std::int16_t kLeftOutWindow = 4100;
+constexpr std::int16_t kLeftOutList = 4101;
+void showLeftOutWindow();
+// The window's text: the counts by reason, then one line per file.
+std::string leftOutReportText();

@@ -70,6 +70,23 @@ void StopMovie(Movie movie);               // silent at once
 void MoviesTask(Movie movie, std::int32_t maxMilliseconds);
 bool IsMovieDone(Movie movie);             // true once the last sample was played
 
+// Pausing: the sound stops at once (within one buffer of the device) while
+// the movie keeps its place and the sound it has decoded ahead; resuming
+// sounds again from the very next sample. Pausing a movie that does not play
+// and resuming one that is not paused do nothing. StopMovie and StartMovie
+// leave the paused state.
+void PauseMovie(Movie movie);
+void ResumeMovie(Movie movie);
+bool IsMoviePaused(Movie movie);
+// The play position in time units, truncated: the sample being heard, not
+// the one being decoded.
+std::int32_t GetMovieTime(Movie movie);
+// Moves the play position to `time` (clamped to 0..duration): the next
+// sample heard is the first sample of an export that starts at `time`. A
+// playing movie crosses over with a fade of a few milliseconds, so the jump
+// does not click; a paused one stays paused at the new place.
+void SetMovieTimeValue(Movie movie, std::int32_t time);
+
 // Owns a movie and disposes of it on every path.
 class MovieOwner {
  public:

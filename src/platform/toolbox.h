@@ -42,6 +42,8 @@ bool toolboxGetWindowContentRect(std::int16_t window, ToolboxRect& rect);
 void setControlText(std::int16_t window, std::int16_t control, std::string_view text);
 void setControlValue(std::int16_t window, std::int16_t control, std::int32_t value);
 void setControlEnabled(std::int16_t window, std::int16_t control, bool enabled);
+// The largest value of a slider (its value is held to it).
+void setControlMaximum(std::int16_t window, std::int16_t control, std::int32_t maximum);
 // True when the window exists (is built and not closed).
 bool windowExists(std::int16_t window);
 
@@ -99,6 +101,8 @@ enum class ControlKind : std::uint8_t {
   radioButton,   // value 1 when selected; the dialog handler sets the values of a group
   editText,      // a one-line text field the user types into
   textView,      // read-only text of many lines, scrolled
+  positionSlider,  // a thin slider the user clicks, drags or steps with the arrow keys; it
+                   // reports to the control action only when the user lets go or steps
 };
 
 // Edges of a control that keep their distance to the same edge of the window.
@@ -120,6 +124,7 @@ struct ControlDesc {
   std::string icon;         // base name of an icon among the program's resources
   std::string helpTag;      // shown when the pointer rests on the control
   std::int32_t minimum = 0, maximum = 0, value = 0;
+  std::int32_t step = 0;  // position slider: what one arrow key moves
   std::uint8_t binding = kBindLeft | kBindTop;
   std::int16_t fontSize = 0;  // 0: the small system font
   bool bold = false;
@@ -290,11 +295,14 @@ constexpr std::int16_t kHighLevelEvent = 23;
 // Virtual key codes of the keys the program looks at.
 constexpr std::int16_t kReturnKeyCode = 36;
 constexpr std::int16_t kEnterKeyCode = 76;
+// Space, reported only when no text field has the keyboard.
+constexpr std::int16_t kSpaceKeyCode = 49;
 
 struct ToolboxEvent {
   std::int16_t what = kNullEvent;
   std::int16_t keyCode = -1;  // key down: the virtual key code
   std::int16_t window = 0;    // window the event is for (0: none of ours)
+  bool handled = false;       // set by the handler: the key goes no further
 };
 
 // Control and window events for the dialog handler.

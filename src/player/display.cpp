@@ -5,6 +5,7 @@
 #include "core/appstate.h"
 #include "core/macroman.h"
 #include "library/tune.h"
+#include "player/position.h"
 #include "playlists/builder.h"
 
 std::string playlistKindName(std::int16_t kind) {
@@ -30,7 +31,7 @@ std::string playlistKindName(std::int16_t kind) {
 
 std::string nowPlayingText() {
   if (gWeArePlaying_S != 1) return "-\r" + playlistKindName(gCurrentPlaylist_S) + "\r-";
-  std::string text = "Now Playing: " + playlistKindName(gCurrentPlayingPL_S) + "\r";
+  std::string text = (gTunePaused_S == 1 ? "Paused: " : "Now Playing: ") + playlistKindName(gCurrentPlayingPL_S) + "\r";
   // The play position is kept by the player; one outside the table shows no
   // tune rather than another record's bytes.
   if (gNowPlayingItemID_L >= 1 && gNowPlayingItemID_L < kTableRecords) {

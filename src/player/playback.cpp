@@ -15,6 +15,7 @@
 #include "platform/toolbox.h"
 #include "playlists/builder.h"
 #include "playlists/presentation.h"
+#include "player/position.h"
 
 Movie gNowPlayingMovie = nullptr;
 std::int16_t gHolderVolume_S = 0;
@@ -129,6 +130,7 @@ void setPlayingMenus() {
   // Enabling clears an item's mark; the modes themselves stay on.
   if (gSoundMute_S == 1) setMenuItemMark(kPlayerMenu, kMuteItem, true);
   if (gLoopTune_S == 1 || gLoopPlaylist_S == 1) setMenuItemMark(kPlayerMenu, kLoopItem, true);
+  pauseItemForRun(true);
 }
 
 void setIdleMenus() {
@@ -138,6 +140,7 @@ void setIdleMenus() {
   setMenuItemText(kPlayerMenu, kPlayItem, "Play");
   for (std::int16_t item : {kNextItem, kBackItem, kRevealNowPlayingItem, kVolumeUpItem, kVolumeDownItem})
     setMenuItemEnabled(kPlayerMenu, item, false);
+  pauseItemForRun(false);
 }
 
 [[noreturn]] void giveUpOnMissingTunes(OSErr code) {
@@ -160,6 +163,7 @@ void endOfRun() {
   setIdleMenus();
   swapPlayBtn(1);
   drawDisplay();
+  playerTuneChanged();
 }
 
 // One play run over a fresh copy of the shown playlist, from entry `start`.
@@ -253,6 +257,7 @@ Task playRun(std::int32_t start, std::uint32_t generation, RunEnd& end) {
     SetMovieVolume(movie, soundingVolume());
     GoToBeginningOfMovie(movie);
     StartMovie(movie);
+    playerTuneChanged();
     if (gCurrentPlaylist_S == gCurrentPlayingPL_S) {
       gCurrentSelectedTune_L = e;
       listViewSelectRow(kMainWindow, kListControl, 0);
@@ -269,6 +274,7 @@ Task playRun(std::int32_t start, std::uint32_t generation, RunEnd& end) {
 
     for (;;) {
       MoviesTask(movie, 0);
+      showPlayPosition(false);
       co_await yieldTicks(1);
       if (generation != gRunGeneration) break;
       if (gNextTune_S == 1 || gBackTune_S == 1 || gStopPlaying_S == 1 || IsMovieDone(movie)) break;
@@ -417,6 +423,7 @@ void playerPlayStopCommand() {
 
 void playerPlayButton() {
   if (!playerCommandAllowed()) return;
+  if (playerResume()) return;  // a paused tune goes on
   if (gWeArePlaying_S == 1) {
     askForStop();
     gWeArePlaying_S = 0;

@@ -11,6 +11,7 @@
 #include "library/tune.h"
 #include "player/display.h"
 #include "player/playback.h"
+#include "player/position.h"
 #include "playlists/builder.h"
 #include "playlists/presentation.h"
 #include "ui/dbdata.h"
@@ -165,6 +166,32 @@ void buildMainWindow() {
     toolboxCreateControl(summary);
   }
 
+  {
+    // The play position, under the display's text: elapsed time, a thin
+    // slider, remaining time. They rest disabled and empty until a tune plays.
+    ControlDesc times;
+    times.window = kMainWindow;
+    times.kind = ControlKind::staticText;
+    times.control = kElapsedText;
+    times.frame = ToolboxRect{250, 59, 44, 13};
+    times.align = TextAlign::right;
+    toolboxCreateControl(times);
+    times.control = kRemainingText;
+    times.frame = ToolboxRect{W - 294, 59, 44, 13};
+    times.align = TextAlign::left;
+    times.binding = right;
+    toolboxCreateControl(times);
+    ControlDesc position;
+    position.window = kMainWindow;
+    position.control = kPositionSlider;
+    position.kind = ControlKind::positionSlider;
+    position.frame = ToolboxRect{298, 59, std::max(0, W - 596), 13};
+    position.step = kPositionStep;
+    position.binding = kBindLeft | kBindTop | kBindRight;
+    toolboxCreateControl(position);
+    setControlEnabled(kMainWindow, kPositionSlider, false);
+  }
+
   if (DBBrowser* list = CreateKWED3rowser()) InitialiseBrowserData(list);
   connectPlaylistSwitches();
   drawDisplay();
@@ -189,6 +216,10 @@ void MyWindowBoundsChangedHandler(std::int16_t window) {
 void (*gApplyPlayerVolumeHook)() = nullptr;
 
 void MyControlAction(std::int16_t window, std::int16_t control, std::int32_t value) {
+  if (window == kMainWindow && control == kPositionSlider) {
+    playerSeek(value);
+    return;
+  }
   if (window != kMainWindow || control != kVolumeSlider) return;
   gPlayerVolume_S = static_cast<std::int16_t>(std::clamp<std::int32_t>(value, 0, kMaxPlayerVolume));
   if (gWeArePlaying_S == 1 && gApplyPlayerVolumeHook) gApplyPlayerVolumeHook();

@@ -9,6 +9,8 @@
 #include "library/tune.h"
 #include "player/display.h"
 #include "player/playback.h"
+#include "player/position.h"
+#include "ingest/windows.h"
 #include "playlists/builder.h"
 #include "playlists/presentation.h"
 #include "platform/toolbox.h"
@@ -90,6 +92,9 @@ void doPlayerMenu(std::int16_t item) {
       if (noLibraryBeep()) return;
       doRevealNowPlaying();
       return;
+    case kPlayerPauseItem:
+      playerPauseCommand();
+      return;
     default:
       return;
   }
@@ -148,6 +153,9 @@ void doFileMenu(std::int16_t item) {
       if (noLibraryBeep()) return;
       playerCommandStop();
       buildNamePlaylistDialog();
+      return;
+    case kFileNotAddedItem:
+      showLeftOutWindow();
       return;
     default:
       return;
@@ -264,6 +272,7 @@ void menusForAddRun(bool running) {
 }
 
 void menusForPlaybackStart() {
+  pauseItemForRun(true);
   setMenuItemText(kPlayerMenu, kPlayerPlayItem, "Stop Playing");
   for (std::int16_t item : {kPlayerNextItem, kPlayerBackItem, kPlayerMuteItem, kPlayerVolumeUpItem,
                             kPlayerVolumeDownItem, kPlayerLoopItem, kPlayerRevealItem})
@@ -271,6 +280,7 @@ void menusForPlaybackStart() {
 }
 
 void menusForPlaybackEnd() {
+  pauseItemForRun(false);
   for (std::int16_t item : {1, 2, 8}) setMenuItemEnabled(kFileMenu, item, true);
   setMenuItemEnabled(kPlayerMenu, kPlayerMuteItem, false);
   setMenuItemEnabled(kPlayerMenu, kPlayerLoopItem, false);
@@ -289,6 +299,9 @@ void buildMenus() {
   appendItem(kFileMenu, 4, "Flush Lumaroll Library...");
   appendItem(kFileMenu, 6, "Reveal Selected Tune In Finder /h");
   appendItem(kFileMenu, 8, "Send Current Playlist To iTunes...");
+  // Last, so the other items keep their numbers: the report of the last add run.
+  toolboxSetMenuItem(kFileMenu, 9, "-", 0);
+  appendItem(kFileMenu, kFileNotAddedItem, "Files Not Added...");
 
   toolboxCreateMenu(kEditMenu, "Edit");
   toolboxSetEditMenuItem(kEditMenu, 1, "Undo", EditCommand::undo);
@@ -322,6 +335,10 @@ void buildMenus() {
   toolboxSetMenuItem(kPlayerMenu, 9, "-", 0);
   MakeHierMenu(kPlayerMenu, 10, "Loop", kLoopMenu);
   appendItem(kPlayerMenu, 12, "Reveal Now Playing /r");
+  // Pause comes last, so the other items keep their numbers (Space pauses too, see doEvent).
+  toolboxSetMenuItem(kPlayerMenu, 13, "-", 0);
+  appendItem(kPlayerMenu, kPlayerPauseItem, "Pause");
+  setMenuItemEnabled(kPlayerMenu, kPlayerPauseItem, false);
   for (std::int16_t i : {kPlayerNextItem, kPlayerBackItem, kPlayerMuteItem, kPlayerVolumeUpItem,
                          kPlayerVolumeDownItem, kPlayerRevealItem})
     setMenuItemEnabled(kPlayerMenu, i, false);

@@ -28,6 +28,7 @@ constexpr std::int16_t kPlayerVolumeUpItem = 7;
 constexpr std::int16_t kPlayerVolumeDownItem = 8;
 constexpr std::int16_t kPlayerLoopItem = 10;
 constexpr std::int16_t kPlayerRevealItem = 12;
+constexpr std::int16_t kFileNotAddedItem = 10;
 
 // Sets an item's text, enables it, attaches submenu `submenuID` and creates
 // that submenu empty. Returns the result of attaching (0), or -1 when the

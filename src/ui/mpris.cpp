@@ -11,7 +11,6 @@
 #include <QDBusContext>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
-#include <QElapsedTimer>
 #include <QStringList>
 #include <QTimer>
 #include <QVariantMap>
@@ -26,6 +25,7 @@ const QString kServiceName = QStringLiteral("org.mpris.MediaPlayer2.lumaroll");
 const QString kObjectPath = QStringLiteral("/org/mpris/MediaPlayer2");
 const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 constexpr int kWatchIntervalMs = 200;
+const QString kTunePathPrefix = QStringLiteral("/io/github/lumaroll/Tune/");
 
 QString qText(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
@@ -38,7 +38,7 @@ QVariantMap metadataOf(const RemoteState& s) {
   }
   const RemoteTune& t = s.tune;
   m.insert(QStringLiteral("mpris:trackid"),
-           QVariant::fromValue(QDBusObjectPath(QStringLiteral("/io/github/lumaroll/Tune/%1").arg(t.permID))));
+           QVariant::fromValue(QDBusObjectPath(kTunePathPrefix + QString::number(t.permID))));
   m.insert(QStringLiteral("mpris:length"), QVariant::fromValue<qlonglong>(t.lengthMicroseconds));
   m.insert(QStringLiteral("xesam:title"), qText(t.title));
   if (!t.artist.empty()) m.insert(QStringLiteral("xesam:artist"), QStringList{qText(t.artist)});
@@ -49,7 +49,10 @@ QVariantMap metadataOf(const RemoteState& s) {
   return m;
 }
 
-QString statusOf(const RemoteState& s) { return s.playing ? QStringLiteral("Playing") : QStringLiteral("Stopped"); }
+QString statusOf(const RemoteState& s) {
+  if (!s.playing) return QStringLiteral("Stopped");
+  return s.paused ? QStringLiteral("Paused") : QStringLiteral("Playing");
+}
 
 QString loopStatusOf(const RemoteState& s) {
   switch (s.loop) {
@@ -78,23 +81,15 @@ class MprisService : public QObject, public QDBusContext {
     });
   }
 
-  RemoteState state() {
-    RemoteState s = remoteState();
-    noteTune(s);
-    return s;
-  }
+  RemoteState state() { return remoteState(); }
 
-  // Microseconds since the tune began (the player keeps no position of its own).
-  qlonglong position() {
-    const RemoteState s = state();
-    if (!s.hasTune || !since_.isValid()) return 0;
-    return std::min<qlonglong>(since_.nsecsElapsed() / 1000, s.tune.lengthMicroseconds);
-  }
+  qlonglong position() { return state().positionMicroseconds; }
 
   void publishChanges() {
     const RemoteState now = state();
     QVariantMap changed;
-    if (now.playing != last_.playing) changed.insert(QStringLiteral("PlaybackStatus"), statusOf(now));
+    if (now.playing != last_.playing || now.paused != last_.paused)
+      changed.insert(QStringLiteral("PlaybackStatus"), statusOf(now));
     if (now.hasTune != last_.hasTune || now.tune != last_.tune)
       changed.insert(QStringLiteral("Metadata"), metadataOf(now));
     if (now.volume != last_.volume) changed.insert(QStringLiteral("Volume"), now.volume);
@@ -103,7 +98,14 @@ class MprisService : public QObject, public QDBusContext {
     if (now.canGoNext != last_.canGoNext) changed.insert(QStringLiteral("CanGoNext"), now.canGoNext);
     if (now.canGoPrevious != last_.canGoPrevious) changed.insert(QStringLiteral("CanGoPrevious"), now.canGoPrevious);
     if (now.loop != last_.loop) changed.insert(QStringLiteral("LoopStatus"), loopStatusOf(now));
+    if (now.hasTune != last_.hasTune) changed.insert(QStringLiteral("CanSeek"), now.hasTune);
+    const bool moved = now.positionMoves != last_.positionMoves;
     last_ = now;
+    if (moved) {
+      QDBusMessage seeked = QDBusMessage::createSignal(kObjectPath, kPlayerInterface, QStringLiteral("Seeked"));
+      seeked << static_cast<qlonglong>(now.positionMicroseconds);
+      QDBusConnection::sessionBus().send(seeked);
+    }
     if (changed.isEmpty()) return;
     QDBusMessage signal = QDBusMessage::createSignal(kObjectPath, QStringLiteral("org.freedesktop.DBus.Properties"),
                                                      QStringLiteral("PropertiesChanged"));
@@ -112,20 +114,8 @@ class MprisService : public QObject, public QDBusContext {
   }
 
  private:
-  // A new tune (or the same one again after a stop) starts the position clock.
-  void noteTune(const RemoteState& s) {
-    const bool sameTune = s.hasTune && tuneOn_ && s.tune.permID == tunePermID_;
-    if (s.hasTune && !sameTune) since_.start();
-    if (!s.hasTune) since_.invalidate();
-    tuneOn_ = s.hasTune;
-    tunePermID_ = s.tune.permID;
-  }
-
   QTimer watch_;
   RemoteState last_;
-  QElapsedTimer since_;
-  bool tuneOn_ = false;
-  std::uint32_t tunePermID_ = 0;
 };
 
 class RootAdaptor : public QDBusAbstractAdaptor {
@@ -196,21 +186,31 @@ class PlayerAdaptor : public QDBusAbstractAdaptor {
   bool canGoNext() const { return service_->state().canGoNext; }
   bool canGoPrevious() const { return service_->state().canGoPrevious; }
   bool canPlay() const { return service_->state().canPlay; }
-  // Pause stops: the player has no paused state.
+  // A loaded tune can be paused (and, paused, resumed) and moved.
   bool canPause() const { return service_->state().playing; }
-  bool canSeek() const { return false; }
+  bool canSeek() const { return service_->state().hasTune; }
   bool canControl() const { return true; }
 
  public Q_SLOTS:
   void Next() { service_->later([] { remoteNext(); }); }
   void Previous() { service_->later([] { remotePrevious(); }); }
-  void Pause() { service_->later([] { remoteStop(); }); }
+  void Pause() { service_->later([] { remotePause(); }); }
   void PlayPause() { service_->later([] { remotePlayPause(); }); }
   void Stop() { service_->later([] { remoteStop(); }); }
   void Play() { service_->later([] { remotePlay(); }); }
-  // Without seeking these have no effect, as the interface says.
-  void Seek(qlonglong) {}
-  void SetPosition(const QDBusObjectPath&, qlonglong) {}
+  void Seek(qlonglong offset) {
+    service_->later([offset] { remoteSeek(offset); });
+  }
+  // A position for another tune than the loaded one is ignored, as the
+  // interface asks.
+  void SetPosition(const QDBusObjectPath& track, qlonglong position) {
+    const QString path = track.path();
+    if (!path.startsWith(kTunePathPrefix)) return;
+    bool ok = false;
+    const std::uint32_t permID = path.mid(kTunePathPrefix.size()).toUInt(&ok);
+    if (!ok) return;
+    service_->later([permID, position] { remoteSetPosition(permID, position); });
+  }
   void OpenUri(const QString&) {
     service_->sendErrorReply(QDBusError::NotSupported, QStringLiteral("Lumaroll plays tunes of its library only"));
   }

@@ -1,6 +1,7 @@
 #include "ui/remote.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 #include "core/appstate.h"
@@ -9,6 +10,7 @@
 #include "engine/classify.h"
 #include "library/tune.h"
 #include "player/playback.h"
+#include "player/position.h"
 #include "platform/toolbox.h"
 #include "ui/menus.h"
 
@@ -77,14 +79,50 @@ RemoteState remoteState() {
   s.canGoNext = toolboxMenuItemEnabled(kPlayerMenu, kPlayerNextItem);
   s.canGoPrevious = toolboxMenuItemEnabled(kPlayerMenu, kPlayerBackItem);
   s.loop = loopMode();
+  s.paused = s.playing && gTunePaused_S == 1;
+  s.positionMicroseconds = std::int64_t{playerPosition()} * 1'000'000 / kMovieTimeScale;
+  s.lengthMicroseconds = std::int64_t{playerDuration()} * 1'000'000 / kMovieTimeScale;
+  s.positionMoves = gPositionMoves_UL;
   return s;
 }
 
-bool remotePlayPause() { return toolboxChooseMenuItem(kPlayerMenu, kPlayerPlayItem); }
+bool remotePlayPause() {
+  return toolboxChooseMenuItem(kPlayerMenu, playing() ? kPlayerPauseItem : kPlayerPlayItem);
+}
 
-bool remotePlay() { return !playing() && toolboxChooseMenuItem(kPlayerMenu, kPlayerPlayItem); }
+bool remotePlay() {
+  if (playing()) return gTunePaused_S == 1 && toolboxChooseMenuItem(kPlayerMenu, kPlayerPauseItem);
+  return toolboxChooseMenuItem(kPlayerMenu, kPlayerPlayItem);
+}
 
 bool remoteStop() { return playing() && toolboxChooseMenuItem(kPlayerMenu, kPlayerPlayItem); }
+
+bool remotePause() {
+  return playing() && gTunePaused_S != 1 && toolboxChooseMenuItem(kPlayerMenu, kPlayerPauseItem);
+}
+
+namespace {
+std::int32_t unitsOf(std::int64_t microseconds) {
+  const std::int64_t units = microseconds / 1000 * kMovieTimeScale / 1000;
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(units, 0, INT32_MAX));
+}
+}  // namespace
+
+bool remoteSeek(std::int64_t offsetMicroseconds) {
+  const RemoteState s = remoteState();
+  if (!s.hasTune) return false;
+  const std::int64_t to = s.positionMicroseconds + offsetMicroseconds;
+  if (to >= s.lengthMicroseconds) return remoteNext();
+  return playerSeek(unitsOf(std::max<std::int64_t>(to, 0)));
+}
+
+bool remoteSetPosition(std::uint32_t permID, std::int64_t positionMicroseconds) {
+  const RemoteState s = remoteState();
+  if (!s.hasTune || s.tune.permID != permID || positionMicroseconds < 0 ||
+      positionMicroseconds > s.lengthMicroseconds)
+    return false;
+  return playerSeek(unitsOf(positionMicroseconds));
+}
 
 bool remoteNext() { return toolboxChooseMenuItem(kPlayerMenu, kPlayerNextItem); }
 

@@ -24,7 +24,8 @@ struct RemoteTune {
 enum class RemoteLoop : std::uint8_t { none, tune, playlist };
 
 struct RemoteState {
-  bool playing = false;     // a play run is on; nothing pauses, Pause stops
+  bool playing = false;     // a tune is loaded, sounding or paused
+  bool paused = false;      // the loaded tune is paused
   bool hasTune = false;     // `tune` is the tune that sounds
   RemoteTune tune;
   double volume = 0;        // the player volume, 0 (silent) .. 1 (the slider's top)
@@ -32,6 +33,9 @@ struct RemoteState {
   bool canGoNext = false;
   bool canGoPrevious = false;
   RemoteLoop loop = RemoteLoop::none;
+  std::int64_t positionMicroseconds = 0;  // where the tune is heard
+  std::int64_t lengthMicroseconds = 0;    // the loaded tune's length as it plays
+  std::uint32_t positionMoves = 0;        // counts the moves of the position (seeks)
 
   bool operator==(const RemoteState&) const = default;
 };
@@ -52,7 +56,15 @@ std::string fileURLOfPath(std::string_view path);
 // playing for Next) or the command has nothing to do.
 bool remotePlayPause();
 bool remotePlay();
-bool remoteStop();  // Pause too: the player does not pause
+bool remoteStop();
+// Pause, and Play of a paused tune, through Player ▸ Pause/Resume.
+bool remotePause();
+// Moves the position by `offset` (may be negative; before the start is the
+// start, past the end is Next); false when no tune is loaded.
+bool remoteSeek(std::int64_t offsetMicroseconds);
+// Moves the position to `position` when `permID` is the loaded tune and the
+// position lies inside it; false (nothing happens) otherwise.
+bool remoteSetPosition(std::uint32_t permID, std::int64_t positionMicroseconds);
 bool remoteNext();
 bool remotePrevious();
 // Chooses the Loop items that lead to `loop`; false when the Loop submenu

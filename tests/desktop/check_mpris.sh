@@ -1,6 +1,6 @@
 #!/bin/sh
 # playerctl drives the running program over MPRIS on a private session bus:
-# play, next, the tune's metadata, the volume, stop and quit.
+# play, next, the tune's metadata, the volume, pause, the position, stop and quit.
 # Usage: dbus-run-session -- sh check_mpris.sh PROGRAM TOOL
 set -eu
 program=$1
@@ -92,6 +92,28 @@ pc loop Track || fail "playerctl loop"
 wait_for Track loop
 pc loop None || fail "playerctl loop None"
 wait_for None loop
+
+# Paused, the position holds; play goes on from it; position N moves it
+# (SetPosition with the tune's id) and position reads where it is heard.
+[ "$(pc metadata mpris:trackid)" != "" ] || fail "no track id"
+pc pause || fail "playerctl pause"
+wait_for Paused status
+held=$(pc position) || fail "no position while paused"
+sleep 0.5
+[ "$(pc position)" = "$held" ] || fail "the position moved while paused: $held, then $(pc position)"
+pc play || fail "playerctl play"
+wait_for Playing status
+pc position 30 || fail "playerctl position 30"
+sleep 0.3
+at=$(pc position) || fail "no position"
+awk -v p="$at" 'BEGIN { exit !(p >= 30 && p < 31) }' || fail "position 30 then $at"
+sleep 0.5
+later=$(pc position)
+awk -v a="$at" -v b="$later" 'BEGIN { exit !(b > a + 0.3 && b < a + 1) }' || fail "position $at, then $later"
+pc position 5- || fail "playerctl position 5-"
+sleep 0.3
+back=$(pc position)
+awk -v p="$back" 'BEGIN { exit !(p >= 25 && p < 27) }' || fail "5 s back from about 31 gave $back"
 
 pc stop || fail "playerctl stop"
 wait_for Stopped status

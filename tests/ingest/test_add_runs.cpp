@@ -7,6 +7,7 @@
 #include "ingest/save_alerts.h"
 #include "ingest/windows.h"
 #include "ingest_fixture.h"
+#include "playlists/main_window_fixture.h"
 #include "playlists/builder.h"
 
 namespace {
@@ -226,4 +227,36 @@ TEST_F(AddRunTest, AFileEntersTheLibraryOnce) {
   runAll();
   EXPECT_EQ(titles(), (Names{"Unknown", "Renamed"})) << "same full paths: refused";
   EXPECT_EQ(gTunes_A[1].artist.view(), "Retagged");
+}
+
+// The run's report: the activity line counts what was added and left out,
+// and the Files Not Added window lists each left-out file with its reason
+// until the next run replaces the list.
+TEST_F(AddRunTest, ActivityLineAndWindowReportTheFilesLeftOut) {
+  makeTestWindow(kMainWindow, {kActivityText});
+  tune("a.mp3", "A");
+  tune("b.mp3", "B", 20);
+  writeFileBytes(music() + "c.txt", "notes");
+  startTask(addTunes({music()}));
+  runAll();
+  auto& tb = headlessToolbox();
+  EXPECT_EQ(tb.control(kMainWindow, kActivityText)->desc.text, "Activity: 1 tune added, 2 files left out");
+  showLeftOutWindow();
+  ASSERT_TRUE(windowExists(kLeftOutWindow));
+  EXPECT_EQ(tb.control(kLeftOutWindow, kLeftOutList)->desc.text,
+            "1 tune added, 2 files left out.\n"
+            "  1 too short (26 s or less)\n"
+            "  1 not an MP3, M4A, FLAC, Ogg or Opus file\n\n" +
+                music() + "b.mp3\n    too short (26 s or less): 20 s\n" + music() +
+                "c.txt\n    not an MP3, M4A, FLAC, Ogg or Opus file\n");
+
+  std::filesystem::remove(music() + "b.mp3");
+  std::filesystem::remove(music() + "c.txt");
+  startTask(addTunes({music()}));
+  runAll();
+  EXPECT_EQ(tb.control(kMainWindow, kActivityText)->desc.text, "Activity: 0 tunes added, 1 file left out");
+  showLeftOutWindow();
+  EXPECT_EQ(tb.control(kLeftOutWindow, kLeftOutList)->desc.text,
+            "0 tunes added, 1 file left out.\n  1 already in the library\n\n" + music() +
+                "a.mp3\n    already in the library\n");
 }

@@ -248,4 +248,113 @@ TEST_F(Playing, monoAfterStereoSoundsOnBothSides) {
                           [](std::int16_t s) { return s == 0; }));
 }
 
+// The sound of `seconds` from `time` (units) as an export gives it, in the
+// machine's byte order.
+std::vector<std::int16_t> exported(Movie movie, std::int32_t time, std::int32_t units) {
+  std::vector<std::uint8_t> block;
+  EXPECT_EQ(PutMovieIntoTypedHandle(movie, block, time, units), noErr);
+  std::vector<std::int16_t> s((block.size() - kSoundHeaderBytes) / 2);
+  for (std::size_t i = 0; i < s.size(); ++i)
+    s[i] = static_cast<std::int16_t>(block[kSoundHeaderBytes + 2 * i] << 8 | block[kSoundHeaderBytes + 2 * i + 1]);
+  return s;
+}
+
+std::size_t lengthWithoutTrailingZeros(const std::vector<std::int16_t>& s) {
+  std::size_t n = s.size();
+  while (n > 0 && s[n - 1] == 0) --n;
+  return n;
+}
+
+// Paused, nothing reaches the device and the position holds; resumed, the
+// sound goes on from the next sample, so the whole tune arrives exactly once
+// and in order, as if it had never paused. A movie moved while paused stays
+// paused and resumes at the sample an export at that time begins with.
+TEST_F(Playing, pauseHoldsThePlaceAndResumeGoesOnFromIt) {
+  MediaSpec spec;
+  spec.seconds = 2.0;
+  spec.content = MediaContent::noise;
+  const std::string path = dir_.file("noise.mp3");
+  writeTestMedia(path, spec);
+  AudioSource source;
+  ASSERT_EQ(source.open(path), noErr);
+  std::vector<std::int16_t> decoded(44100 * 3 * 2);
+  decoded.resize(static_cast<std::size_t>(source.read(decoded)) * 2);
+
+  MovieOwner movie;
+  ASSERT_EQ(openMovieByPath(path, movie), noErr);
+  StartMovie(movie.get());
+  for (int pause = 0; pause < 2; ++pause) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    PauseMovie(movie.get());
+    EXPECT_TRUE(IsMoviePaused(movie.get()));
+    const std::size_t atPause = captured().size();
+    const std::int32_t time = GetMovieTime(movie.get());
+    EXPECT_EQ(time, static_cast<std::int32_t>(atPause / 2 * 600 / 44100));  // all that went out is heard
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(captured().size(), atPause);
+    EXPECT_EQ(GetMovieTime(movie.get()), time);
+    EXPECT_FALSE(IsMovieDone(movie.get()));
+    ResumeMovie(movie.get());
+    EXPECT_FALSE(IsMoviePaused(movie.get()));
+  }
+  playToEnd(movie.get(), 5);
+  const std::vector<std::int16_t> heard = captured();
+  ASSERT_EQ(lengthWithoutTrailingZeros(heard), lengthWithoutTrailingZeros(decoded));
+  EXPECT_TRUE(std::equal(decoded.begin(), decoded.end(), heard.begin()));
+
+  GoToBeginningOfMovie(movie.get());
+  StartMovie(movie.get());
+  PauseMovie(movie.get());
+  SetMovieTimeValue(movie.get(), 700);
+  EXPECT_TRUE(IsMoviePaused(movie.get()));
+  EXPECT_EQ(GetMovieTime(movie.get()), 700);
+  captured_.clear();
+  ResumeMovie(movie.get());
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  StopMovie(movie.get());
+  const std::vector<std::int16_t> from = exported(movie.get(), 700, 60);
+  ASSERT_GE(captured().size(), from.size());
+  EXPECT_TRUE(std::equal(from.begin(), from.end(), captured().begin()));
+}
+
+// A jump while playing: the new place sounds from the sample an export at
+// that time begins with, and the position reported follows the samples the
+// device has taken, never ahead of them and at most one buffer behind.
+TEST_F(Playing, seekingSoundsTheExportedSampleAndThePositionFollowsTheSound) {
+  MediaSpec spec;
+  spec.seconds = 4.0;
+  spec.content = MediaContent::noise;
+  spec.seed = 7;
+  const std::string path = dir_.file("noise.mp3");
+  writeTestMedia(path, spec);
+  MovieOwner movie;
+  ASSERT_EQ(openMovieByPath(path, movie), noErr);
+  StartMovie(movie.get());
+  for (int i = 0; i < 10; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(37));
+    const std::int64_t before = static_cast<std::int64_t>(captured().size() / 2);
+    const std::int64_t time = GetMovieTime(movie.get());
+    const std::int64_t after = static_cast<std::int64_t>(captured().size() / 2);
+    EXPECT_LE(time, after * 600 / 44100);
+    EXPECT_GE(time, (before - 4096) * 600 / 44100 - 1);
+  }
+  std::mutex moved;
+  std::vector<std::int16_t> afterJump;
+  setPlaybackTap([&](std::span<const std::int16_t> s) {
+    std::lock_guard lock(moved);
+    afterJump.insert(afterJump.end(), s.begin(), s.end());
+  });
+  SetMovieTimeValue(movie.get(), 1501);
+  EXPECT_FALSE(IsMoviePaused(movie.get()));
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  const std::int32_t time = GetMovieTime(movie.get());
+  EXPECT_GE(time, 1501 + 200);
+  EXPECT_LE(time, 1501 + 300);
+  StopMovie(movie.get());
+  const std::vector<std::int16_t> want = exported(movie.get(), 1501, 180);
+  std::lock_guard lock(moved);
+  ASSERT_GE(afterJump.size(), want.size());
+  EXPECT_TRUE(std::equal(want.begin(), want.end(), afterJump.begin()));
+}
+
 }  // namespace

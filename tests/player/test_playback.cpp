@@ -10,7 +10,9 @@
 #include "core/errors.h"
 #include "core/paths.h"
 #include "platform/fake/fake_movie.h"
+#include "player/display.h"
 #include "player/player_fixture.h"
+#include "player/position.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -354,6 +356,87 @@ TEST_F(Playback, BackFromTheSecondRowPlaysTheFirst) {
   request(gNextTune_S);
   request(gBackTune_S);
   EXPECT_EQ(opened(), (std::vector<std::int32_t>{1, 2, 1}));
+}
+
+std::string pauseItemText() { return headlessToolbox().menuItems[{kPlayerMenu, kPlayerPauseItem}]; }
+
+std::vector<FakeMovieCallKind> pauseCalls() {
+  std::vector<FakeMovieCallKind> v;
+  for (const auto& c : fakeMovieCalls())
+    if (c.kind == FakeMovieCallKind::pause || c.kind == FakeMovieCallKind::resume) v.push_back(c.kind);
+  return v;
+}
+
+// Pause holds the tune and the run; Pause again, the play button or the
+// Resume item goes on with the same movie. Next while paused plays the next
+// tune unpaused; Stop while paused ends the run.
+TEST_F(Playback, PauseHoldsTheTuneUntilResumedAndNextOrStopActAsWhilePlaying) {
+  library(3);
+  toolboxSetMenuItem(kPlayerMenu, kPlayerPauseItem, "Pause", 0);
+  EXPECT_FALSE(playerPauseCommand()) << "nothing to pause";
+  play(1);
+  EXPECT_TRUE(toolboxMenuItemEnabled(kPlayerMenu, kPlayerPauseItem));
+  ASSERT_TRUE(playerPauseCommand());
+  passes(100);
+  EXPECT_EQ(opened(), (std::vector<std::int32_t>{1})) << "the run waits";
+  EXPECT_EQ(gWeArePlaying_S, 1);
+  EXPECT_EQ(pauseItemText(), "Resume");
+  EXPECT_EQ(nowPlayingText().rfind("Paused: All Tunes\r", 0), 0u) << nowPlayingText();
+  EXPECT_EQ(headlessToolbox().control(kMainWindow, kPlayButton)->desc.icon, "PlayBtn");
+  playerPlayButton();
+  EXPECT_EQ(pauseCalls(), (std::vector{FakeMovieCallKind::pause, FakeMovieCallKind::resume}));
+  EXPECT_EQ(gWeArePlaying_S, 1) << "the button resumed rather than stopped";
+  EXPECT_EQ(nowPlayingText().rfind("Now Playing: ", 0), 0u);
+  EXPECT_EQ(pauseItemText(), "Pause");
+
+  ASSERT_TRUE(playerPause());
+  request(gNextTune_S);
+  EXPECT_EQ(opened(), (std::vector<std::int32_t>{1, 2}));
+  EXPECT_EQ(gTunePaused_S, 0);
+  EXPECT_EQ(pauseItemText(), "Pause");
+  ASSERT_TRUE(playerPause());
+  playerPlayStopCommand();
+  pass();
+  EXPECT_FALSE(playRunActive());
+  EXPECT_EQ(gTunePaused_S, 0);
+  EXPECT_FALSE(toolboxMenuItemEnabled(kPlayerMenu, kPlayerPauseItem));
+}
+
+// The slider and the times follow the tune's position, a seek reaches the
+// movie held to its length, and with nothing playing they rest empty.
+TEST_F(Playback, PositionControlsFollowTheTuneAndSeekMovesIt) {
+  makeTestWindow(kMainWindow, {11, 17, kSummaryText, kActivityText, kPositionSlider, kElapsedText, kRemainingText});
+  listViewCreate(kMainWindow, kListControl, {0, 73, 1200, 700}, kBindLeft, {}, 21, nullptr);
+  for (std::int32_t k = 1; k <= 2; ++k) {
+    putTune(k, TuneFields{}).avgAmplitude = 400;
+    fakeMovieScript(pathOf(k), {.duration = 600 * 200});
+  }
+  setLibrarySize(2);
+  showAllTunes();
+  EXPECT_FALSE(playerSeek(600));
+  play(1);
+  auto control = [](std::int16_t c) { return headlessToolbox().control(kMainWindow, c)->desc; };
+  EXPECT_EQ(control(kPositionSlider).maximum, 600 * 200);
+  fakeMovieSetTime(600 * 65 + 599);
+  passes(16);  // within a quarter second
+  EXPECT_EQ(control(kPositionSlider).value, 600 * 65 + 599);
+  EXPECT_EQ(control(kElapsedText).text, "1:05");
+  EXPECT_EQ(control(kRemainingText).text, "-2:15");
+  ASSERT_TRUE(playerSeek(600 * 500));
+  EXPECT_EQ(fakeMovieCalls().back(), (FakeMovieCall{FakeMovieCallKind::seek, pathOf(1), 600 * 200}));
+  ASSERT_TRUE(playerSeek(-5));
+  EXPECT_EQ(fakeMovieCalls().back().value, 0);
+  EXPECT_EQ(control(kElapsedText).text, "0:00");
+  EXPECT_EQ(control(kRemainingText).text, "-3:20");
+  EXPECT_TRUE(headlessToolbox().control(kMainWindow, kPositionSlider)->enabled);
+  playerPlayStopCommand();
+  pass();
+  EXPECT_FALSE(headlessToolbox().control(kMainWindow, kPositionSlider)->enabled);
+  EXPECT_EQ(control(kPositionSlider).value, 0);
+  EXPECT_EQ(control(kElapsedText).text, "");
+  const std::size_t logged = headlessToolbox().log.size();
+  passes(100);
+  EXPECT_EQ(headlessToolbox().log.size(), logged) << "nothing is updated while nothing plays";
 }
 
 }  // namespace

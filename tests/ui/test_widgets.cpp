@@ -24,7 +24,10 @@
 #include "core/tasks.h"
 #include "library/database.h"
 #include "library/tune.h"
+#include "platform/fake/fake_movie.h"
 #include "platform/qt/qt_toolbox.h"
+#include "player/playback.h"
+#include "player/position.h"
 #include "playlists/builder.h"
 #include "support/temp_dir.h"
 #include "ui/dbdata.h"
@@ -317,4 +320,38 @@ TEST_F(Widgets, OpenEditorEndsOnItsOwnTuneWhenTheListChanges) {
   settle();
   EXPECT_EQ(gTunes_A[3].title.view(), "Banana Split") << "committed, not dropped with the old rows";
   EXPECT_EQ(names(), (Names{"apple", "Mango", "Banana Split", "Cherry"}));
+}
+
+// Space on the list pauses and resumes the tune that sounds; on the
+// position slider the arrow keys move the tune 5 seconds, and a text field
+// keeps its Space.
+TEST_F(Widgets, SpacePausesAndTheSliderKeysMoveTheTune) {
+  fakeMovieReset();
+  fakeMovieScript("", {.duration = 600 * 100});  // the tunes here have no file path
+  start(5);
+  gCurrentSelectedTune_L = 1;
+  startPlayingFromButtons();
+  for (int i = 0; i < 5 && !gNowPlayingMovie; ++i) runTasks(TickCount() + 100 * (i + 1));
+  ASSERT_NE(gNowPlayingMovie, nullptr);
+  auto* field = qobject_cast<QLineEdit*>(qtToolboxControl(kMainWindow, kSearchField));
+  field->setFocus();
+  QTest::keyClick(field, Qt::Key_Space);
+  EXPECT_EQ(gTunePaused_S, 0);
+  EXPECT_EQ(field->text(), " ");
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Space);
+  EXPECT_EQ(gTunePaused_S, 1);
+  EXPECT_TRUE(IsMoviePaused(gNowPlayingMovie));
+  auto* slider = qobject_cast<QSlider*>(qtToolboxControl(kMainWindow, kPositionSlider));
+  ASSERT_NE(slider, nullptr);
+  EXPECT_TRUE(slider->isEnabled());
+  EXPECT_EQ(slider->maximum(), 600 * 100);
+  slider->setFocus();
+  QTest::keyClick(slider, Qt::Key_Right);
+  QTest::keyClick(slider, Qt::Key_Right);
+  EXPECT_EQ(fakeMovieCalls().back(), (FakeMovieCall{FakeMovieCallKind::seek, "", 2 * kPositionStep}));
+  QTest::keyClick(slider, Qt::Key_Space);
+  EXPECT_EQ(gTunePaused_S, 0);
+  cancelAllTasks();
+  gNowPlayingMovie = nullptr;
 }

@@ -19,6 +19,7 @@
 #include "player/controls.h"
 #include "player/display.h"
 #include "player/playback.h"
+#include "player/position.h"
 #include "playlists/builder.h"
 #include "playlists/presentation.h"
 #include "ui/dbdata.h"
@@ -237,6 +238,10 @@ void doEvent(ToolboxEvent& event) {
       (event.keyCode == kReturnKeyCode || event.keyCode == kEnterKeyCode) &&
       toolboxKeyboardFocus(kMainWindow) == kSearchField)
     searchFromField();
+  // Space pauses and resumes (the toolbox reports it only away from text fields).
+  if (event.window == kMainWindow && event.what == kKeyDownEvent && event.keyCode == kSpaceKeyCode &&
+      playerPauseCommand())
+    event.handled = true;
   if (gStartPlaying_S == 1) {
     gStartPlaying_S = 0;
     startPlaying();

@@ -1,5 +1,6 @@
 #include "platform/fake/fake_movie.h"
 
+#include <algorithm>
 #include <map>
 
 struct MovieRecord {
@@ -7,6 +8,8 @@ struct MovieRecord {
   FakeMovieScript script;
   bool playing = false;
   bool done = false;
+  bool paused = false;
+  std::int32_t time = 0;
 };
 
 namespace {
@@ -41,6 +44,9 @@ void fakeMovieFinish() {
 Movie fakeMoviePlaying() { return gPlaying; }
 const std::vector<FakeMovieCall>& fakeMovieCalls() { return gCalls; }
 int fakeMoviesAlive() { return gAlive; }
+void fakeMovieSetTime(std::int32_t time) {
+  if (gPlaying) gPlaying->time = time;
+}
 
 OSErr EnterMovies() { return noErr; }
 void ClearMoviesStickyError() { gMemErr = noErr; }
@@ -127,9 +133,32 @@ void StopMovie(Movie movie) {
   if (!movie) return;
   record(FakeMovieCallKind::stop, movie);
   movie->playing = false;
+  movie->paused = false;
   if (gPlaying == movie) gPlaying = nullptr;
 }
 
 void MoviesTask(Movie, std::int32_t) {}
 
 bool IsMovieDone(Movie movie) { return !movie || movie->done; }
+
+void PauseMovie(Movie movie) {
+  if (!movie || !movie->playing || movie->paused) return;
+  record(FakeMovieCallKind::pause, movie);
+  movie->paused = true;
+}
+
+void ResumeMovie(Movie movie) {
+  if (!movie || !movie->paused) return;
+  record(FakeMovieCallKind::resume, movie);
+  movie->paused = false;
+}
+
+bool IsMoviePaused(Movie movie) { return movie && movie->paused; }
+
+std::int32_t GetMovieTime(Movie movie) { return movie ? movie->time : 0; }
+
+void SetMovieTimeValue(Movie movie, std::int32_t time) {
+  if (!movie) return;
+  movie->time = std::clamp(time, 0, movie->script.duration);
+  record(FakeMovieCallKind::seek, movie, movie->time);
+}

@@ -26,12 +26,12 @@ struct FakeMovieScript {
   MovieFileTags tags = {};     // what GetMovieFileTags reads
 };
 
-enum class FakeMovieCallKind { open, dispose, start, stop, volume, goToBeginning, exportSound };
+enum class FakeMovieCallKind { open, dispose, start, stop, volume, goToBeginning, exportSound, pause, resume, seek };
 
 struct FakeMovieCall {
   FakeMovieCallKind kind;
   std::string path;         // the movie's file
-  std::int32_t value = 0;   // volume, or the export's start
+  std::int32_t value = 0;   // volume, the export's start, or the time sought
   bool operator==(const FakeMovieCall&) const = default;
 };
 
@@ -46,3 +46,5 @@ Movie fakeMoviePlaying();
 const std::vector<FakeMovieCall>& fakeMovieCalls();
 // Movies made and not yet disposed of.
 int fakeMoviesAlive();
+// Sets the play position (time units) the playing movie reports.
+void fakeMovieSetTime(std::int32_t time);

@@ -23,5 +23,6 @@ struct MovieRecord {
   std::int16_t volume = kUnityVolume;
   std::int64_t playFrame = 0;   // where the next start begins
   bool endReached = false;      // the last start played to the end, or could not play
+  bool paused = false;          // started, and holding its place silently
   std::unique_ptr<Playback> playback;
 };

@@ -89,6 +89,13 @@ void setControlValue(std::int16_t window, std::int16_t control, std::int32_t val
   if (HeadlessControl* c = tb.control(window, control)) c->desc.value = value;
 }
 
+void setControlMaximum(std::int16_t window, std::int16_t control, std::int32_t maximum) {
+  if (HeadlessControl* c = headlessToolbox().control(window, control)) {
+    c->desc.maximum = maximum;
+    c->desc.value = std::min(c->desc.value, maximum);
+  }
+}
+
 void setControlEnabled(std::int16_t window, std::int16_t control, bool enabled) {
   auto& tb = headlessToolbox();
   tb.log.push_back("enabled:" + ids(window, control) + "=" + (enabled ? "1" : "0"));

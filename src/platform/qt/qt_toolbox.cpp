@@ -25,7 +25,10 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPainterPath>
+#include <QAbstractSpinBox>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
+#include <QTextEdit>
 #include <QFontDatabase>
 #include <QTextCursor>
 #include <QMenuBar>
@@ -145,6 +148,32 @@ void runPass() {
   schedulePasses();
 }
 
+// A widget that types what it is given (a field, a list cell's editor).
+bool takesText(QObject* obj) {
+  if (auto* e = qobject_cast<QLineEdit*>(obj)) return !e->isReadOnly();
+  if (auto* t = qobject_cast<QPlainTextEdit*>(obj)) return !t->isReadOnly();
+  return qobject_cast<QTextEdit*>(obj) || qobject_cast<QAbstractSpinBox*>(obj);
+}
+
+// A click on the groove puts the thumb there (and starts a drag), instead of
+// stepping a page toward it.
+QStyle* positionSliderStyle() {
+  class Style : public QProxyStyle {
+   public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* ret) const override {
+      if (hint == SH_Slider_AbsoluteSetButtons) return Qt::LeftButton;
+      return QProxyStyle::styleHint(hint, option, widget, ret);
+    }
+  };
+  static Style* style = [] {
+    auto* st = new Style;
+    st->setParent(QCoreApplication::instance());
+    return st;
+  }();
+  return style;
+}
+
 // Key presses reach the program's event handler before their widget.
 class KeyFilter : public QObject {
  public:
@@ -159,8 +188,11 @@ class KeyFilter : public QObject {
         ev.keyCode = kReturnKeyCode;
       else if (key->key() == Qt::Key_Enter)
         ev.keyCode = kEnterKeyCode;
+      else if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier && !takesText(obj))
+        ev.keyCode = kSpaceKeyCode;
       tb().handlers.event(ev);
       schedulePasses();
+      return ev.handled;
     }
     return false;
   }
@@ -467,6 +499,28 @@ QWidget* makeWidget(const ControlDesc& d, QWidget* parent) {
       });
       return s;
     }
+    case ControlKind::positionSlider: {
+      auto* s = new QSlider(Qt::Horizontal, parent);
+      s->setStyle(positionSliderStyle());
+      s->setRange(d.minimum, d.maximum);
+      s->setValue(d.value);
+      if (d.step > 0) {
+        s->setSingleStep(d.step);
+        s->setPageStep(d.step);
+      }
+      s->setFocusPolicy(Qt::StrongFocus);
+      auto report = [window, control](int v) {
+        if (tb().handlers.controlAction) tb().handlers.controlAction(window, control, v);
+      };
+      // A drag reports where it was let go; a key or a click on the groove
+      // reports at once. The value the program sets reports nothing.
+      QObject::connect(s, &QAbstractSlider::actionTriggered, [s, report](int action) {
+        if (action != QAbstractSlider::SliderMove && action != QAbstractSlider::SliderNoAction)
+          report(s->sliderPosition());
+      });
+      QObject::connect(s, &QAbstractSlider::sliderReleased, [s, report] { report(s->value()); });
+      return s;
+    }
     case ControlKind::bevelButton: {
       auto* b = new QPushButton(literalText(d.text), parent);
       b->setDefault(d.returnKey);
@@ -554,12 +608,22 @@ void setControlValue(std::int16_t window, std::int16_t control, std::int32_t val
   // A value set by the program is not the user's action.
   if (auto* s = qobject_cast<QSlider*>(c->widget)) {
     QSignalBlocker block(s);
-    s->setValue(value);
+    if (!s->isSliderDown()) s->setValue(value);  // the user's drag wins
   } else if (auto* p = qobject_cast<QProgressBar*>(c->widget)) {
     p->setValue(value);
   } else if (auto* r = qobject_cast<QRadioButton*>(c->widget)) {
     QSignalBlocker block(r);
     r->setChecked(value != 0);
+  }
+}
+
+void setControlMaximum(std::int16_t window, std::int16_t control, std::int32_t maximum) {
+  QtControl* c = findControl(window, control);
+  if (!c) return;
+  c->desc.maximum = maximum;
+  if (auto* s = qobject_cast<QSlider*>(c->widget)) {
+    QSignalBlocker block(s);
+    s->setMaximum(maximum);
   }
 }
 

@@ -75,7 +75,7 @@ SDL_AudioDeviceID openDevice(int channels, SDL_AudioCallback cb, void* user, boo
 // a helper thread, so that a stopped player holds no sound stream open.
 class SharedOutput {
  public:
-  static constexpr int kChannels = 2;
+  static constexpr std::size_t kChannels = 2;
   static constexpr auto kIdleClose = std::chrono::seconds(kSharedOutputIdleSeconds);
 
   // Gives `p` the device, opening it when needed: its ID, or 0 when another
@@ -83,7 +83,7 @@ class SharedOutput {
   SDL_AudioDeviceID attach(Playback* p) {
     std::lock_guard guard(lock_);
     if (current_) return 0;
-    if (id_ == 0) id_ = openDevice(kChannels, callback, this, true);
+    if (id_ == 0) id_ = openDevice(static_cast<int>(kChannels), callback, this, true);
     if (id_ == 0) return 0;
     SDL_LockAudioDevice(id_);  // no callback runs while it is held
     current_ = p;
@@ -92,15 +92,28 @@ class SharedOutput {
     return id_;
   }
 
-  // After this no callback touches the playback; the device pauses.
-  void detach() {
+  // After this no callback touches `p`; when nothing is left to play the
+  // device pauses and its idle time begins. A playback that is not on the
+  // device is left alone; one waiting to take over from `p` takes over now.
+  void detach(Playback* p) {
     std::lock_guard guard(lock_);
+    bool idle = true;
     if (id_ != 0) {
       SDL_LockAudioDevice(id_);
-      current_ = nullptr;
+      const bool mine = current_ == p || next_ == p;
+      if (next_ == p) next_ = nullptr;
+      if (current_ == p) {
+        current_ = next_;
+        next_ = nullptr;
+      }
+      idle = current_ == nullptr;
       SDL_UnlockAudioDevice(id_);
-      SDL_PauseAudioDevice(id_, 1);
+      if (!mine) return;
+      if (idle) SDL_PauseAudioDevice(id_, 1);
+    } else if (current_ != p) {
+      return;
     }
+    if (!idle) return;
     current_ = nullptr;
     idleSince_ = std::chrono::steady_clock::now();
     if (!closerRunning_) {
@@ -109,6 +122,26 @@ class SharedOutput {
       closer_ = std::thread([this] { closeWhenIdle(); });
     }
     wake_.notify_all();
+  }
+
+  // Asks the callback to cross over from `from` to `to` at its next buffer.
+  // False when `from` does not have the device.
+  bool handOver(Playback* from, Playback* to) {
+    std::lock_guard guard(lock_);
+    if (id_ == 0 || current_ != from || next_) return false;
+    SDL_LockAudioDevice(id_);
+    next_ = to;
+    SDL_UnlockAudioDevice(id_);
+    return true;
+  }
+
+  bool plays(const Playback* p) {
+    std::lock_guard guard(lock_);
+    if (id_ == 0) return false;
+    SDL_LockAudioDevice(id_);
+    const bool yes = current_ == p;
+    SDL_UnlockAudioDevice(id_);
+    return yes;
   }
 
   bool open() {
@@ -128,13 +161,37 @@ class SharedOutput {
 
  private:
   static void callback(void* user, Uint8* stream, int len) {
-    const auto* self = static_cast<const SharedOutput*>(user);
+    auto* self = static_cast<SharedOutput*>(user);
     const std::span<std::int16_t> out = samplesOf(stream, len);
-    if (self->current_)
-      self->current_->fill(out);
-    else
+    if (!self->current_) {
       std::fill(out.begin(), out.end(), std::int16_t{0});
+      return;
+    }
+    self->current_->fill(out);
+    if (!self->next_) return;
+    // A jump: the old sound fades out while the new one fades in, over a
+    // few milliseconds at the start of this buffer.
+    std::array<std::int16_t, kMixSamples>& mix = self->mix_;
+    const std::span<std::int16_t> incoming = std::span(mix).first(std::min(out.size(), mix.size()));
+    self->next_->fill(incoming);
+    const std::size_t fade = std::min<std::size_t>(kFadeFrames, incoming.size() / kChannels);
+    for (std::size_t f = 0; f < incoming.size() / kChannels; ++f)
+      for (std::size_t c = 0; c < kChannels; ++c) {
+        const std::size_t i = f * kChannels + c;
+        if (f < fade) {
+          const auto k = static_cast<std::int32_t>(f), n = static_cast<std::int32_t>(fade);
+          out[i] = static_cast<std::int16_t>((out[i] * (n - k) + incoming[i] * k) / n);
+        } else {
+          out[i] = incoming[i];
+        }
+      }
+    self->current_ = self->next_;
+    self->next_ = nullptr;
   }
+
+  static constexpr std::size_t kFadeFrames = AudioSource::kRate / 200;  // 5 ms
+  static constexpr std::size_t kMixSamples = 4 * 4096 * kChannels;     // more than any device buffer
+  std::array<std::int16_t, kMixSamples> mix_{};
 
   // Runs while the device is open.
   void closeWhenIdle() {
@@ -156,6 +213,7 @@ class SharedOutput {
   std::condition_variable wake_;
   SDL_AudioDeviceID id_ = 0;
   Playback* current_ = nullptr;  // changed only with the device locked
+  Playback* next_ = nullptr;     // takes over from current_ at the next buffer
   std::chrono::steady_clock::time_point idleSince_;
   std::thread closer_;
   bool closerRunning_ = false;
@@ -174,7 +232,7 @@ void setPlaybackTap(PlaybackTap tap) { gTap = std::move(tap); }
 bool sharedOutputOpen() { return sharedOutput().open(); }
 
 OSErr Playback::start(const std::string& path, std::int64_t frame, std::int16_t volume,
-                      std::unique_ptr<Playback>& out) {
+                      std::unique_ptr<Playback>& out, bool paused) {
   out.reset();
   std::unique_ptr<Playback> p(new Playback());
   OSErr err = p->source_.open(path, AudioSource::Options{.exactDuration = false, .maxChannels = 2});
@@ -185,6 +243,7 @@ OSErr Playback::start(const std::string& path, std::int64_t frame, std::int16_t 
   p->ring_.assign(kRingFrames * p->channels_, 0);
   p->tap_ = gTap;
   p->setVolume(volume);
+  p->paused_.store(paused, std::memory_order_release);
   p->thread_ = std::thread([raw = p.get()] { raw->decode(); });
   // Let the decoder get ahead before the device asks, so that a tune does not
   // begin with a gap of silence.
@@ -192,18 +251,93 @@ OSErr Playback::start(const std::string& path, std::int64_t frame, std::int16_t 
                        p->written_.load(std::memory_order_acquire) < kChunkFrames * p->channels_;
        ++waited)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  p->device_ = sharedOutput().attach(p.get());
-  p->sharedDevice_ = p->device_ != 0;
-  if (p->sharedDevice_) {
-    p->deviceChannels_ = SharedOutput::kChannels;
-  } else {
-    p->deviceChannels_ = p->channels_;
-    p->device_ = openDevice(static_cast<int>(p->channels_), ownCallback, p.get(), false);
-    if (p->device_ == 0) return ioErr;  // the destructor stops the thread
-    SDL_PauseAudioDevice(p->device_, 0);
+  if (!paused) {
+    err = p->attachOutput();
+    if (err != noErr) return err;  // the destructor stops the thread
   }
   out = std::move(p);
   return noErr;
+}
+
+// The shared device when it is free, else a device of its own.
+OSErr Playback::attachOutput() {
+  if (device_ != 0 && !sharedDevice_) {
+    SDL_PauseAudioDevice(device_, 0);
+    return noErr;
+  }
+  device_ = sharedOutput().attach(this);
+  sharedDevice_ = device_ != 0;
+  if (sharedDevice_) {
+    deviceChannels_ = SharedOutput::kChannels;
+    return noErr;
+  }
+  deviceChannels_ = channels_;
+  device_ = openDevice(static_cast<int>(channels_), ownCallback, this, false);
+  if (device_ == 0) return ioErr;
+  SDL_PauseAudioDevice(device_, 0);
+  return noErr;
+}
+
+void Playback::pause() {
+  if (paused_.exchange(true, std::memory_order_acq_rel)) return;
+  // Both calls wait for a callback that is running; after them none takes
+  // from the ring until resume().
+  if (sharedDevice_)
+    sharedOutput().detach(this);
+  else if (device_ != 0)
+    SDL_PauseAudioDevice(device_, 1);
+}
+
+OSErr Playback::resume() {
+  if (!paused()) return noErr;
+  {
+    std::lock_guard lock(wakeLock_);
+    paused_.store(false, std::memory_order_release);
+  }
+  wake_.notify_all();
+  if (sharedDevice_) {  // the shared device is asked for again: it may have closed meanwhile
+    sharedDevice_ = false;
+    device_ = 0;
+  }
+  return attachOutput();
+}
+
+bool Playback::handOverTo(Playback& next) {
+  if (!sharedDevice_ || paused() || next.device_ != 0) return false;
+  {
+    std::lock_guard lock(next.wakeLock_);
+    next.paused_.store(false, std::memory_order_release);
+  }
+  next.wake_.notify_all();
+  next.deviceChannels_ = SharedOutput::kChannels;
+  if (!sharedOutput().handOver(this, &next)) {
+    next.paused_.store(true, std::memory_order_release);
+    return false;
+  }
+  next.device_ = device_;
+  next.sharedDevice_ = true;
+  // The callback crosses over at its next buffer; a device that has stopped
+  // asking is handed over without the fade.
+  for (int waited = 0; waited < 250 && !sharedOutput().plays(&next); ++waited)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  sharedOutput().detach(this);
+  sharedDevice_ = false;
+  device_ = 0;
+  paused_.store(true, std::memory_order_release);  // silent from now on
+  return true;
+}
+
+std::int64_t Playback::heardPosition() const {
+  const std::int64_t played = played_.load(std::memory_order_acquire);
+  if (paused()) return startFrame_ + played;
+  const std::int64_t at = lastFillTime_.load(std::memory_order_acquire);
+  if (at == 0) return startFrame_ + played;
+  const std::int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                               std::chrono::steady_clock::now().time_since_epoch())
+                               .count();
+  const std::int64_t sounded = (now - at) * AudioSource::kRate / 1'000'000'000;
+  const std::int64_t behind = std::max<std::int64_t>(0, lastFillFrames_.load(std::memory_order_relaxed) - sounded);
+  return startFrame_ + std::max<std::int64_t>(0, played - behind);
 }
 
 Playback::~Playback() {
@@ -215,7 +349,7 @@ Playback::~Playback() {
   // Detaching and closing both wait for a running callback; after them
   // none runs again.
   if (sharedDevice_)
-    sharedOutput().detach();
+    sharedOutput().detach(this);
   else if (device_ != 0)
     SDL_CloseAudioDevice(device_);
   if (thread_.joinable()) thread_.join();
@@ -230,8 +364,13 @@ void Playback::decode() {
     if (room < chunk.size()) {
       // The device drains the ring at its own pace; looking again every
       // 20 ms keeps it more than half full.
+      // Paused, the ring stays full until resume: the decoder sleeps until
+      // then, so a paused player costs nothing.
       std::unique_lock lock(wakeLock_);
-      wake_.wait_for(lock, std::chrono::milliseconds(20), [this] { return stop_.load(std::memory_order_acquire); });
+      if (paused())
+        wake_.wait(lock, [this] { return stop_.load(std::memory_order_acquire) || !paused(); });
+      else
+        wake_.wait_for(lock, std::chrono::milliseconds(20), [this] { return stop_.load(std::memory_order_acquire); });
       continue;
     }
     const std::int64_t frames = source_.read(chunk);
@@ -258,6 +397,11 @@ void Playback::fill(std::span<std::int16_t> out) {
   if (spread == 2)
     for (std::size_t i = n; i-- > 0;) out[2 * i] = out[2 * i + 1] = out[i];  // backwards: 2i >= i
   std::fill(out.begin() + static_cast<std::ptrdiff_t>(n * spread), out.end(), std::int16_t{0});
+  lastFillFrames_.store(static_cast<std::int64_t>(n / channels_), std::memory_order_relaxed);
+  lastFillTime_.store(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                          std::chrono::steady_clock::now().time_since_epoch())
+                          .count(),
+                      std::memory_order_release);
   played_.fetch_add(static_cast<std::int64_t>(n / channels_), std::memory_order_release);
   if (all && n == available) done_.store(true, std::memory_order_release);
   if (tap_) tap_(out);
