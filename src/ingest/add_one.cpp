@@ -1,11 +1,13 @@
 #include "ingest/add_one.h"
 
+#include <memory>
 #include <set>
 #include <utility>
 
 #include "core/appstate.h"
 #include "core/pstring.h"
 #include "engine/analysis.h"
+#include "ingest/analysis_pool.h"
 #include "engine/classify.h"
 #include "engine/m4atags.h"
 #include "engine/mp3tags.h"
@@ -68,20 +70,16 @@ void addFile(const FolderRef& folder, const std::string& itemName) {
   // before it is accepted, and must reach the file with its path.
   gTunes_A[gTotalTunes_L].filePath.assign(fullPath);
 
-  resetAnalysisState();
-  OSErr err = noErr;
-  {
-    MovieOwner movie;
-    err = openMovieByPath(fullPath, movie);
-    for (std::int32_t part = 1; err == noErr && part <= kAnalysisParts; ++part)
-      err = measureTuneAudio(movie.get(), part);
-  }
+  auto state = std::make_unique<AnalysisState>();
+  auto measured = std::make_unique<Tune>();
+  OSErr err = analyseTuneFile(fullPath, *state, *measured);
+  copyMeasuredFields(*state, *measured, gTunes_A[gTotalTunes_L]);
   if (err != noErr) {
     refuseTune();
     return;
   }
-  err = classifyTune(name);
-  const std::int32_t strongBins = gCTCounter_L;
+  err = classifyTune(*state, name);
+  const std::int32_t strongBins = state->gCTCounter_L;
   if (err != noErr || strongBins < kFewestStrongBins || strongBins >= kTooManyStrongBins) {
     refuseTune();
     return;
