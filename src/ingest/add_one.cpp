@@ -55,34 +55,36 @@ void refuseTune() {
 }
 
 // The pipeline for one file of `folder`. A file that cannot be added leaves
-// no tune behind.
-void addFile(const FolderRef& folder, const std::string& itemName) {
+// no tune behind. The file's measures may be worked out ahead on a worker
+// thread; the run waits for them only after its tags are read.
+Task addFile(FolderRef folder, std::string itemName) {
   const std::string fullPath = folder.path + itemName;
   gStats.currentFile = fullPath;
+  MeasuresTicket ticket(fullPath);
   // A path cut to fit the record could never be opened again.
-  if (fullPath.size() > kLongestStoredPath) return;
+  if (fullPath.size() > kLongestStoredPath) co_return;
   const std::string_view name = std::string_view(itemName).substr(0, kStoredNameBytes);
 
   const OSErr tags = endsWithUpper(itemName, ".MP3") ? readMP3Tags(fullPath, folder.volume, folder.dirID)
                                                      : readM4ATags(fullPath, folder.volume, folder.dirID);
-  if (tags != noErr) return;  // the reader gave its record back
+  if (tags != noErr) co_return;  // the reader gave its record back
   // The path goes in now: the 200th tune is saved by its classification,
   // before it is accepted, and must reach the file with its path.
   gTunes_A[gTotalTunes_L].filePath.assign(fullPath);
 
-  auto state = std::make_unique<AnalysisState>();
-  auto measured = std::make_unique<Tune>();
-  OSErr err = analyseTuneFile(fullPath, *state, *measured);
-  copyMeasuredFields(*state, *measured, gTunes_A[gTotalTunes_L]);
+  std::unique_ptr<TuneMeasures> measures;
+  co_await awaitMeasures(ticket, measures);
+  copyMeasuredFields(measures->state, measures->measured, gTunes_A[gTotalTunes_L]);
+  OSErr err = measures->result;
   if (err != noErr) {
     refuseTune();
-    return;
+    co_return;
   }
-  err = classifyTune(*state, name);
-  const std::int32_t strongBins = state->gCTCounter_L;
+  err = classifyTune(measures->state, name);
+  const std::int32_t strongBins = measures->state.gCTCounter_L;
   if (err != noErr || strongBins < kFewestStrongBins || strongBins >= kTooManyStrongBins) {
     refuseTune();
-    return;
+    co_return;
   }
 
   const Tune& t = gTunes_A[gTotalTunes_L];
@@ -129,7 +131,7 @@ Task addOneTune(FolderRef folder, std::int16_t descend) {
       ++gStats.filesSeen;
       // Only plain files are opened: opening a pipe named like a tune would
       // wait for a writer for ever.
-      if (scan.regularFile && isTuneFileName(scan.itemName)) addFile(folder, scan.itemName);
+      if (scan.regularFile && isTuneFileName(scan.itemName)) co_await addFile(folder, scan.itemName);
     }
     // The pause counts from the end of the item, not from the start of the
     // pass that ran it: after a file that took a second to analyse the
