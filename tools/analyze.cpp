@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,33 +61,35 @@ bool analyzeOne(const std::string& path) {
   j.field("readerResult", std::int64_t{read});
   bool kept = false;
   if (read == noErr) {
-    resetAnalysisState();
+    auto state = std::make_unique<AnalysisState>();
+    AnalysisState& st = *state;
+    resetAnalysisState(st);
     MovieOwner movie;
     const OSErr opened = openMovieByPath(path, movie);
     j.field("openResult", std::int64_t{opened});
     std::vector<std::int16_t> results;
     if (opened == noErr) {
       for (std::int32_t part = 1; part <= kAnalysisParts; ++part) {
-        results.push_back(measureTuneAudio(movie.get(), part));
+        results.push_back(measureTuneAudio(st, movie.get(), part, gTunes_A[gTotalTunes_L]));
         if (results.back() != noErr) break;
       }
     }
     movie.reset();
     j.array("measureResults", std::span<const std::int16_t>(results));
     if (results.size() == static_cast<std::size_t>(kAnalysisParts) && results.back() == noErr) {
-      const OSErr classified = classifyTune(tagFileName(path));
+      const OSErr classified = classifyTune(st, tagFileName(path));
       j.field("classifyResult", std::int64_t{classified});
-      kept = classified == noErr && keepsStrongBins(gCTCounter_L);
+      kept = classified == noErr && keepsStrongBins(st.gCTCounter_L);
       j.raw("accepted", kept ? "true" : "false");
     }
-    j.field("gCTCounter_L", std::int64_t{gCTCounter_L});
-    j.field("gBypassCntOne_L", std::int64_t{gBypassCntOne_L});
-    j.field("gTotalPitches_UL", std::int64_t{gTotalPitches_UL});
-    j.field("gTotalUniqueFundPitches_L", std::int64_t{gTotalUniqueFundPitches_L});
-    j.field("gAverageTunePitch_D", gAverageTunePitch_D);
-    j.field("gAverageUniquePitch_D", gAverageUniquePitch_D);
-    j.field("gAverageFundamentalPitches_D", gAverageFundamentalPitches_D);
-    j.field("gAverageAmplitude_D", gAverageAmplitude_D);
+    j.field("gCTCounter_L", std::int64_t{st.gCTCounter_L});
+    j.field("gBypassCntOne_L", std::int64_t{st.gBypassCntOne_L});
+    j.field("gTotalPitches_UL", std::int64_t{st.gTotalPitches_UL});
+    j.field("gTotalUniqueFundPitches_L", std::int64_t{st.gTotalUniqueFundPitches_L});
+    j.field("gAverageTunePitch_D", st.gAverageTunePitch_D);
+    j.field("gAverageUniquePitch_D", st.gAverageUniquePitch_D);
+    j.field("gAverageFundamentalPitches_D", st.gAverageFundamentalPitches_D);
+    j.field("gAverageAmplitude_D", st.gAverageAmplitude_D);
     appendTuneFields(j, gTunes_A[1]);
   }
   std::printf("%s\n", j.str().c_str());

@@ -62,15 +62,17 @@ void BM_Exports(benchmark::State& state) {
 void BM_WholeAnalysis(benchmark::State& state) {
   const std::string& path = pathOf(state.range(0));
   gTotalTunes_L = 1;
+  auto analysis = std::make_unique<AnalysisState>();
+  AnalysisState& st = *analysis;
   for (auto _ : state) {
     gTunes_A[1] = Tune{};
-    resetAnalysisState();
+    resetAnalysisState(st);
     MovieOwner movie;
     if (openMovieByPath(path, movie) != noErr) state.SkipWithError("cannot open");
     for (std::int32_t part = 1; part <= 14; ++part)
-      if (measureTuneAudio(movie.get(), part) != noErr) state.SkipWithError("analysis failed");
+      if (measureTuneAudio(st, movie.get(), part, gTunes_A[1]) != noErr) state.SkipWithError("analysis failed");
     movie.reset();
-    benchmark::DoNotOptimize(classifyTune("tune"));
+    benchmark::DoNotOptimize(classifyTune(st, "tune"));
   }
   state.counters["ctCount"] = gTunes_A[1].ctCount;
   state.counters["hpe"] = gTunes_A[1].hpe;

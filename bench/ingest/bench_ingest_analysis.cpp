@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,21 +50,23 @@ int main(int argc, char** argv) {
 
   const auto start = std::chrono::steady_clock::now();
   int tunes = 0;
+  auto analysis = std::make_unique<AnalysisState>();
+  AnalysisState& st = *analysis;
   for (const std::string& path : files) {
     const std::string name = fs::path(path).filename().string();
     const bool mp3 = hasExtension(name, ".MP3");
     if (!mp3 && !hasExtension(name, ".M4A")) continue;
     if ((mp3 ? readMP3Tags(path, 0, 0) : readM4ATags(path, 0, 0)) != noErr) continue;
-    resetAnalysisState();
+    resetAnalysisState(st);
     OSErr err = noErr;
     {
       MovieOwner movie;
       err = openMovieByPath(path, movie);
       for (std::int32_t part = 1; err == noErr && part <= kAnalysisParts; ++part)
-        err = measureTuneAudio(movie.get(), part);
+        err = measureTuneAudio(st, movie.get(), part, gTunes_A[gTotalTunes_L]);
     }
-    if (err == noErr) err = classifyTune(name.substr(0, 63));
-    if (err != noErr || gCTCounter_L <= 7 || gCTCounter_L >= 60000) {
+    if (err == noErr) err = classifyTune(st, name.substr(0, 63));
+    if (err != noErr || st.gCTCounter_L <= 7 || st.gCTCounter_L >= 60000) {
       giveBackTuneRecord();
       continue;
     }

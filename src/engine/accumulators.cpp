@@ -1,33 +1,9 @@
-// The analysis state shared by the measures and the classification, apart
-// from the measuring itself (which needs the movie services).
+// The analysis state between tunes, and the record fields the measures fill.
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
 #include "engine/analysis.h"
-
-std::array<double, 66001> arr_DA{};
-
-std::int16_t gFundCount_S = 0;
-std::int32_t gCTCounter_L = 0;
-std::uint32_t gTotalPitches_UL = 0;
-std::int32_t gBypassCntOne_L = 0;
-std::array<std::int32_t, 30001> gTempCounterOne_LA{};
-double gAverageUniquePitch_D = 0.0;
-std::int32_t gTotalUniqueFundPitches_L = 0;
-std::array<std::int32_t, 61> gUniqueFundOffPass_LA{};
-double gAverageTunePitch_D = 0.0;
-std::int32_t gDomFreqCnt_L = 0;
-
-double gAverageFundamentalPitches_D = 0.0;
-double gAverageAmplitude_D = 0.0;
-double gFrequencyVarience_D = 0.0;
-double gBypassVarience_D = 0.0;
-double gRealAvePitch_D = 0.0;
-double gLastFundFreq_D = 0.0;
-double gLastVarience_D = 0.0;
-double gLastUnigueVarience_D = 0.0;
-std::int32_t gBypassCntTwo_L = 0;
-std::int32_t gBypassCntThree_L = 0;
 
 namespace {
 
@@ -58,13 +34,35 @@ void setSampleAmplitude(Tune& t, std::int32_t n, std::int16_t value) {
   setFieldEntry(t, offsetof(Tune, sampleAmplitude), n, value);
 }
 
-void resetAnalysisState() {
-  gAverageUniquePitch_D = gAverageTunePitch_D = gAverageFundamentalPitches_D = 0.0;
-  gRealAvePitch_D = gLastFundFreq_D = gFrequencyVarience_D = gLastVarience_D = 0.0;
-  gAverageAmplitude_D = gLastUnigueVarience_D = gBypassVarience_D = 0.0;
-  gCTCounter_L = gBypassCntOne_L = gBypassCntTwo_L = gBypassCntThree_L = 0;
-  gTotalUniqueFundPitches_L = 0;
-  gFundCount_S = 0;
-  gTotalPitches_UL = 0;
+void resetAnalysisState(AnalysisState& st) {
+  st.gAverageUniquePitch_D = st.gAverageTunePitch_D = st.gAverageFundamentalPitches_D = 0.0;
+  st.gRealAvePitch_D = st.gLastFundFreq_D = st.gFrequencyVarience_D = st.gLastVarience_D = 0.0;
+  st.gAverageAmplitude_D = st.gLastUnigueVarience_D = st.gBypassVarience_D = 0.0;
+  st.gCTCounter_L = st.gBypassCntOne_L = st.gBypassCntTwo_L = st.gBypassCntThree_L = 0;
+  st.gTotalUniqueFundPitches_L = 0;
+  st.gFundCount_S = 0;
+  st.gTotalPitches_UL = 0;
+  st.timeScale = 0;
 }
 
+void copyMeasuredFields(const AnalysisState& st, const Tune& measured, Tune& record) {
+  // The length fields are written by every call that got past the length
+  // test; a tune measured as 26 seconds or less was never given them.
+  if (st.timeScale > 0) {
+    const std::int32_t secs = measured.durationSeconds;
+    if (record.fileLength != 0)
+      record.dataRate = static_cast<std::int16_t>(static_cast<std::uint16_t>(
+          record.fileLength / (static_cast<std::uint64_t>(secs) * static_cast<std::uint64_t>(st.timeScale))));
+    record.durationSeconds = secs;
+  }
+  const std::int32_t frames = std::clamp<std::int32_t>(st.gFundCount_S, 0, kSampleCapacity);
+  for (std::int32_t n = 1; n <= frames; ++n) {
+    setSamplePitch(record, n, samplePitchAt(measured, n));
+    setSampleAmplitude(record, n, sampleAmplitudeAt(measured, n));
+  }
+  if (frames >= 1) {
+    record.firstPassStrongBins = measured.firstPassStrongBins;
+    record.firstPassDistinctBins = measured.firstPassDistinctBins;
+    record.firstPassTunePitch = measured.firstPassTunePitch;
+  }
+}

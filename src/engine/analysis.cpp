@@ -72,20 +72,20 @@ namespace {
 // One frame: transform the stream's 16,383 words from `first`, find the
 // dominant and the strong bins, and fold them into the accumulators and the
 // tune's record.
-void analyseFrame(std::span<const std::uint8_t> stream, std::int32_t first, Tune& tune) {
+void analyseFrame(AnalysisState& st, std::span<const std::uint8_t> stream, std::int32_t first, Tune& tune) {
   // Entries 0..32768: the words as real parts, every imaginary part and the
   // last point zero.
   for (std::int32_t p = 0; p < kFFTPoints - 1; ++p) {
-    arr_DA[static_cast<std::size_t>(2 * p)] = misalignedWord(stream, first + p);
-    arr_DA[static_cast<std::size_t>(2 * p + 1)] = 0.0;
+    st.arr_DA[static_cast<std::size_t>(2 * p)] = misalignedWord(stream, first + p);
+    st.arr_DA[static_cast<std::size_t>(2 * p + 1)] = 0.0;
   }
-  std::fill(arr_DA.begin() + 2 * (kFFTPoints - 1), arr_DA.begin() + 2 * kFFTPoints + 1, 0.0);
-  transform16384(std::span<double>(arr_DA.data(), 2 * kFFTPoints));
+  std::fill(st.arr_DA.begin() + 2 * (kFFTPoints - 1), st.arr_DA.begin() + 2 * kFFTPoints + 1, 0.0);
+  transform16384(std::span<double>(st.arr_DA.data(), 2 * kFFTPoints));
 
-  auto re = [](std::int32_t k) { return arr_DA[static_cast<std::size_t>(2 * k)]; };
-  auto im = [](std::int32_t k) { return arr_DA[static_cast<std::size_t>(2 * k + 1)]; };
+  auto re = [&st](std::int32_t k) { return st.arr_DA[static_cast<std::size_t>(2 * k)]; };
+  auto im = [&st](std::int32_t k) { return st.arr_DA[static_cast<std::size_t>(2 * k + 1)]; };
 
-  static std::array<double, kSpectrumBins + 1> power;
+  auto& power = st.power;
   for (std::int32_t k = 0; k <= kSpectrumBins; ++k) power[static_cast<std::size_t>(k)] = re(k) * re(k) + im(k) * im(k);
   // The first bin of the largest power, bin 0 unless a later bin is strictly
   // greater: the largest power of bins 1..8192 first (four independent
@@ -113,9 +113,9 @@ void analyseFrame(std::span<const std::uint8_t> stream, std::int32_t first, Tune
   // Membership of the distinct-bin list, rebuilt from the list itself so it
   // answers exactly as a search of entries 1..gBypassCntOne_L would.
   std::bitset<kSpectrumBins + 1> seen;
-  const std::int32_t listed = std::clamp<std::int32_t>(gBypassCntOne_L, 0, 30000);
+  const std::int32_t listed = std::clamp<std::int32_t>(st.gBypassCntOne_L, 0, 30000);
   for (std::int32_t j = 1; j <= listed; ++j) {
-    const std::int32_t v = gTempCounterOne_LA[static_cast<std::size_t>(j)];
+    const std::int32_t v = st.gTempCounterOne_LA[static_cast<std::size_t>(j)];
     if (v >= 1 && v <= kSpectrumBins) seen.set(static_cast<std::size_t>(v));
   }
 
@@ -124,28 +124,28 @@ void analyseFrame(std::span<const std::uint8_t> stream, std::int32_t first, Tune
   for (std::int32_t k = 1; k <= kSpectrumBins; ++k) {
     if (power[static_cast<std::size_t>(k)] < clearlyWeak || !(scaledPower(re(k), im(k)) * Q > T2)) continue;
     ++c;
-    gTotalPitches_UL += static_cast<std::uint32_t>(k);
+    st.gTotalPitches_UL += static_cast<std::uint32_t>(k);
     a = c == 1 ? k : (a + k) / 2.0;
-    if (!seen.test(static_cast<std::size_t>(k)) && gBypassCntOne_L >= 0 && gBypassCntOne_L < 30000) {
+    if (!seen.test(static_cast<std::size_t>(k)) && st.gBypassCntOne_L >= 0 && st.gBypassCntOne_L < 30000) {
       seen.set(static_cast<std::size_t>(k));
-      gAverageUniquePitch_D = gBypassCntOne_L == 0 ? k : (gAverageUniquePitch_D + k) / 2.0;
-      gTempCounterOne_LA[static_cast<std::size_t>(++gBypassCntOne_L)] = k;
+      st.gAverageUniquePitch_D = st.gBypassCntOne_L == 0 ? k : (st.gAverageUniquePitch_D + k) / 2.0;
+      st.gTempCounterOne_LA[static_cast<std::size_t>(++st.gBypassCntOne_L)] = k;
     }
   }
-  const std::int32_t d = gBypassCntOne_L;
+  const std::int32_t d = st.gBypassCntOne_L;
 
-  gCTCounter_L += c;
-  const std::int32_t funds = std::clamp<std::int32_t>(gTotalUniqueFundPitches_L, 0, kSampleCapacity);
-  const bool known = std::find(gUniqueFundOffPass_LA.begin() + 1, gUniqueFundOffPass_LA.begin() + 1 + funds, peakBin) !=
-                     gUniqueFundOffPass_LA.begin() + 1 + funds;
-  if (!known && funds == gTotalUniqueFundPitches_L && funds < kSampleCapacity)
-    gUniqueFundOffPass_LA[static_cast<std::size_t>(++gTotalUniqueFundPitches_L)] = peakBin;
+  st.gCTCounter_L += c;
+  const std::int32_t funds = std::clamp<std::int32_t>(st.gTotalUniqueFundPitches_L, 0, kSampleCapacity);
+  const bool known = std::find(st.gUniqueFundOffPass_LA.begin() + 1, st.gUniqueFundOffPass_LA.begin() + 1 + funds, peakBin) !=
+                     st.gUniqueFundOffPass_LA.begin() + 1 + funds;
+  if (!known && funds == st.gTotalUniqueFundPitches_L && funds < kSampleCapacity)
+    st.gUniqueFundOffPass_LA[static_cast<std::size_t>(++st.gTotalUniqueFundPitches_L)] = peakBin;
 
   if (c == 0) a = peakBin;
-  gAverageTunePitch_D = gAverageTunePitch_D == 0.0 ? a : (gAverageTunePitch_D + a) / 2.0;
+  st.gAverageTunePitch_D = st.gAverageTunePitch_D == 0.0 ? a : (st.gAverageTunePitch_D + a) / 2.0;
 
-  if (gFundCount_S < INT16_MAX) ++gFundCount_S;
-  const std::int32_t n = gFundCount_S;
+  if (st.gFundCount_S < INT16_MAX) ++st.gFundCount_S;
+  const std::int32_t n = st.gFundCount_S;
   // Entries beyond the record's 60 are not stored: a driver that forgot to
   // clear the accumulators must not write past the arrays.
   if (n >= 1 && n <= kSampleCapacity) {
@@ -155,7 +155,7 @@ void analyseFrame(std::span<const std::uint8_t> stream, std::int32_t first, Tune
   if (n == 1) {
     tune.firstPassStrongBins = c;
     tune.firstPassDistinctBins = d;
-    tune.firstPassTunePitch = static_cast<std::int32_t>(gAverageTunePitch_D);
+    tune.firstPassTunePitch = static_cast<std::int32_t>(st.gAverageTunePitch_D);
   }
 }
 
@@ -168,8 +168,8 @@ std::unique_ptr<std::uint8_t[]> obtainBuffer(std::size_t bytes) {
 
 }  // namespace
 
-OSErr measureTuneAudio(Movie movie, std::int32_t part) {
-  gDomFreqCnt_L = 0;
+OSErr measureTuneAudio(AnalysisState& st, Movie movie, std::int32_t part, Tune& tune) {
+  st.gDomFreqCnt_L = 0;
   std::vector<std::uint8_t> block;  // the sound block; released on every return
 
   const std::int32_t S = GetMovieTimeScale(movie);
@@ -178,12 +178,12 @@ OSErr measureTuneAudio(Movie movie, std::int32_t part) {
   const std::int32_t secs = S > 0 ? D / S : 0;
   if (secs <= 26) return kTuneTooShort;
 
-  Tune& tune = gTunes_A[gTotalTunes_L];
   const std::uint32_t fileLength = tune.fileLength;
   if (fileLength != 0)
     tune.dataRate = static_cast<std::int16_t>(
         static_cast<std::uint16_t>(fileLength / (static_cast<std::uint64_t>(secs) * static_cast<std::uint64_t>(S))));
   tune.durationSeconds = secs;
+  st.timeScale = S;
 
   const std::optional<std::int32_t> start = analysisStartTime(part, D, S);
   if (!start) return -50;
@@ -216,7 +216,6 @@ OSErr measureTuneAudio(Movie movie, std::int32_t part) {
   }
   const std::span<const std::uint8_t> stream(block.data(), kCompactedBytes);
 
-  Tune& t = gTunes_A[gTotalTunes_L];
-  for (std::int32_t f = 1; f <= 2; ++f) analyseFrame(stream, (f - 1) * kFFTPoints, t);
+  for (std::int32_t f = 1; f <= 2; ++f) analyseFrame(st, stream, (f - 1) * kFFTPoints, tune);
   return noErr;
 }

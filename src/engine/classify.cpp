@@ -132,13 +132,13 @@ void holidayPass(std::int32_t first, std::int32_t last) {
   }
 }
 
-OSErr classifyTune(std::string_view fileName) {
+OSErr classifyTune(AnalysisState& st, std::string_view fileName) {
   Tune& t = gTunes_A[gTotalTunes_L];
 
   t.evalMark = 0;
-  t.bypassCountRaw = gBypassCntOne_L;
-  t.ctCountRaw = gCTCounter_L;
-  const std::int32_t ctCountRaw = gCTCounter_L;
+  t.bypassCountRaw = st.gBypassCntOne_L;
+  t.ctCountRaw = st.gCTCounter_L;
+  const std::int32_t ctCountRaw = st.gCTCounter_L;
 
   for (std::int32_t n = 1; n <= kAnalysisFrames; ++n) {
     const std::int32_t pitch = samplePitchAt(t, n);
@@ -167,21 +167,21 @@ OSErr classifyTune(std::string_view fileName) {
 
   double upper = 0.0;
   for (std::int32_t n = 4; n <= kAnalysisFrames; ++n) upper += holdstuff_DA[static_cast<std::size_t>(n)];
-  gAverageFundamentalPitches_D = upper / 24.0;
+  st.gAverageFundamentalPitches_D = upper / 24.0;
 
   double amplitude = 0.0;
   for (std::int32_t n = 1; n <= kAnalysisFrames; ++n) amplitude += sampleAmplitudeAt(t, n);
-  gAverageAmplitude_D = amplitude / 28.0;
+  st.gAverageAmplitude_D = amplitude / 28.0;
 
-  if (gTotalPitches_UL == 0) return kNoStrongBins;
+  if (st.gTotalPitches_UL == 0) return kNoStrongBins;
   t.evalMark = 0;
 
   if (t.dataRate >= 15 && t.dataRate <= 34) {
-    gCTCounter_L = truncToInt32(gCTCounter_L * kBoost);
-    gBypassCntOne_L = truncToInt32(gBypassCntOne_L * kBoost);
+    st.gCTCounter_L = truncToInt32(st.gCTCounter_L * kBoost);
+    st.gBypassCntOne_L = truncToInt32(st.gBypassCntOne_L * kBoost);
   }
 
-  const double e = gCTCounter_L / 14.0;
+  const double e = st.gCTCounter_L / 14.0;
   const double x = e / 10.0;
   const std::int32_t hpe = x <= 73.0 ? truncToInt32((x / 73.0) * 35000.0) : truncToInt32((x / 237.0) * 30565.0 + 25457.0);
 
@@ -194,23 +194,23 @@ OSErr classifyTune(std::string_view fileName) {
   t.energyLevel = roundToInt32(e);
   t.energyIndex = roundToInt32(x);
   t.hpe = hpe;
-  t.pitchIndex = roundToInt32(((gAverageFundamentalPitches_D * 0.97 + gAverageUniquePitch_D * 0.02) +
-                               (gAverageTunePitch_D + 0.01)) /
+  t.pitchIndex = roundToInt32(((st.gAverageFundamentalPitches_D * 0.97 + st.gAverageUniquePitch_D * 0.02) +
+                               (st.gAverageTunePitch_D + 0.01)) /
                               3.7);
-  t.totalPitchCount = static_cast<std::int32_t>(gTotalPitches_UL);
-  t.uniquePitchCount = gTotalUniqueFundPitches_L;
-  t.avgFundamentalPitch = roundToInt32(gAverageFundamentalPitches_D);
-  t.avgAmplitude = roundToInt32(gAverageAmplitude_D);
-  t.frequencyVariance = roundToInt32(gFrequencyVarience_D);
+  t.totalPitchCount = static_cast<std::int32_t>(st.gTotalPitches_UL);
+  t.uniquePitchCount = st.gTotalUniqueFundPitches_L;
+  t.avgFundamentalPitch = roundToInt32(st.gAverageFundamentalPitches_D);
+  t.avgAmplitude = roundToInt32(st.gAverageAmplitude_D);
+  t.frequencyVariance = roundToInt32(st.gFrequencyVarience_D);
   // A strong bin always adds to the count, so the count is 0 here only when
   // the accumulators were not filled by the analysis; no ratio then.
   t.pitchesPerCount =
-      ctCountRaw != 0 ? static_cast<std::int32_t>(gTotalPitches_UL / static_cast<std::uint32_t>(ctCountRaw)) : 0;
-  t.avgTunePitch = roundToInt32(gAverageTunePitch_D);
-  t.avgUniquePitch = roundToInt32(gAverageUniquePitch_D);
-  t.bypassCount = gBypassCntOne_L;
-  t.ctCount = gCTCounter_L;
-  t.bypassVariance = roundToInt32(gBypassVarience_D);
+      ctCountRaw != 0 ? static_cast<std::int32_t>(st.gTotalPitches_UL / static_cast<std::uint32_t>(ctCountRaw)) : 0;
+  t.avgTunePitch = roundToInt32(st.gAverageTunePitch_D);
+  t.avgUniquePitch = roundToInt32(st.gAverageUniquePitch_D);
+  t.bypassCount = st.gBypassCntOne_L;
+  t.ctCount = st.gCTCounter_L;
+  t.bypassVariance = roundToInt32(st.gBypassVarience_D);
   t.classifyFlag = 0;
   t.durationText.assign(convertSecstoTimeStringShort(t.durationSeconds));
   const std::int32_t bypassCount = t.bypassCount, ctCount = t.ctCount;

@@ -9,6 +9,8 @@
 
 #include "core/errors.h"
 
+struct AnalysisState;
+
 constexpr OSErr kNoStrongBins = 900;
 constexpr std::int32_t kCheckpointInterval = 200;
 constexpr std::uint16_t kHolidayGenreCode = 177;
@@ -32,10 +34,11 @@ extern std::array<double, 61> holdstuff_DA;
 // Dominant bins of every tune classified since start-up (index 0..7000).
 extern std::array<std::int16_t, 7001> gMostCommonFundFreq_SA;
 
-// Classifies gTunes_A[gTotalTunes_L]: 0, or 900 when no frame had a strong
-// bin. On every 200th tune it also runs the holiday pass over the tunes added
+// Classifies gTunes_A[gTotalTunes_L] from the figures its analysis left in
+// `state` (whose gCTCounter_L and gBypassCntOne_L it boosts, and whose two
+// averages it sets): 0, or 900 when no frame had a strong bin. On every 200th tune it also runs the holiday pass over the tunes added
 // since the last commit, commits them and saves the library.
-OSErr classifyTune(std::string_view fileName);
+OSErr classifyTune(AnalysisState& state, std::string_view fileName);
 
 // Gives the tunes first..last (inclusive) the holiday genre when their album
 // names a holiday, and settles the genre group of the others.

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <memory>
 #include <set>
 #include <string>
 #include <unordered_set>
@@ -17,6 +18,7 @@
 #include "engine/mp3tags.h"
 #include "engine/vorbistags.h"
 #include "engine/tagfile.h"
+#include "ingest/analysis_pool.h"
 #include "ingest/windows.h"
 #include "library/database.h"
 #include "library/tune.h"
@@ -122,28 +124,30 @@ void refuseTune() {
 }
 
 // The pipeline for one file of `folder`. A file that cannot be added leaves
-// no tune behind.
-void addFile(const FolderRef& folder, const std::string& itemName) {
+// no tune behind. The file's measures may be worked out ahead on a worker
+// thread; the run waits for them only after its tags are read.
+Task addFile(FolderRef folder, std::string itemName) {
   const std::string fullPath = folder.path + itemName;
   gStats.currentFile = fullPath;
+  MeasuresTicket ticket(fullPath);
   // A path cut to fit the record could never be opened again.
   if (fullPath.size() > kLongestStoredPath) {
     leaveOut(fullPath, LeftOutReason::unreadable, "path longer than 255 bytes");
-    return;
+    co_return;
   }
   // A file met again in this run was decided the first time; one the
   // library holds already is a duplicate, whatever its tags say now.
   if (!gKnownPaths.insert(fullPath).second) {
     leaveOut(fullPath, LeftOutReason::duplicate);
-    return;
+    co_return;
   }
   if (gTotalTunes_L >= gMaxTunes_L) {
     leaveOut(fullPath, LeftOutReason::libraryFull);
-    return;
+    co_return;
   }
   if (!readableRegularFile(fullPath)) {
     leaveOut(fullPath, LeftOutReason::unreadable);
-    return;
+    co_return;
   }
   const std::string_view name = std::string_view(itemName).substr(0, kStoredNameBytes);
 
@@ -156,36 +160,31 @@ void addFile(const FolderRef& folder, const std::string& itemName) {
     tags = readVorbisTags(fullPath, folder.volume, folder.dirID);
   if (tags != noErr) {  // the reader gave its record back
     leaveOutForTags(fullPath);
-    return;
+    co_return;
   }
   // The path goes in now: the 200th tune is saved by its classification,
   // before it is accepted, and must reach the file with its path.
   gTunes_A[gTotalTunes_L].filePath.assign(fullPath);
 
-  resetAnalysisState();
-  OSErr err = noErr;
-  std::int32_t seconds = 0;
-  {
-    MovieOwner movie;
-    err = openMovieByPath(fullPath, movie);
-    if (err == noErr) seconds = GetMovieDuration(movie.get()) / kMovieTimeScale;
-    for (std::int32_t part = 1; err == noErr && part <= kAnalysisParts; ++part)
-      err = measureTuneAudio(movie.get(), part);
-  }
+  std::unique_ptr<TuneMeasures> measures;
+  co_await awaitMeasures(ticket, measures);
+  copyMeasuredFields(measures->state, measures->measured, gTunes_A[gTotalTunes_L]);
+  OSErr err = measures->result;
   if (err != noErr) {
     refuseTune();
+    const std::int32_t seconds = measures->seconds;
     if (seconds > 0 && seconds < kShortestTuneSeconds)
       leaveOut(fullPath, LeftOutReason::tooShort, std::to_string(seconds) + " s");
     else
       leaveOut(fullPath, LeftOutReason::notDecodable);
-    return;
+    co_return;
   }
-  err = classifyTune(name);
-  const std::int32_t strongBins = gCTCounter_L;
+  err = classifyTune(measures->state, name);
+  const std::int32_t strongBins = measures->state.gCTCounter_L;
   if (err != noErr || !keepsStrongBins(strongBins)) {
     refuseTune();
     leaveOut(fullPath, LeftOutReason::analysisRefused, std::to_string(strongBins) + " strong bins");
-    return;
+    co_return;
   }
   gDecided.insert(fullPath);
 
@@ -286,7 +285,7 @@ Task addOneTune(FolderRef folder, std::int16_t descend) {
       else if (!scan.regularFile)
         leaveOut(folder.path + scan.itemName, LeftOutReason::unreadable, "not a regular file");
       else
-        addFile(folder, scan.itemName);
+        co_await addFile(folder, scan.itemName);
     }
     // The pause counts from the end of the item, not from the start of the
     // pass that ran it: after a file that took a second to analyse the

@@ -11,6 +11,7 @@
 #include "core/pstring.h"
 #include "engine/classify.h"
 #include "ingest/add_one.h"
+#include "ingest/analysis_pool.h"
 #include "ingest/scan.h"
 #include "ingest/windows.h"
 #include "library/database.h"
@@ -99,7 +100,10 @@ namespace {
 Task addTunesRun(std::vector<std::string> folders) {
   RunMark mark;
   beginAddRun();
-  for (std::string& path : folders) co_await addFolder(std::move(path));
+  {
+    AnalysisAhead ahead(folders);
+    for (std::string& path : folders) co_await addFolder(std::move(path));
+  }
   finishAddRun();
 }
 
@@ -111,8 +115,11 @@ Task addTunesFromMusicFolderRun() {
   }
   const std::string music = musicFolderPath();
   beginAddRun();
-  for (const char* sub : {"iTunes/iTunes Music/", "iTunes/iTunes Media/Music/", ""})
-    co_await addFolder(music + sub);
+  {
+    const std::vector<std::string> folders = {music + "iTunes/iTunes Music/", music + "iTunes/iTunes Media/Music/", music};
+    AnalysisAhead ahead(folders);
+    for (const std::string& folder : folders) co_await addFolder(folder);
+  }
   finishAddRun();
 }
 

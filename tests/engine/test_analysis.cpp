@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -118,8 +119,10 @@ class Analysis : public ::testing::Test {
   void SetUp() override {
     gTotalTunes_L = 1;
     gTunes_A[1] = Tune{};
-    resetAnalysisState();
+    resetAnalysisState(st);
   }
+  std::unique_ptr<AnalysisState> state = std::make_unique<AnalysisState>();
+  AnalysisState& st = *state;
   MovieRecord movie;
 
   void play(const std::vector<std::uint8_t>& block, std::int32_t seconds = 200) {
@@ -187,53 +190,53 @@ TEST_F(Analysis, FourteenPositionsFromTheDuration) {
 
   play(stereoBlock([](std::size_t, int) { return 0; }), 0);
   movie.duration = 100001;
-  for (std::int32_t part = 1; part <= 14; ++part) ASSERT_EQ(measureTuneAudio(&movie, part), noErr);
+  for (std::int32_t part = 1; part <= 14; ++part) ASSERT_EQ(measureTuneAudio(st, &movie, part, gTunes_A[1]), noErr);
   ASSERT_EQ(movie.starts.size(), 14u);
   for (std::int32_t part = 1; part <= 14; ++part) EXPECT_EQ(movie.starts[static_cast<std::size_t>(part - 1)], expected[part]);
-  EXPECT_EQ(gFundCount_S, 28);
-  EXPECT_EQ(measureTuneAudio(&movie, 15), -50);
+  EXPECT_EQ(st.gFundCount_S, 28);
+  EXPECT_EQ(measureTuneAudio(st, &movie, 15, gTunes_A[1]), -50);
 }
 
 TEST_F(Analysis, TwentySixSecondsAreNotAnalysedTwentySevenAre) {
   play(stereoBlock([](std::size_t, int) { return 0; }));
   gTunes_A[1].fileLength = 1620000;
   movie.duration = 27 * 600 - 1;
-  EXPECT_EQ(measureTuneAudio(&movie, 1), 37);
+  EXPECT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), 37);
   EXPECT_TRUE(movie.starts.empty());
   EXPECT_EQ(+gTunes_A[1].durationSeconds, 0);
 
   movie.duration = 27 * 600;
-  EXPECT_EQ(measureTuneAudio(&movie, 1), noErr);
+  EXPECT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), noErr);
   EXPECT_EQ(+gTunes_A[1].durationSeconds, 27);
   EXPECT_EQ(+gTunes_A[1].dataRate, 100);  // 1,620,000 / (27 * 600)
 
   // A movie without a time scale has no length rather than a crash.
   movie.scale = 0;
-  EXPECT_EQ(measureTuneAudio(&movie, 1), 37);
+  EXPECT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), 37);
 }
 
 TEST_F(Analysis, RefusalsReturnTheirCodesAfterTheLengthFields) {
   gTunes_A[1].fileLength = 4800000;
   play(stereoBlock([](std::size_t, int) { return 100; }, kFrames, 1), 100);
-  EXPECT_EQ(measureTuneAudio(&movie, 1), 20);  // mono
+  EXPECT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), 20);  // mono
   EXPECT_EQ(+gTunes_A[1].durationSeconds, 100);
   EXPECT_EQ(+gTunes_A[1].dataRate, 80);
-  EXPECT_EQ(gFundCount_S, 0);
+  EXPECT_EQ(st.gFundCount_S, 0);
 
   movie.sound = [](std::int32_t) { return std::vector<std::uint8_t>(10, 2); };
-  EXPECT_EQ(measureTuneAudio(&movie, 1), 20);  // too short even for a header
+  EXPECT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), 20);  // too short even for a header
 
   movie.exportError = -2048;
-  EXPECT_EQ(measureTuneAudio(&movie, 2), -2048);
+  EXPECT_EQ(measureTuneAudio(st, &movie, 2, gTunes_A[1]), -2048);
   movie.exportError = noErr;
   movie.memError = -108;
-  EXPECT_EQ(measureTuneAudio(&movie, 3), -108);
+  EXPECT_EQ(measureTuneAudio(st, &movie, 3, gTunes_A[1]), -108);
 
   // dataRate is left alone when the length is unknown.
   gTunes_A[1].fileLength = 0;
   gTunes_A[1].dataRate = 5;
   movie.memError = noErr;
-  EXPECT_EQ(measureTuneAudio(&movie, 1), 20);
+  EXPECT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), 20);
   EXPECT_EQ(+gTunes_A[1].dataRate, 5);
 }
 
@@ -241,20 +244,20 @@ TEST_F(Analysis, RefusalsReturnTheirCodesAfterTheLengthFields) {
 
 TEST_F(Analysis, SilenceHasNoPowerAndNoStrongBin) {
   play(stereoBlock([](std::size_t, int) { return 0; }));
-  ASSERT_EQ(measureTuneAudio(&movie, 1), noErr);
+  ASSERT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), noErr);
   const Tune& t = gTunes_A[1];
   EXPECT_EQ(samplePitchAt(t, 1), 0);
   EXPECT_EQ(samplePitchAt(t, 2), 0);
   EXPECT_EQ(sampleAmplitudeAt(t, 1), 0);
-  EXPECT_EQ(gCTCounter_L, 0);
-  EXPECT_EQ(gTotalPitches_UL, 0u);
-  EXPECT_EQ(gBypassCntOne_L, 0);
-  EXPECT_EQ(gTotalUniqueFundPitches_L, 1);
-  EXPECT_EQ(gUniqueFundOffPass_LA[1], 0);
-  EXPECT_EQ(gAverageTunePitch_D, 0.0);
+  EXPECT_EQ(st.gCTCounter_L, 0);
+  EXPECT_EQ(st.gTotalPitches_UL, 0u);
+  EXPECT_EQ(st.gBypassCntOne_L, 0);
+  EXPECT_EQ(st.gTotalUniqueFundPitches_L, 1);
+  EXPECT_EQ(st.gUniqueFundOffPass_LA[1], 0);
+  EXPECT_EQ(st.gAverageTunePitch_D, 0.0);
   EXPECT_EQ(+t.firstPassStrongBins, 0);
   EXPECT_EQ(+t.firstPassDistinctBins, 0);
-  EXPECT_EQ(gFundCount_S, 2);
+  EXPECT_EQ(st.gFundCount_S, 2);
 }
 
 TEST_F(Analysis, EqualPowersKeepTheLowerBin) {
@@ -265,13 +268,13 @@ TEST_F(Analysis, EqualPowersKeepTheLowerBin) {
   block[blockOffsetOfStreamByte(2 * 8192 + 1)] = 0xFF;
   block[blockOffsetOfStreamByte(2 * 8192 + 2)] = 0xFF;
   play(block);
-  ASSERT_EQ(measureTuneAudio(&movie, 1), noErr);
+  ASSERT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), noErr);
   EXPECT_EQ(samplePitchAt(gTunes_A[1], 1), 1);
   EXPECT_EQ(samplePitchAt(gTunes_A[1], 2), 0);  // the second frame is silent
-  EXPECT_EQ(gTotalUniqueFundPitches_L, 2);
+  EXPECT_EQ(st.gTotalUniqueFundPitches_L, 2);
   // Too quiet for any strong bin: each frame's pitch is its dominant bin.
-  EXPECT_EQ(gCTCounter_L, 0);
-  EXPECT_EQ(gAverageTunePitch_D, 0.5);
+  EXPECT_EQ(st.gCTCounter_L, 0);
+  EXPECT_EQ(st.gAverageTunePitch_D, 0.5);
 }
 
 TEST_F(Analysis, RunsAreBitIdenticalAndShortExportsReadSilence) {
@@ -285,27 +288,27 @@ TEST_F(Analysis, RunsAreBitIdenticalAndShortExportsReadSilence) {
   auto run = [&] {
     gTotalTunes_L = 1;
     gTunes_A[1] = Tune{};
-    resetAnalysisState();
-    for (int part = 1; part <= 14; ++part) EXPECT_EQ(measureTuneAudio(&movie, part), noErr);
+    resetAnalysisState(st);
+    for (int part = 1; part <= 14; ++part) EXPECT_EQ(measureTuneAudio(st, &movie, part, gTunes_A[1]), noErr);
     std::vector<std::uint8_t> record(sizeof(Tune));
     std::memcpy(record.data(), &gTunes_A[1], sizeof(Tune));
-    return std::make_tuple(record, gCTCounter_L, gTotalPitches_UL, gBypassCntOne_L, gAverageUniquePitch_D,
-                           gAverageTunePitch_D);
+    return std::make_tuple(record, st.gCTCounter_L, st.gTotalPitches_UL, st.gBypassCntOne_L, st.gAverageUniquePitch_D,
+                           st.gAverageTunePitch_D);
   };
   const auto first = run();
   EXPECT_EQ(first, run());
   EXPECT_EQ(+gTunes_A[1].firstPassStrongBins, expectFrame(block, 1).strong);
   EXPECT_GT(+gTunes_A[1].firstPassStrongBins, 1000);
-  EXPECT_EQ(gFundCount_S, 28);
-  EXPECT_EQ(gBypassCntOne_L, std::get<3>(first));
-  EXPECT_LE(gBypassCntOne_L, 8192);
+  EXPECT_EQ(st.gFundCount_S, 28);
+  EXPECT_EQ(st.gBypassCntOne_L, std::get<3>(first));
+  EXPECT_LE(st.gBypassCntOne_L, 8192);
 
   // Only 1000 frames delivered: the rest of the second reads as silence and
   // frame 2 (stream positions 16384..) is silent too.
   const auto shortBlock = stereoBlock([&](std::size_t f, int c) { return samples[2 * f + static_cast<std::size_t>(c)]; }, 1000);
   play(shortBlock);
-  resetAnalysisState();
-  ASSERT_EQ(measureTuneAudio(&movie, 1), noErr);
+  resetAnalysisState(st);
+  ASSERT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), noErr);
   EXPECT_EQ(samplePitchAt(gTunes_A[1], 2), 0);
   EXPECT_EQ(sampleAmplitudeAt(gTunes_A[1], 2), 0);
 }
@@ -362,8 +365,8 @@ TEST_F(Analysis, DistinctChannelsFillTheAccumulatorsAsTheModelDoes) {
 
 TEST_F(Analysis, AccumulatorsLeftUnclearedNeverWritePastTheRecord) {
   play(stereoBlock([](std::size_t f, int) { return tone(f, 300, 12000); }));
-  for (int call = 0; call < 40; ++call) ASSERT_EQ(measureTuneAudio(&movie, 1 + call % 14), noErr);
-  EXPECT_EQ(gFundCount_S, 80);
+  for (int call = 0; call < 40; ++call) ASSERT_EQ(measureTuneAudio(st, &movie, 1 + call % 14, gTunes_A[1]), noErr);
+  EXPECT_EQ(st.gFundCount_S, 80);
   const Tune& t = gTunes_A[1];
   EXPECT_EQ(samplePitchAt(t, 60), 300);
   EXPECT_EQ(samplePitchAt(t, 0), 0);

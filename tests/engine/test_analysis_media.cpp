@@ -2,6 +2,8 @@
 // through the movie services, as adding a file runs them.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <cstring>
 #include <vector>
 
@@ -36,15 +38,17 @@ class Media : public ::testing::Test {
   }
   // The analysis calls until the first failure; the last result.
   OSErr analyse(const std::string& path) {
-    resetAnalysisState();
+    resetAnalysisState(st);
     ClearMoviesStickyError();
     MovieOwner movie;
     if (OSErr err = openMovieByPath(path, movie); err != noErr) return err;
     for (std::int32_t part = 1; part <= 14; ++part)
-      if (OSErr err = measureTuneAudio(movie.get(), part); err != noErr) return err;
+      if (OSErr err = measureTuneAudio(st, movie.get(), part, gTunes_A[gTotalTunes_L]); err != noErr) return err;
     return noErr;
   }
   const Tune& tune() { return gTunes_A[gTotalTunes_L]; }
+  std::unique_ptr<AnalysisState> state = std::make_unique<AnalysisState>();
+  AnalysisState& st = *state;
   TempDir dir;
 };
 
@@ -115,29 +119,29 @@ TEST_F(Media, TonesStayCalmAndNoiseCountsTooManyStrongBins) {
     gTotalTunes_L = 0;
     ASSERT_EQ(c.format == MediaFormat::m4a ? readM4ATags(path, 1, 2) : readMP3Tags(path, 1, 2), noErr) << c.name;
     ASSERT_EQ(analyse(path), noErr) << c.name;
-    EXPECT_EQ(gFundCount_S, 28);
+    EXPECT_EQ(st.gFundCount_S, 28);
     EXPECT_EQ(+tune().durationSeconds, 40) << c.name;
     std::vector<std::uint8_t> first(sizeof(Tune));
     std::memcpy(first.data(), &tune(), sizeof(Tune));
-    const std::int32_t strong = gCTCounter_L;
+    const std::int32_t strong = st.gCTCounter_L;
 
     // The same file gives the same numbers every time.
     ASSERT_EQ(analyse(path), noErr);
-    EXPECT_EQ(gCTCounter_L, strong) << c.name;
+    EXPECT_EQ(st.gCTCounter_L, strong) << c.name;
     EXPECT_EQ(0, std::memcmp(first.data(), &tune(), sizeof(Tune))) << c.name;
 
     if (c.content == MediaContent::tone) {
       // 440 Hz: 440 * 16384 / 33075 = 218 bins of the compacted stream.
       for (std::int32_t n = 1; n <= 28; ++n) EXPECT_NEAR(samplePitchAt(tune(), n), 218, 1) << n;
     }
-    ASSERT_EQ(classifyTune(c.name), noErr) << c.name;
+    ASSERT_EQ(classifyTune(st, c.name), noErr) << c.name;
     if (c.content == MediaContent::noise) {
       // A flat spectrum: most bins of every frame pass the threshold, far
       // more than the 60000 strong bins of any tune that is kept.
-      EXPECT_GE(gCTCounter_L, 60000) << c.name;
+      EXPECT_GE(st.gCTCounter_L, 60000) << c.name;
     } else {
       EXPECT_EQ(+tune().colourCategory, 1) << c.name << " hpe " << +tune().hpe;
-      EXPECT_GT(gCTCounter_L, 7) << c.name;
+      EXPECT_GT(st.gCTCounter_L, 7) << c.name;
     }
   }
 }

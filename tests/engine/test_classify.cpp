@@ -1,6 +1,8 @@
 // Classification of one tune from prepared analysis figures.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <filesystem>
 
 #include "core/paths.h"
@@ -30,15 +32,17 @@ class Classify : public ::testing::Test {
     gTotalTunes_L = index;
     gStartTotalTunes_L = index - 1;
     gTunes_A[index] = Tune{};
-    resetAnalysisState();
-    gCTCounter_L = strong;
-    gBypassCntOne_L = 500;
-    gTotalPitches_UL = 90000;
+    resetAnalysisState(st);
+    st.gCTCounter_L = strong;
+    st.gBypassCntOne_L = 500;
+    st.gTotalPitches_UL = 90000;
     for (std::int32_t n = 1; n <= 28; ++n) setSamplePitch(tune(), n, 100);
     tune().genre.assign("Rock");
   }
   Tune& tune() { return gTunes_A[gTotalTunes_L]; }
 
+  std::unique_ptr<AnalysisState> state = std::make_unique<AnalysisState>();
+  AnalysisState& st = *state;
   TempDir dir;
 };
 
@@ -53,7 +57,7 @@ TEST(ColourCategories, BandsMeetAtTheirThresholds) {
 
 TEST_F(Classify, SeventyThreeIsThirtyFiveThousandAndOrange) {
   start(1, 10220);
-  ASSERT_EQ(classifyTune("song.mp3"), noErr);
+  ASSERT_EQ(classifyTune(st, "song.mp3"), noErr);
   const Tune& t = tune();
   EXPECT_EQ(+t.hpe, 35000);
   EXPECT_EQ(+t.energyLevel, 730);
@@ -64,12 +68,12 @@ TEST_F(Classify, SeventyThreeIsThirtyFiveThousandAndOrange) {
   EXPECT_EQ(+t.colourBlue, 0x0000);
 
   start(1, 10219);  // x just below 73
-  ASSERT_EQ(classifyTune("song.mp3"), noErr);
+  ASSERT_EQ(classifyTune(st, "song.mp3"), noErr);
   EXPECT_EQ(+tune().hpe, 34996);
   EXPECT_EQ(+tune().colourCategory, 5);
 
   start(1, 20000);  // above 73: (142.857 / 237) * 30565 + 25457
-  ASSERT_EQ(classifyTune("song.mp3"), noErr);
+  ASSERT_EQ(classifyTune(st, "song.mp3"), noErr);
   EXPECT_EQ(+tune().hpe, 43880);
   EXPECT_EQ(+tune().colourCategory, 7);
 }
@@ -78,11 +82,11 @@ TEST_F(Classify, DataRatesFifteenToThirtyFourAreBoosted) {
   for (const auto& [rate, boosted] : {std::pair{14, false}, {15, true}, {34, true}, {35, false}}) {
     start(1, 1000);
     tune().dataRate = static_cast<std::int16_t>(rate);
-    ASSERT_EQ(classifyTune("x.mp3"), noErr);
+    ASSERT_EQ(classifyTune(st, "x.mp3"), noErr);
     EXPECT_EQ(+tune().ctCountRaw, 1000);
     EXPECT_EQ(+tune().bypassCountRaw, 500);
     EXPECT_EQ(+tune().ctCount, boosted ? 1017 : 1000) << rate;
-    EXPECT_EQ(gCTCounter_L, boosted ? 1017 : 1000) << rate;
+    EXPECT_EQ(st.gCTCounter_L, boosted ? 1017 : 1000) << rate;
     EXPECT_EQ(+tune().bypassCount, boosted ? 508 : 500) << rate;
     EXPECT_EQ(+tune().bypassRatio, boosted ? 499 : 500) << rate;  // 508 / 1017 * 1000
     EXPECT_EQ(+tune().pitchesPerCount, 90) << rate;               // by the count before the boost
@@ -97,11 +101,11 @@ TEST_F(Classify, MeasuresFromTheTwentyEightFrames) {
     setSampleAmplitude(tune(), n, 10);
   }
   setSampleAmplitude(tune(), 5, 14);
-  gAverageTunePitch_D = 4.0;
-  gAverageUniquePitch_D = 2.5;
-  gTotalUniqueFundPitches_L = 9;
+  st.gAverageTunePitch_D = 4.0;
+  st.gAverageUniquePitch_D = 2.5;
+  st.gTotalUniqueFundPitches_L = 9;
   tune().durationSeconds = 187;
-  ASSERT_EQ(classifyTune("Song.mp3"), noErr);
+  ASSERT_EQ(classifyTune(st, "Song.mp3"), noErr);
   const Tune& t = tune();
   EXPECT_EQ(+t.meanSamplePitch, 14);       // 408 / 28 = 14.57, truncated
   EXPECT_EQ(+t.avgFundamentalPitch, 17);   // (408 - 6) / 24 = 16.75
@@ -123,15 +127,15 @@ TEST_F(Classify, MeasuresFromTheTwentyEightFrames) {
   // The histogram remembers every tune: 40 twice now beats the others.
   start(2);
   for (std::int32_t n = 1; n <= 28; ++n) setSamplePitch(tune(), n, n == 3 ? 40 : 7001 + n);
-  ASSERT_EQ(classifyTune("b.mp3"), noErr);
+  ASSERT_EQ(classifyTune(st, "b.mp3"), noErr);
   EXPECT_EQ(+tune().commonPitch, 7000);  // 27 pitches above 7000 share the last counter
   EXPECT_EQ(+tune().avgFundamentalPitch, 7309);  // sorted entries 4..28: 7005..7029, over 24
 }
 
 TEST_F(Classify, NoStrongBinAtAllStopsAfterTheSamplePitches) {
-  gTotalPitches_UL = 0;
+  st.gTotalPitches_UL = 0;
   for (std::int32_t n = 1; n <= 28; ++n) setSamplePitch(tune(), n, 50);
-  EXPECT_EQ(classifyTune("quiet.mp3"), 900);
+  EXPECT_EQ(classifyTune(st, "quiet.mp3"), 900);
   EXPECT_EQ(+tune().meanSamplePitch, 50);
   EXPECT_EQ(+tune().permID, 0u);
   EXPECT_EQ(+tune().colourCategory, 0);
@@ -156,7 +160,7 @@ TEST_F(Classify, GenreTextsResolveAgainstTheTable) {
   for (const Case& c : cases) {
     start(1);
     tune().genre.assign(c.tag);
-    ASSERT_EQ(classifyTune("g.mp3"), noErr);
+    ASSERT_EQ(classifyTune(st, "g.mp3"), noErr);
     EXPECT_EQ(tune().genre.view(), c.genre) << c.tag;
     EXPECT_EQ(+tune().genreCode, c.code) << c.tag;
     EXPECT_EQ(tune().genreGroup.view(), c.group) << c.tag;
@@ -179,7 +183,7 @@ TEST_F(Classify, EveryTwoHundredthTuneRunsTheHolidayPassAndSaves) {
 
   start(199);
   gStartTotalTunes_L = 190;
-  ASSERT_EQ(classifyTune("a.mp3"), noErr);
+  ASSERT_EQ(classifyTune(st, "a.mp3"), noErr);
   EXPECT_FALSE(std::filesystem::exists(file));
   EXPECT_EQ(gStartTotalTunes_L, 190);
 
@@ -188,7 +192,7 @@ TEST_F(Classify, EveryTwoHundredthTuneRunsTheHolidayPassAndSaves) {
   start(200, 600000);
   gStartTotalTunes_L = 190;
   tune().album.assign("December Nights");
-  ASSERT_EQ(classifyTune("b.mp3"), noErr);
+  ASSERT_EQ(classifyTune(st, "b.mp3"), noErr);
   EXPECT_EQ(gStartTotalTunes_L, 200);
   ASSERT_TRUE(std::filesystem::exists(file));
   EXPECT_EQ(std::filesystem::file_size(file), 200u * sizeof(Tune));
