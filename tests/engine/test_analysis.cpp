@@ -325,7 +325,7 @@ TEST_F(Analysis, DistinctChannelsFillTheAccumulatorsAsTheModelDoes) {
   }
   const auto block = stereoBlock([&](std::size_t f, int c) { return samples[2 * f + static_cast<std::size_t>(c)]; });
   play(block);
-  ASSERT_EQ(measureTuneAudio(&movie, 1), noErr);
+  ASSERT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), noErr);
 
   const FrameExpectation e[2] = {expectFrame(block, 1), expectFrame(block, 2)};
   ASSERT_NE(e[0].peakBin, e[1].peakBin);
@@ -345,21 +345,21 @@ TEST_F(Analysis, DistinctChannelsFillTheAccumulatorsAsTheModelDoes) {
     EXPECT_EQ(samplePitchAt(t, f), e[f - 1].peakBin) << f;
     EXPECT_EQ(sampleAmplitudeAt(t, f), static_cast<std::int16_t>(std::llrint(e[f - 1].power) & 0xFFFF)) << f;
   }
-  EXPECT_EQ(gCTCounter_L, e[0].strong + e[1].strong);
-  EXPECT_EQ(gTotalPitches_UL, total);
-  EXPECT_EQ(gBypassCntOne_L, static_cast<std::int32_t>(distinct.size()));
-  EXPECT_DOUBLE_EQ(gAverageUniquePitch_D, unique);
-  EXPECT_DOUBLE_EQ(gAverageTunePitch_D, (e[0].average + e[1].average) / 2);
+  EXPECT_EQ(st.gCTCounter_L, e[0].strong + e[1].strong);
+  EXPECT_EQ(st.gTotalPitches_UL, total);
+  EXPECT_EQ(st.gBypassCntOne_L, static_cast<std::int32_t>(distinct.size()));
+  EXPECT_DOUBLE_EQ(st.gAverageUniquePitch_D, unique);
+  EXPECT_DOUBLE_EQ(st.gAverageTunePitch_D, (e[0].average + e[1].average) / 2);
   EXPECT_EQ(+t.firstPassStrongBins, e[0].strong);
   EXPECT_EQ(+t.firstPassDistinctBins, e[0].strong);
   EXPECT_EQ(+t.firstPassTunePitch, static_cast<std::int32_t>(e[0].average));
   EXPECT_EQ(e[1].peakBin, 2100);  // the tone, where the one-byte-in read puts it
 
   // The next call adds frames 3 and 4; bins already listed are not listed again.
-  const std::int32_t listed = gBypassCntOne_L, counted = gCTCounter_L;
-  ASSERT_EQ(measureTuneAudio(&movie, 2), noErr);
-  EXPECT_EQ(gBypassCntOne_L, listed);
-  EXPECT_EQ(gCTCounter_L, 2 * counted);
+  const std::int32_t listed = st.gBypassCntOne_L, counted = st.gCTCounter_L;
+  ASSERT_EQ(measureTuneAudio(st, &movie, 2, gTunes_A[1]), noErr);
+  EXPECT_EQ(st.gBypassCntOne_L, listed);
+  EXPECT_EQ(st.gCTCounter_L, 2 * counted);
   EXPECT_EQ(samplePitchAt(t, 4), e[1].peakBin);
 }
 

@@ -78,9 +78,9 @@ def frame_on_screen(fx, apps):
 
 
 def open_name_sheet(app):
-    """File > Send Current Playlist To iTunes... (the item above Quit)."""
+    """File > Send Current Playlist To iTunes... (above Files Not Added... and Quit)."""
     app.open_menu()
-    app.key("Up", "Up", "Return")
+    app.key("Up", "Up", "Up", "Return")
     return app.window("Send Current Playlist")
 
 

@@ -202,7 +202,7 @@ TEST_F(AddRunTest, ARunShowsItsTextsAndEndsWithTheHolidayPassFromTheLastCommitte
                           "text:4000/55=Adding: Fresh",
                           "text:4000/56=Total Tunes:  3",
                           "text:1/1000=Activity: Cleaning up...",
-                          "text:1/1000=Activity: None"};
+                          "text:1/1000=Activity: 1 tune added, 0 files left out"};
   // In this order, whatever else comes between.
   auto next = expected.begin();
   for (const std::string& entry : headlessToolbox().log)
