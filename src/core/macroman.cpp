@@ -61,8 +61,8 @@ void appendUtf8(std::string& out, char32_t cp) {
 // Decodes one UTF-8 sequence at s[i]; returns its length, 0 when invalid.
 std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
   const auto b0 = static_cast<std::uint8_t>(s[i]);
-  std::size_t n;
-  char32_t min;
+  std::size_t n = 0;
+  char32_t min = 0;
   if (b0 < 0x80) {
     cp = b0;
     return 1;
@@ -100,7 +100,7 @@ char32_t macRomanToUnicode(std::uint8_t b) { return b < 0x80 ? b : kHigh[b - 0x8
 bool isMultiByteUtf8(std::string_view s) {
   bool multi = false;
   for (std::size_t i = 0; i < s.size();) {
-    char32_t cp;
+    char32_t cp = 0;
     const std::size_t n = decodeUtf8(s, i, cp);
     if (n == 0) return false;
     if (n > 1) multi = true;
@@ -121,7 +121,7 @@ std::string displayToStored(std::string_view utf8) {
   std::string mac;
   mac.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
-    char32_t cp;
+    char32_t cp = 0;
     std::size_t n = decodeUtf8(utf8, i, cp);
     if (n == 0) return std::string(utf8);  // not UTF-8 at all: keep the bytes
     i += n;

@@ -39,7 +39,7 @@ double scaledPower(double re, double im) {
 }  // namespace
 
 std::int16_t misalignedWord(std::span<const std::uint8_t> stream, std::int32_t index) {
-  const auto lo = static_cast<std::size_t>(2 * index + 1);
+  const std::size_t lo = 2 * static_cast<std::size_t>(index) + 1;
   const std::uint8_t low = lo < stream.size() ? stream[lo] : 0;
   const std::uint8_t high = lo + 1 < stream.size() ? stream[lo + 1] : 0;
   return static_cast<std::int16_t>(static_cast<std::uint16_t>(high << 8 | low));
@@ -76,14 +76,14 @@ void analyseFrame(AnalysisState& st, std::span<const std::uint8_t> stream, std::
   // Entries 0..32768: the words as real parts, every imaginary part and the
   // last point zero.
   for (std::int32_t p = 0; p < kFFTPoints - 1; ++p) {
-    st.arr_DA[static_cast<std::size_t>(2 * p)] = misalignedWord(stream, first + p);
-    st.arr_DA[static_cast<std::size_t>(2 * p + 1)] = 0.0;
+    st.arr_DA[2 * static_cast<std::size_t>(p)] = misalignedWord(stream, first + p);
+    st.arr_DA[2 * static_cast<std::size_t>(p) + 1] = 0.0;
   }
   std::fill(st.arr_DA.begin() + 2 * (kFFTPoints - 1), st.arr_DA.begin() + 2 * kFFTPoints + 1, 0.0);
   transform16384(std::span<double>(st.arr_DA.data(), 2 * kFFTPoints));
 
-  auto re = [&st](std::int32_t k) { return st.arr_DA[static_cast<std::size_t>(2 * k)]; };
-  auto im = [&st](std::int32_t k) { return st.arr_DA[static_cast<std::size_t>(2 * k + 1)]; };
+  auto re = [&st](std::int32_t k) { return st.arr_DA[2 * static_cast<std::size_t>(k)]; };
+  auto im = [&st](std::int32_t k) { return st.arr_DA[2 * static_cast<std::size_t>(k) + 1]; };
 
   auto& power = st.power;
   for (std::int32_t k = 0; k <= kSpectrumBins; ++k) power[static_cast<std::size_t>(k)] = re(k) * re(k) + im(k) * im(k);

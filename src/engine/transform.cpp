@@ -18,8 +18,8 @@ struct Twiddle {
 // a butterfly loop would produce them on the fly, so the table changes no bit
 // of the result. Stage s (1..14) has 2^(s-1) entries starting at 2^(s-1) - 1.
 struct TransformTables {
-  std::array<Twiddle, kFFTPoints - 1> twiddle;
-  std::array<std::uint16_t, kFFTPoints> reversed;
+  std::array<Twiddle, kFFTPoints - 1> twiddle{};
+  std::array<std::uint16_t, kFFTPoints> reversed{};
 
   TransformTables() {
     for (std::int32_t s = 1; s <= kFFTBits; ++s) {
@@ -54,7 +54,7 @@ const TransformTables& tables() {
 }  // namespace
 
 void transform16384(std::span<double> data) {
-  if (data.size() < static_cast<std::size_t>(2 * kFFTPoints)) return;
+  if (data.size() < 2 * static_cast<std::size_t>(kFFTPoints)) return;
   const TransformTables& t = tables();
   double* d = data.data();
   for (std::int32_t i = 0; i < kFFTPoints; ++i) {

@@ -37,7 +37,7 @@ std::string findOnPath(const char* name) {
     if (end == std::string::npos) end = dirs.size();
     std::string dir = dirs.substr(start, end - start);
     if (dir.empty()) dir = ".";
-    const std::string candidate = dir + "/" + name;
+    std::string candidate = dir + "/" + name;
     if (::access(candidate.c_str(), X_OK) == 0) return candidate;
     start = end + 1;
   }
@@ -226,7 +226,7 @@ std::string writeM3uPlaylist(std::string_view name, std::int32_t count) {
             oneLine(storedToDisplay(t.title.view())) + "\n";
     text += pathLine(t.filePath.view()) + "\n";
   }
-  const std::string path = folder + playlistFileName(name);
+  std::string path = folder + playlistFileName(name);
   const std::string tmp = path + ".tmp";
   const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) return {};

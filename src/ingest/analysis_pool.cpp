@@ -167,7 +167,7 @@ class AnalysisPool {
     work_.notify_one();
   }
 
-  void dropUntil(std::deque<JobPtr>::iterator end) {
+  void dropUntil(const std::deque<JobPtr>::iterator& end) {
     for (auto it = ahead_.begin(); it != end; ++it)
       if (!(*it)->wanted) (*it)->cancelled = true;
     ahead_.erase(ahead_.begin(), end);

@@ -147,7 +147,7 @@ void swapTuneRecordBytes(std::uint8_t* record) {
   if constexpr (std::endian::native == std::endian::big) return;
   for (std::uint16_t o : kSwap16) std::swap(record[o], record[o + 1]);
   for (std::uint16_t o : kSwap32) {
-    std::uint32_t v;
+    std::uint32_t v = 0;
     std::memcpy(&v, record + o, 4);
     v = __builtin_bswap32(v);
     std::memcpy(record + o, &v, 4);

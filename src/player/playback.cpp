@@ -351,7 +351,7 @@ bool playRunActive() { return gRunsAlive > 0; }
 
 std::int16_t levelledVolume(std::int16_t playerVolume, std::int32_t avgAmplitude) {
   const double v = playerVolume;
-  double level;
+  double level = 0.0;
   if (avgAmplitude >= 900)
     level = 0.4 * v;
   else if (avgAmplitude <= 80)

@@ -23,11 +23,12 @@ namespace {
 
 // Field text upper-cased into a fixed buffer (no allocation per tune).
 struct UpperText {
+  // Only the first `size` bytes are ever read; the rest stays unset.
   std::uint8_t bytes[255];
-  std::size_t size;
+  std::size_t size = 0;
 
   template <std::size_t N>
-  explicit UpperText(const PString<N>& s) : size(s.size()) {
+  explicit UpperText(const PString<N>& s) : size(s.size()) {  // NOLINT(cppcoreguidelines-pro-type-member-init)
     for (std::size_t i = 0; i < size; ++i) bytes[i] = gUpperCaseTable[s.text[i]];
   }
   std::string_view view() const { return {reinterpret_cast<const char*>(bytes), size}; }

@@ -37,8 +37,6 @@ bool movieLoaded() { return gMovieLoadedHook && gMovieLoadedHook(); }
 
 namespace {
 
-constexpr std::int16_t kPlayButton = 11;
-constexpr std::int16_t kVolumeSlider = 17;
 
 // Sets an item from a text that may end in "/c": c is the item's Ctrl key and
 // is not shown (nor the blank before it).

@@ -66,7 +66,7 @@ QPainterPath star(double cx, double cy, double outer, double inner) {
 
 bool paintIcon(QPainter& p, const std::string& name) {
   static const struct {
-    const char* name;
+    const char* name = nullptr;
     QColor colour;
   } colours[] = {{"BlueBtn", QColor(0x00, 0x39, 0x7c)},      {"CoolBlueBtn", QColor(0x1b, 0x99, 0xcc)},
                  {"GreenBtn", QColor(0x00, 0x90, 0x2c)},     {"SpringGreenBtn", QColor(0xa9, 0xb5, 0x00)},
