@@ -12,13 +12,13 @@
 namespace {
 
 // Library tunes chosen so that each column orders them differently.
-TuneSpec mixed(std::int32_t i) {
-  static const TuneSpec specs[] = {
+TuneRecipe mixed(std::int32_t i) {
+  static const TuneRecipe recipes[] = {
       {"apple", "b", "x", "Rock", "9:58", 30000, 5, 9},
       {"Zebra", "a", "y", "Jazz", "10:02", 5000, 1, 10},
       {"Mango", "c", "z", "Pop", "3:07", 60000, 9, 2},
   };
-  TuneSpec s = specs[(i - 1) % 3];
+  TuneRecipe s = recipes[(i - 1) % 3];
   s.checked = i == 2 ? 0 : 1;
   return s;
 }

@@ -21,8 +21,8 @@
 
 namespace {
 
-TuneSpec numbered(std::int32_t i) {
-  TuneSpec s;
+TuneRecipe numbered(std::int32_t i) {
+  TuneRecipe s;
   s.title = "Tune " + std::to_string(i);
   s.category = 1 + i % 9;
   return s;
