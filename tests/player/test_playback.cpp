@@ -300,24 +300,6 @@ TEST(Volume, LevelledByTheTunesLoudness) {
   EXPECT_EQ(levelledVolume(730, 80), 1168);
 }
 
-TEST_F(Playback, VolumeStepsStopAtTheirEnds) {
-  gPlayerVolume_S = 720;
-  playerVolumeUp();
-  EXPECT_EQ(gPlayerVolume_S, 730);
-  playerVolumeUp();
-  EXPECT_EQ(gPlayerVolume_S, 730);
-  EXPECT_EQ(headlessToolbox().control(kMainWindow, kVolumeSlider)->desc.value, 730);
-  gPlayerVolume_S = 725;
-  playerVolumeUp();
-  EXPECT_EQ(gPlayerVolume_S, 730);
-  gPlayerVolume_S = 10;
-  playerVolumeDown();
-  EXPECT_EQ(gPlayerVolume_S, 0);
-  gPlayerVolume_S = 11;
-  playerVolumeDown();
-  EXPECT_EQ(gPlayerVolume_S, 1);
-}
-
 std::vector<std::int32_t> volumesSet() {
   std::vector<std::int32_t> v;
   for (const auto& c : fakeMovieCalls())

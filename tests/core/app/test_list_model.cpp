@@ -177,16 +177,3 @@ TEST_F(ListModel, SwatchHasRingDiscAndTheNowPlayingDotOnlyForThePlayingList) {
   cb().drawCell(1, kColEnergy, ctx, 100, 40, 40, 21);
   EXPECT_EQ(ctx.circles.size(), 2u);
 }
-
-TEST_F(ListModel, SummaryLineShowsCountTimeAndSize) {
-  gTotalPlaylistTunes_L = 12;
-  gMatchResultSeconds_L = 61;
-  gTotalTuneMBs_UL = 1024;
-  EXPECT_EQ(playlistSummaryText(), "Tunes: 12  \u2022  Time: 1 min  1 secs  \u2022  Size: 1024 MB");
-  gTotalTuneMBs_UL = 1025;
-  EXPECT_EQ(playlistSummaryText().substr(playlistSummaryText().size() - 10), "Size: 1 GB");
-  gTotalTuneMBs_UL = 2047;
-  EXPECT_EQ(playlistSummaryText().substr(playlistSummaryText().size() - 10), "Size: 1 GB");
-  gTotalPlaylistTunes_L = 0;
-  EXPECT_EQ(playlistSummaryText(), "Tunes: 0 \u2022 Time: 0 secs \u2022 Size: 0 MB");
-}
