@@ -21,7 +21,7 @@ struct Tunes {
   TempDir dir;
   std::string cbr, vbr, m4a;
   Tunes() {
-    MediaSpec s;
+    MediaRecipe s;
     s.seconds = 240;
     s.content = MediaContent::noise;
     s.amplitude = 0.3;

@@ -20,12 +20,12 @@ namespace {
 
 struct Item {
   fs::path path;
-  MediaSpec spec;
+  MediaRecipe recipe;
 };
 
 Item itemFor(const fs::path& root, int i) {
   Item it;
-  MediaSpec& s = it.spec;
+  MediaRecipe& s = it.recipe;
   const int kind = i % 3;
   s.format = kind == 0 ? MediaFormat::mp3Cbr : kind == 1 ? MediaFormat::mp3Vbr : MediaFormat::m4a;
   s.seconds = 180 + (i * 37) % 121;
@@ -59,8 +59,8 @@ int main(int argc, char** argv) {
       const Item& it = items[i];
       if (fs::exists(it.path)) continue;
       fs::create_directories(it.path.parent_path());
-      const fs::path part = it.path.string() + ".part" + (it.spec.format == MediaFormat::m4a ? ".m4a" : ".mp3");
-      writeTestMedia(part.string(), it.spec);
+      const fs::path part = it.path.string() + ".part" + (it.recipe.format == MediaFormat::m4a ? ".m4a" : ".mp3");
+      writeTestMedia(part.string(), it.recipe);
       fs::rename(part, it.path);
     }
   };

@@ -47,7 +47,7 @@ const std::string& tune(Kind kind) {
   static std::map<Kind, std::string> made;
   auto it = made.find(kind);
   if (it != made.end()) return it->second;
-  MediaSpec s;
+  MediaRecipe s;
   s.seconds = 240;
   s.content = MediaContent::noise;
   s.amplitude = 0.25;

@@ -75,11 +75,11 @@ int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::atoi(argv[1]) : 30;
   if (EnterMovies() != noErr) return 1;
   TempDir dir;
-  MediaSpec spec;
-  spec.seconds = 120;
-  spec.content = MediaContent::noise;
+  MediaRecipe recipe;
+  recipe.seconds = 120;
+  recipe.content = MediaContent::noise;
   const std::string path = dir.file("tune.mp3");
-  writeTestMedia(path, spec);
+  writeTestMedia(path, recipe);
   setPlaybackTap(tap);
   MovieOwner movie;
   if (openMovieByPath(path, movie) != noErr) return 1;

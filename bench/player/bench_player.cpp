@@ -63,12 +63,12 @@ void setUp() {
   EnterMovies();
   std::vector<std::string> files;
   for (int i = 0; i < kFiles; ++i) {
-    MediaSpec spec;
-    spec.seconds = 20;
-    spec.content = MediaContent::twoTones;
-    spec.frequency = 200.0 + 50 * i;
+    MediaRecipe recipe;
+    recipe.seconds = 20;
+    recipe.content = MediaContent::twoTones;
+    recipe.frequency = 200.0 + 50 * i;
     files.push_back(dir.file("f" + std::to_string(i) + ".mp3"));
-    writeTestMedia(files.back(), spec);
+    writeTestMedia(files.back(), recipe);
   }
   std::mt19937 gen(7);
   for (std::int32_t k = 1; k <= kLibraryTunes; ++k) {

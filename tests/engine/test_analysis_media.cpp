@@ -31,9 +31,9 @@ class Media : public ::testing::Test {
   }
   void TearDown() override { gTotalTunes_L = gStartTotalTunes_L = 0; }
 
-  std::string make(const std::string& name, const MediaSpec& spec) {
+  std::string make(const std::string& name, const MediaRecipe& recipe) {
     const std::string path = dir.file(name);
-    writeTestMedia(path, spec);
+    writeTestMedia(path, recipe);
     return path;
   }
   // The analysis calls until the first failure; the last result.
@@ -52,8 +52,8 @@ class Media : public ::testing::Test {
   TempDir dir;
 };
 
-MediaSpec tagged(Id3Version version, Id3Encoding encoding) {
-  MediaSpec s;
+MediaRecipe tagged(Id3Version version, Id3Encoding encoding) {
+  MediaRecipe s;
   s.seconds = 6;  // 6 s at 128 kbit/s: about 96,000 bytes
   s.id3 = version;
   s.encoding = encoding;
@@ -67,11 +67,11 @@ MediaSpec tagged(Id3Version version, Id3Encoding encoding) {
 // files without tags and tags written by the muxer.
 TEST_F(Media, Mp3TagsOfTheMuxer) {
   gTotalTunes_L = 0;
-  MediaSpec none = tagged(Id3Version::none, Id3Encoding::latin1);
+  MediaRecipe none = tagged(Id3Version::none, Id3Encoding::latin1);
   EXPECT_EQ(readMP3Tags(make("none.mp3", none), 1, 2), 7);
 
   // Tags another tool wrote.
-  MediaSpec muxed = tagged(Id3Version::v24, Id3Encoding::utf8);
+  MediaRecipe muxed = tagged(Id3Version::v24, Id3Encoding::utf8);
   muxed.muxerTags = true;
   muxed.tags = {"Naima", "John Coltrane", "Giant Steps", "Podcast"};
   EXPECT_EQ(readMP3Tags(make("podcast.mp3", muxed), 1, 2), 7);
@@ -84,7 +84,7 @@ TEST_F(Media, Mp3TagsOfTheMuxer) {
 }
 
 TEST_F(Media, M4aTagsWrittenByTheMuxer) {
-  MediaSpec s;
+  MediaRecipe s;
   s.format = MediaFormat::m4a;
   s.seconds = 12;
   s.tags = {"So What", "Miles Davis", "Kind of Blue", "Jazz"};
@@ -110,7 +110,7 @@ TEST_F(Media, TonesStayCalmAndNoiseCountsTooManyStrongBins) {
       {"noise.m4a", MediaFormat::m4a, MediaContent::noise},
   };
   for (const Case& c : cases) {
-    MediaSpec s;
+    MediaRecipe s;
     s.format = c.format;
     s.content = c.content;
     s.seconds = 40;
@@ -147,7 +147,7 @@ TEST_F(Media, TonesStayCalmAndNoiseCountsTooManyStrongBins) {
 }
 
 TEST_F(Media, LengthAndChannelsDecide) {
-  MediaSpec s;
+  MediaRecipe s;
   s.seconds = 26.9;
   EXPECT_EQ(analyse(make("short.mp3", s)), 37);
   s.seconds = 27.2;

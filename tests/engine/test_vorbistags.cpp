@@ -12,8 +12,8 @@
 
 namespace {
 
-MediaSpec shortSpec(MediaFormat format, MediaTags tags = {"Caf\xC3\xA9 Noir", "Ana Mo\xC3\xB1o", "Nocturnes", "Jazz"}) {
-  MediaSpec s;
+MediaRecipe shortRecipe(MediaFormat format, MediaTags tags = {"Caf\xC3\xA9 Noir", "Ana Mo\xC3\xB1o", "Nocturnes", "Jazz"}) {
+  MediaRecipe s;
   s.format = format;
   s.seconds = 1;
   s.tags = std::move(tags);
@@ -28,8 +28,8 @@ class VorbisTags : public ::testing::Test {
     for (int i = 0; i <= 3; ++i) gTunes_A[i] = Tune{};
     headlessToolbox().reset();
   }
-  std::string make(const std::string& name, const MediaSpec& spec) {
-    writeTestMedia(dir.file(name), spec);
+  std::string make(const std::string& name, const MediaRecipe& recipe) {
+    writeTestMedia(dir.file(name), recipe);
     return dir.file(name);
   }
   OSErr read(const std::string& path) { return readVorbisTags(path, 7, 123456); }
@@ -51,7 +51,7 @@ TEST_F(VorbisTags, ReadsTheCommentsOfEachCodec) {
                         Case{MediaFormat::opus, "c.opus", 7}, Case{MediaFormat::vorbis, "d.OGA", 6},
                         Case{MediaFormat::opus, "e.ogg", 7}}) {
     SetUp();
-    const std::string path = make(c.name, shortSpec(c.format));
+    const std::string path = make(c.name, shortRecipe(c.format));
     ASSERT_EQ(read(path), noErr) << c.name;
     EXPECT_EQ(gTotalTunes_L, 1);
     EXPECT_EQ(tune().title.view(), "Caf\x8E Noir") << c.name;
@@ -70,7 +70,7 @@ TEST_F(VorbisTags, ReadsTheCommentsOfEachCodec) {
 // Every refusal gives the slot back and says why by its code; nothing that
 // is not FLAC, Vorbis or Opus in a FLAC or Ogg file gets through.
 TEST_F(VorbisTags, RefusesWithADistinctCode) {
-  const std::string whole = make("whole.flac", shortSpec(MediaFormat::flac));
+  const std::string whole = make("whole.flac", shortRecipe(MediaFormat::flac));
   const std::string bytes = readFileBytes(whole);
   writeFileBytes(dir.file("text.flac"), "This is not a tune, only words about one.\n");
   writeFileBytes(dir.file("stub.flac"), bytes.substr(0, 20));
@@ -78,12 +78,12 @@ TEST_F(VorbisTags, RefusesWithADistinctCode) {
   for (std::size_t i = 4; i < 60; ++i) garbled[i] = '\xFF';
   writeFileBytes(dir.file("garbled.flac"), garbled);
   writeFileBytes(dir.file("empty.opus"), "");
-  MediaSpec mp3 = shortSpec(MediaFormat::mp3Cbr);
+  MediaRecipe mp3 = shortRecipe(MediaFormat::mp3Cbr);
   mp3.muxerTags = true;
   writeTestMedia(dir.file("mp3.flac"), mp3);
   std::filesystem::create_directory(dir.file("folder.ogg"));
-  const std::string untagged = make("untagged.ogg", shortSpec(MediaFormat::vorbis, {}));
-  const std::string podcast = make("pod.opus", shortSpec(MediaFormat::opus, {"Episode 1", "Host", "Show", "podcast"}));
+  const std::string untagged = make("untagged.ogg", shortRecipe(MediaFormat::vorbis, {}));
+  const std::string podcast = make("pod.opus", shortRecipe(MediaFormat::opus, {"Episode 1", "Host", "Show", "podcast"}));
 
   struct Case {
     std::string path;
@@ -111,10 +111,10 @@ TEST_F(VorbisTags, RefusesWithADistinctCode) {
 // A missing title reads "Unknown" like the MP3 reader's; titled tunes are
 // duplicates by artist, title and album, untitled ones only by their path.
 TEST_F(VorbisTags, TellsDuplicatesApart) {
-  const std::string a = make("a.flac", shortSpec(MediaFormat::flac, {"Same", "Artist", "Album", ""}));
-  const std::string b = make("b.ogg", shortSpec(MediaFormat::vorbis, {"Same", "Artist", "Album", "Rock"}));
-  const std::string c = make("c.flac", shortSpec(MediaFormat::flac, {"", " ", "", "Rock"}));
-  const std::string d = make("d.flac", shortSpec(MediaFormat::flac, {"", " ", "", "Rock"}));
+  const std::string a = make("a.flac", shortRecipe(MediaFormat::flac, {"Same", "Artist", "Album", ""}));
+  const std::string b = make("b.ogg", shortRecipe(MediaFormat::vorbis, {"Same", "Artist", "Album", "Rock"}));
+  const std::string c = make("c.flac", shortRecipe(MediaFormat::flac, {"", " ", "", "Rock"}));
+  const std::string d = make("d.flac", shortRecipe(MediaFormat::flac, {"", " ", "", "Rock"}));
   ASSERT_EQ(read(a), noErr);
   EXPECT_EQ(tune().genre.view(), "Unknown");
   gTunes_A[1].filePath.assign(a);

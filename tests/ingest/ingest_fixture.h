@@ -51,7 +51,7 @@ class AddRunTest : public ::testing::Test {
                    MediaFormat format = MediaFormat::mp3Cbr) {
     const std::filesystem::path path = dir.path() / "music" / relative;
     std::filesystem::create_directories(path.parent_path());
-    MediaSpec s;
+    MediaRecipe s;
     s.format = format;
     s.seconds = seconds;
     s.frequency = 330.0 + 10.0 * static_cast<double>(++made);

@@ -2,6 +2,7 @@
 // order, and what a run survives (odd names, links back into the tree,
 // folders that cannot be listed, paths too long to keep).
 #include <algorithm>
+#include <cstdlib>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -52,8 +53,9 @@ TEST_F(AddRunTest, NameRulesOrderLinksAndOddPaths) {
   tune("z/last.mp3", "Last");
   ASSERT_EQ(::mkfifo((music() + "z/pipe.mp3").c_str(), 0644), 0);  // nobody ever writes to it
 
-  // Analysed in the run itself, so that the run's clock counts only its own
-  // yields and the throttle below is measured on a known pace.
+  // One analysis thread: the run then takes a fixed number of passes, so the
+  // throttled progress line below is counted against ticks, not against how
+  // long a busy machine keeps the workers.
   ::setenv("LUMAROLL_ANALYSIS_THREADS", "1", 1);
   startTask(addTunes({music()}));
   EXPECT_TRUE(addRunActive());

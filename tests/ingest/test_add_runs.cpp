@@ -73,7 +73,7 @@ TEST_F(AddRunTest, CheckpointSavesTheFileAQuitLeavesItThere) {
   ASSERT_EQ(saveDatabaseFiles(), noErr);
   // Noise is classified as the 200th tune (a checkpoint), then refused for
   // its strong bins; the next file becomes the 200th tune.
-  MediaSpec s;
+  MediaRecipe s;
   s.content = MediaContent::noise;
   s.seconds = 28;
   s.tags = {"Noise", "Generator", "Tests", "Rock"};

@@ -29,12 +29,12 @@ class PoolRunTest : public AddRunTest {
     writeFile("c/fake.mp3", "not a sound at all, only a name");
     writeFile("c/notes.txt", "liner notes");
     tune("d/e/deep.mp3", "Deep", 29, MediaFormat::mp3Vbr);
-    MediaSpec hiss;
+    MediaRecipe hiss;
     hiss.seconds = 28;
     hiss.content = MediaContent::noise;
     hiss.tags = {"Hiss", "Generator", "Tests", "Noise"};
     writeTestMedia((dir.path() / "music/d/hiss.mp3").string(), hiss);  // refused by its measures
-    MediaSpec quiet = hiss;
+    MediaRecipe quiet = hiss;
     quiet.content = MediaContent::silence;
     quiet.tags.title = "Quiet";
     writeTestMedia((dir.path() / "music/d/quiet.mp3").string(), quiet);  // no strong bin

@@ -48,7 +48,7 @@ TEST(AddRunUnderQt, StopClickIsHandledBetweenFiles) {
   TempDir dir;
   setLibraryFilePath(dir.file("db/LumarollDatabase"));
   for (int i = 1; i <= 3; ++i) {
-    MediaSpec s;
+    MediaRecipe s;
     s.seconds = 28;
     s.frequency = 400.0 + 30.0 * i;
     s.tags = {"Qt " + std::to_string(i), "Loop", "Tests", "Rock"};

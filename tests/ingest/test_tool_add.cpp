@@ -21,7 +21,7 @@ class ToolAdd : public ::testing::Test {
  protected:
   void makeTunes(int count) {
     for (int i = 1; i <= count; ++i) {
-      MediaSpec s;
+      MediaRecipe s;
       s.seconds = 28;
       s.frequency = 300.0 + 20.0 * i;
       s.tags = {"Tune " + std::to_string(i), "Tool", "Tests", "Rock"};
@@ -71,7 +71,7 @@ TEST_F(ToolAdd, AddsSavesAndReportsThenRefusesDuplicatesAndBadFolders) {
 TEST_F(ToolAdd, InterruptCommitsAndSavesWhatWasAdded) {
   // Sixty tunes with one sound and tags of their own: more than the tool
   // gets through before the Ctrl+C half a second after its start.
-  MediaSpec s;
+  MediaRecipe s;
   s.seconds = 28;
   s.id3 = Id3Version::none;
   const std::string sound = dir.file("sound.mp3");
@@ -112,7 +112,7 @@ TEST_F(ToolAdd, AddsFlacVorbisAndOpusBesideMp3AndM4a) {
   std::filesystem::create_directories(music);
   int n = 0;
   for (const Made& m : made) {
-    MediaSpec s;
+    MediaRecipe s;
     s.format = m.format;
     s.seconds = 28;
     s.frequency = 300.0 + 40.0 * ++n;
@@ -120,7 +120,7 @@ TEST_F(ToolAdd, AddsFlacVorbisAndOpusBesideMp3AndM4a) {
     s.tags = {std::string("Caf\xC3\xA9 ") + m.type, "Tool", "Tests", "Rock"};
     writeTestMedia(music + "/" + m.name, s);
   }
-  MediaSpec bare;
+  MediaRecipe bare;
   bare.format = MediaFormat::flac;
   bare.seconds = 28;
   writeTestMedia(music + "/untagged.flac", bare);
@@ -173,23 +173,23 @@ TEST_F(ToolAdd, StoresFullPathsAndSaysWhenTheLibraryIsFull) {
 // report.
 TEST_F(ToolAdd, ReportsEveryFileLeftOutWithItsReason) {
   std::filesystem::create_directories(music + "/sub");
-  auto tune = [&](const std::string& name, MediaSpec s) { writeTestMedia(music + "/" + name, s); };
-  MediaSpec good;
+  auto tune = [&](const std::string& name, MediaRecipe s) { writeTestMedia(music + "/" + name, s); };
+  MediaRecipe good;
   good.seconds = 28;
   good.tags = {"Good", "Tool", "Tests", "Rock"};
   tune("good.mp3", good);
   tune("sub/again.mp3", good);  // the same tags: a duplicate
-  MediaSpec shortTune = good;
+  MediaRecipe shortTune = good;
   shortTune.seconds = 26.5;
   shortTune.tags.title = "Short";
   tune("short.mp3", shortTune);
-  MediaSpec untagged = good;
+  MediaRecipe untagged = good;
   untagged.id3 = Id3Version::none;
   tune("sub/untagged.mp3", untagged);
-  MediaSpec podcast = good;
+  MediaRecipe podcast = good;
   podcast.tags = {"Cast", "Tool", "Tests", "Podcast"};
   tune("podcast.mp3", podcast);
-  MediaSpec quiet = good;
+  MediaRecipe quiet = good;
   quiet.content = MediaContent::silence;
   quiet.tags.title = "Quiet";
   tune("quiet.mp3", quiet);

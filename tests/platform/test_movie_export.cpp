@@ -55,7 +55,7 @@ OSErr open(const std::string& path, MovieOwner& movie) {
 
 struct ExactCase {
   const char* name;
-  MediaSpec spec;
+  MediaRecipe recipe;
   // Largest difference a sample may show, and how many samples of a second
   // may differ at all (Opus; every other format is exact).
   int tolerance = 0;
@@ -63,8 +63,8 @@ struct ExactCase {
 };
 void PrintTo(const ExactCase& c, std::ostream* os) { *os << c.name; }
 
-MediaSpec spec(MediaFormat format, bool xing = true, int rate = 44100) {
-  MediaSpec s;
+MediaRecipe recipe(MediaFormat format, bool xing = true, int rate = 44100) {
+  MediaRecipe s;
   s.format = format;
   s.seconds = 31.3;
   s.content = MediaContent::noise;  // every sample differs: an offset of one frame shows
@@ -74,7 +74,7 @@ MediaSpec spec(MediaFormat format, bool xing = true, int rate = 44100) {
 }
 
 void writeCbr(const std::string& path, double seconds) {
-  MediaSpec s = spec(MediaFormat::mp3Cbr);
+  MediaRecipe s = recipe(MediaFormat::mp3Cbr);
   s.seconds = seconds;
   writeTestMedia(path, s);
 }
@@ -86,10 +86,10 @@ class ExactExport : public ::testing::TestWithParam<ExactCase> {};
 TEST_P(ExactExport, excerptsEqualTheFullDecode) {
   TempDir dir;
   const std::string path = dir.file("t.media");
-  writeTestMedia(path, GetParam().spec);
+  writeTestMedia(path, GetParam().recipe);
   int channels = 0;
   const std::vector<std::int16_t> all = decodeAll(path, channels);
-  ASSERT_EQ(channels, GetParam().spec.channels);
+  ASSERT_EQ(channels, GetParam().recipe.channels);
 
   ASSERT_EQ(EnterMovies(), noErr);
   MovieOwner movie;
@@ -129,21 +129,21 @@ TEST_P(ExactExport, excerptsEqualTheFullDecode) {
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, ExactExport,
-    ::testing::Values(ExactCase{"mp3CbrXing", spec(MediaFormat::mp3Cbr)},
-                      ExactCase{"mp3CbrNoXing", spec(MediaFormat::mp3Cbr, false)},
-                      ExactCase{"mp3VbrXing", spec(MediaFormat::mp3Vbr)},
-                      ExactCase{"mp3VbrNoXing", spec(MediaFormat::mp3Vbr, false)},
-                      ExactCase{"m4a", spec(MediaFormat::m4a)},
-                      ExactCase{"mp3At48k", spec(MediaFormat::mp3Cbr, true, 48000)},
-                      ExactCase{"m4aAt48k", spec(MediaFormat::m4a, true, 48000)},
-                      ExactCase{"flac", spec(MediaFormat::flac)},
-                      ExactCase{"flacAt48k", spec(MediaFormat::flac, true, 48000)},
-                      ExactCase{"vorbis", spec(MediaFormat::vorbis)},
+    ::testing::Values(ExactCase{"mp3CbrXing", recipe(MediaFormat::mp3Cbr)},
+                      ExactCase{"mp3CbrNoXing", recipe(MediaFormat::mp3Cbr, false)},
+                      ExactCase{"mp3VbrXing", recipe(MediaFormat::mp3Vbr)},
+                      ExactCase{"mp3VbrNoXing", recipe(MediaFormat::mp3Vbr, false)},
+                      ExactCase{"m4a", recipe(MediaFormat::m4a)},
+                      ExactCase{"mp3At48k", recipe(MediaFormat::mp3Cbr, true, 48000)},
+                      ExactCase{"m4aAt48k", recipe(MediaFormat::m4a, true, 48000)},
+                      ExactCase{"flac", recipe(MediaFormat::flac)},
+                      ExactCase{"flacAt48k", recipe(MediaFormat::flac, true, 48000)},
+                      ExactCase{"vorbis", recipe(MediaFormat::vorbis)},
                       // Opus decodes at 48 kHz and its decoder's state after a seek only
                       // converges on the state of a decode from the start: the excerpt
                       // sits at the same frames, but a few samples may round one step
                       // apart (measured: 3 of 14 seconds, at most 63 samples each).
-                      ExactCase{"opus", spec(MediaFormat::opus), 1, 44100 * 2 / 500}),
+                      ExactCase{"opus", recipe(MediaFormat::opus), 1, 44100 * 2 / 500}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
@@ -156,7 +156,7 @@ TEST(FullDecode, equalsTheFfmpegProgram) {
   TempDir dir;
   for (const MediaFormat format :
        {MediaFormat::mp3Cbr, MediaFormat::mp3Vbr, MediaFormat::m4a, MediaFormat::flac, MediaFormat::vorbis}) {
-    MediaSpec s = spec(format, format != MediaFormat::mp3Vbr);
+    MediaRecipe s = recipe(format, format != MediaFormat::mp3Vbr);
     s.seconds = 5;
     const std::string path = dir.file("f.media"), raw = dir.file("f.raw");
     writeTestMedia(path, s);
@@ -171,7 +171,7 @@ TEST(FullDecode, equalsTheFfmpegProgram) {
 
 TEST(Export, keepsTheChannelCountAndTheRate) {
   TempDir dir;
-  MediaSpec mono = spec(MediaFormat::mp3Cbr);
+  MediaRecipe mono = recipe(MediaFormat::mp3Cbr);
   mono.channels = 1;
   mono.content = MediaContent::tone;
   writeTestMedia(dir.file("mono.mp3"), mono);
@@ -190,7 +190,7 @@ TEST(Export, keepsTheChannelCountAndTheRate) {
   EXPECT_LT(*std::max_element(s.begin(), s.end()), 18000);
 
   // Length of a 48 kHz file counts its time, not its samples.
-  MediaSpec high = spec(MediaFormat::m4a, true, 48000);
+  MediaRecipe high = recipe(MediaFormat::m4a, true, 48000);
   high.seconds = 40;
   writeTestMedia(dir.file("high.m4a"), high);
   MovieOwner hi;
@@ -201,11 +201,11 @@ TEST(Export, keepsTheChannelCountAndTheRate) {
 TEST(Export, givesTheSameBytesWhateverCameBefore) {
   TempDir dir;
   // Noise coded as PNS bands: its decoder draws from a random generator.
-  MediaSpec s = spec(MediaFormat::m4a);
+  MediaRecipe s = recipe(MediaFormat::m4a);
   s.aacNoiseSubstitution = true;
   writeTestMedia(dir.file("pns.m4a"), s);
   // Opus: the decoder's state after a seek depends on where it started.
-  writeTestMedia(dir.file("t.opus"), spec(MediaFormat::opus));
+  writeTestMedia(dir.file("t.opus"), recipe(MediaFormat::opus));
   for (const char* name : {"pns.m4a", "t.opus"}) {
     MovieOwner a, b;
     ASSERT_EQ(open(dir.file(name), a), noErr);
@@ -327,7 +327,7 @@ TEST(Open, refusesWhatIsNotAPlainFileWithoutWaiting) {
 
 TEST(Open, reportsDamagedFiles) {
   TempDir dir;
-  MediaSpec s = spec(MediaFormat::mp3Cbr);
+  MediaRecipe s = recipe(MediaFormat::mp3Cbr);
   s.seconds = 40;
   s.tags.title = "Cut";
   writeTestMedia(dir.file("whole.mp3"), s);
@@ -348,7 +348,7 @@ TEST(Open, reportsDamagedFiles) {
   EXPECT_LT(PutMovieIntoTypedHandle(movie.get(), block, analysisStart(4, d, 600), 600), 0);
 
   // An M4A whose movie header is overwritten.
-  MediaSpec m = spec(MediaFormat::m4a);
+  MediaRecipe m = recipe(MediaFormat::m4a);
   m.seconds = 10;
   writeTestMedia(dir.file("whole.m4a"), m);
   std::string damaged = readFileBytes(dir.file("whole.m4a"));
@@ -366,7 +366,7 @@ TEST(Open, reportsDamagedFiles) {
 // rather than followed.
 TEST(Open, followsNoPlaylistInsideATuneFile) {
   TempDir dir;
-  MediaSpec s = spec(MediaFormat::mp3Cbr);
+  MediaRecipe s = recipe(MediaFormat::mp3Cbr);
   s.seconds = 4;
   writeTestMedia(dir.file("real.mp3"), s);
   MovieOwner movie;
@@ -393,7 +393,7 @@ TEST(Open, takesOnlyFlacVorbisAndOpusFromOgg) {
   EXPECT_EQ(open(speex, movie), invalidMovieErr);
   MovieFileTags tags;
   EXPECT_EQ(GetMovieFileTags(speex, tags), invalidMovieErr);
-  MediaSpec s = spec(MediaFormat::vorbis);
+  MediaRecipe s = recipe(MediaFormat::vorbis);
   s.seconds = 3;
   s.tags.title = "Song";
   writeTestMedia(dir.file("song.ogg"), s);

@@ -15,7 +15,7 @@ namespace {
 TEST(NoAudioDevice, playsSilentlyAndSaysSoOnce) {
   ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   TempDir dir;
-  MediaSpec s;
+  MediaRecipe s;
   s.seconds = 0.5;
   writeTestMedia(dir.file("a.mp3"), s);
   ASSERT_EQ(EnterMovies(), noErr);

@@ -54,7 +54,7 @@ class Playing : public ::testing::Test {
 
   std::string make(double seconds, MediaContent content = MediaContent::tone, double amplitude = 0.5,
                    MediaFormat format = MediaFormat::mp3Cbr) {
-    MediaSpec s;
+    MediaRecipe s;
     s.seconds = seconds;
     s.content = content;
     s.amplitude = amplitude;
@@ -219,7 +219,7 @@ TEST_F(Playing, monoAfterStereoSoundsOnBothSides) {
   StopMovie(stereo.get());
   ASSERT_TRUE(sharedOutputOpen());
 
-  MediaSpec m;
+  MediaRecipe m;
   m.seconds = 0.5;
   m.channels = 1;
   m.content = MediaContent::noise;
@@ -270,11 +270,11 @@ std::size_t lengthWithoutTrailingZeros(const std::vector<std::int16_t>& s) {
 // and in order, as if it had never paused. A movie moved while paused stays
 // paused and resumes at the sample an export at that time begins with.
 TEST_F(Playing, pauseHoldsThePlaceAndResumeGoesOnFromIt) {
-  MediaSpec spec;
-  spec.seconds = 2.0;
-  spec.content = MediaContent::noise;
+  MediaRecipe recipe;
+  recipe.seconds = 2.0;
+  recipe.content = MediaContent::noise;
   const std::string path = dir_.file("noise.mp3");
-  writeTestMedia(path, spec);
+  writeTestMedia(path, recipe);
   AudioSource source;
   ASSERT_EQ(source.open(path), noErr);
   std::vector<std::int16_t> decoded(44100 * 3 * 2);
@@ -321,12 +321,12 @@ TEST_F(Playing, pauseHoldsThePlaceAndResumeGoesOnFromIt) {
 // that time begins with, and the position reported follows the samples the
 // device has taken, never ahead of them and at most one buffer behind.
 TEST_F(Playing, seekingSoundsTheExportedSampleAndThePositionFollowsTheSound) {
-  MediaSpec spec;
-  spec.seconds = 4.0;
-  spec.content = MediaContent::noise;
-  spec.seed = 7;
+  MediaRecipe recipe;
+  recipe.seconds = 4.0;
+  recipe.content = MediaContent::noise;
+  recipe.seed = 7;
   const std::string path = dir_.file("noise.mp3");
-  writeTestMedia(path, spec);
+  writeTestMedia(path, recipe);
   MovieOwner movie;
   ASSERT_EQ(openMovieByPath(path, movie), noErr);
   StartMovie(movie.get());

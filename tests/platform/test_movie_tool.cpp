@@ -28,7 +28,7 @@ int tool(const std::string& arguments, std::string* out = nullptr) {
 
 TEST(MovieTool, exportsTheBlockOfAPartOrATime) {
   TempDir dir;
-  MediaSpec s;
+  MediaRecipe s;
   s.seconds = 30;
   s.content = MediaContent::noise;
   const std::string path = dir.file("a.mp3");
@@ -56,7 +56,7 @@ TEST(MovieTool, exportsTheBlockOfAPartOrATime) {
 
 TEST(MovieTool, playsAFileToItsEnd) {
   TempDir dir;
-  MediaSpec s;
+  MediaRecipe s;
   s.seconds = 0.5;
   s.format = MediaFormat::m4a;
   writeTestMedia(dir.file("a.m4a"), s);

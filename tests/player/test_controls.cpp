@@ -1,15 +1,11 @@
-// The dialog handler: what each control, the close box and the refresh
-// notification do.
+// The dialog handler: what the player buttons and the sheet's Stop Adding
+// button do.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "core/errors.h"
-#include "core/paths.h"
 #include "platform/fake/fake_movie.h"
 #include "player/controls.h"
 #include "player/player_fixture.h"
-#include "support/temp_dir.h"
 
 namespace {
 
@@ -63,46 +59,14 @@ TEST_F(Controls, PlayerButtonsNeedTunesAndNextBackNeedASoundingTune) {
   EXPECT_FALSE(playRunActive());
 }
 
-TEST_F(Controls, NameSheetButtons) {
+// The sheet's Stop Adding button: the empty-name and Cancel buttons are the
+// name sheet's own tests.
+TEST_F(Controls, StopAddingButtonRaisesTheStopFlag) {
   library(2);
   makeTestWindow(kSheetWindow, {kPlaylistNameField});
-  click(kSheetWindow, kSendButton);
-  EXPECT_TRUE(headlessToolbox().logged("caution:No Playlist Name|Please enter a name for this playlist.|Okay"));
-  EXPECT_TRUE(windowExists(kSheetWindow)) << "the sheet stays";
-
-  click(kSheetWindow, kCancelButton);
-  EXPECT_FALSE(windowExists(kSheetWindow));
-  for (const char* menu : {"menuenabled:1/0=1", "menuenabled:3/0=1", "menuenabled:4/0=1"})
-    EXPECT_TRUE(headlessToolbox().logged(menu)) << menu;
-
   click(kSheetWindow, kStopAddingButton);
   EXPECT_EQ(gStopCollectingPerUser_S, 1);
   gStopCollectingPerUser_S = 0;
-}
-
-
-
-
-void exitQuietly(int status) { std::fprintf(stderr, "exit %d\n", status); }
-
-TEST_F(Controls, ClosingTheMainWindowSavesAndQuitsWithoutAsking) {
-  TempDir dir;
-  setLibraryFilePath(dir.file("LumarollDatabase"));
-  setPrefsFilePath(dir.file("LumarollPrefs"));
-  library(2);
-  gCurrentSelectedTune_L = 1;
-  startPlayingFromButtons();
-  pass();
-  EXPECT_EXIT(
-      {
-        gExitHook = exitQuietly;
-        doDialog(kWindowCloseBox, kMainWindow, 0);
-      },
-      ::testing::ExitedWithCode(0), "exit 0");
-  EXPECT_EQ(readFileBytes(dir.file("LumarollDatabase")).size(), 2 * sizeof(Tune));
-  EXPECT_FALSE(readFileBytes(dir.file("LumarollPrefs")).empty());
-  setLibraryFilePath("");
-  setPrefsFilePath("");
 }
 
 }  // namespace

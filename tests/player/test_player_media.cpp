@@ -50,11 +50,11 @@ class RealTunes : public ::testing::Test {
 TEST_F(RealTunes, AColourClickStopsTheTuneAndPlaysTheColourTuneAfterTune) {
   const std::int32_t colours[] = {3, 7, 7, 7};
   for (std::int32_t k = 1; k <= 4; ++k) {
-    MediaSpec spec;
-    spec.seconds = 0.5;
-    spec.frequency = 220.0 * k;
+    MediaRecipe recipe;
+    recipe.seconds = 0.5;
+    recipe.frequency = 220.0 * k;
     const std::string path = dir_.file("t" + std::to_string(k) + ".mp3");
-    writeTestMedia(path, spec);
+    writeTestMedia(path, recipe);
     TuneFields f;
     f.title = "Tune " + std::to_string(k);
     f.colourCategory = colours[k - 1];

@@ -175,6 +175,7 @@ TEST_F(Presentation, SwitchesAroundASelectedTuneAskForOneAndChangeNothing) {
     if (needsSelection) {
       EXPECT_EQ(gCurrentPlaylist_S, kPlaylistAllTunes);
       EXPECT_EQ(gStartPlaying_S, 0);
+      EXPECT_TRUE(gPlayerCalls.empty()) << "what plays goes on";
     }
   }
 }

@@ -96,18 +96,18 @@ void writeMedia(const std::string& folder, int tunes) {
   if (std::filesystem::exists(marker)) return;
   std::vector<std::string> bodies;
   for (int s = 0; s < kSounds; ++s) {
-    MediaSpec spec;
-    spec.seconds = 31;
-    spec.content = s % 2 ? MediaContent::noise : MediaContent::twoTones;
-    spec.seed = static_cast<std::uint32_t>(s + 1);
-    spec.frequency = 110.0 * (1 + s % 7);
-    spec.frequency2 = spec.frequency * 1.5;
+    MediaRecipe recipe;
+    recipe.seconds = 31;
+    recipe.content = s % 2 ? MediaContent::noise : MediaContent::twoTones;
+    recipe.seed = static_cast<std::uint32_t>(s + 1);
+    recipe.frequency = 110.0 * (1 + s % 7);
+    recipe.frequency2 = recipe.frequency * 1.5;
     // Loud noise has too many strong bins to be kept as a tune.
-    spec.amplitude = spec.content == MediaContent::noise ? 0.06 + 0.027 * (s / 2) : 0.1 + 0.07 * (s / 2);
-    spec.bitrateKbps = 64;
-    spec.id3 = Id3Version::none;
+    recipe.amplitude = recipe.content == MediaContent::noise ? 0.06 + 0.027 * (s / 2) : 0.1 + 0.07 * (s / 2);
+    recipe.bitrateKbps = 64;
+    recipe.id3 = Id3Version::none;
     const std::string path = folder + "/sound" + std::to_string(s) + ".mp3";
-    writeTestMedia(path, spec);
+    writeTestMedia(path, recipe);
     bodies.push_back(readFileBytes(path));
     std::filesystem::remove(path);
   }

@@ -14,15 +14,15 @@
 
 namespace {
 
-MediaSpec seedSpec(MediaFormat format) {
-  MediaSpec spec;
-  spec.format = format;
-  spec.seconds = 0.3;
-  spec.sampleRate = 22050;
-  spec.channels = 1;
-  spec.bitrateKbps = 32;
-  spec.tags = {"Blue in Green", "Miles Davis", "Kind of Blue", "Jazz"};
-  return spec;
+MediaRecipe seedRecipe(MediaFormat format) {
+  MediaRecipe recipe;
+  recipe.format = format;
+  recipe.seconds = 0.3;
+  recipe.sampleRate = 22050;
+  recipe.channels = 1;
+  recipe.bitrateKbps = 32;
+  recipe.tags = {"Blue in Green", "Miles Davis", "Kind of Blue", "Jazz"};
+  return recipe;
 }
 
 }  // namespace
@@ -52,18 +52,18 @@ int main(int argc, char** argv) {
         {"untagged", Id3Version::none, Id3Encoding::latin1, 0},
     };
     for (const Mp3Seed& seed : mp3Seeds) {
-      MediaSpec spec = seedSpec(MediaFormat::mp3Cbr);
-      spec.id3 = seed.id3;
-      spec.encoding = seed.encoding;
-      spec.id3Padding = seed.padding;
-      writeTestMedia((out / "mp3" / (std::string(seed.name) + ".mp3")).string(), spec);
+      MediaRecipe recipe = seedRecipe(MediaFormat::mp3Cbr);
+      recipe.id3 = seed.id3;
+      recipe.encoding = seed.encoding;
+      recipe.id3Padding = seed.padding;
+      writeTestMedia((out / "mp3" / (std::string(seed.name) + ".mp3")).string(), recipe);
     }
-    MediaSpec muxer = seedSpec(MediaFormat::mp3Vbr);
+    MediaRecipe muxer = seedRecipe(MediaFormat::mp3Vbr);
     muxer.muxerTags = true;
     muxer.tags.genre = "(17)Rock";
     writeTestMedia((out / "mp3" / "ffmpeg-tags.mp3").string(), muxer);
 
-    MediaSpec m4a = seedSpec(MediaFormat::m4a);
+    MediaRecipe m4a = seedRecipe(MediaFormat::m4a);
     writeTestMedia((out / "m4a" / "faststart.m4a").string(), m4a);
     m4a.faststart = false;
     m4a.tags.genre = "Rock";
@@ -76,11 +76,11 @@ int main(int argc, char** argv) {
     for (const auto& [format, name] : {std::pair{MediaFormat::flac, "tagged.flac"},
                                        std::pair{MediaFormat::vorbis, "tagged.ogg"},
                                        std::pair{MediaFormat::opus, "tagged.opus"}}) {
-      MediaSpec v = seedSpec(format);
+      MediaRecipe v = seedRecipe(format);
       v.tags.title = "Caf\xC3\xA9 Noir";
       writeTestMedia((out / "vorbis" / name).string(), v);
     }
-    MediaSpec untagged = seedSpec(MediaFormat::flac);
+    MediaRecipe untagged = seedRecipe(MediaFormat::flac);
     untagged.tags = {};
     writeTestMedia((out / "vorbis" / "untagged.flac").string(), untagged);
   } catch (const std::exception& e) {

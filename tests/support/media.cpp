@@ -124,20 +124,20 @@ std::string id3v2Tag(const MediaTags& tags, Id3Version version, Id3Encoding enco
   return tag + frames;
 }
 
-std::vector<std::int16_t> testMediaPcm(const MediaSpec& spec) {
-  const auto frames = static_cast<std::size_t>(std::llround(spec.seconds * spec.sampleRate));
-  const auto channels = static_cast<std::size_t>(spec.channels);
+std::vector<std::int16_t> testMediaPcm(const MediaRecipe& recipe) {
+  const auto frames = static_cast<std::size_t>(std::llround(recipe.seconds * recipe.sampleRate));
+  const auto channels = static_cast<std::size_t>(recipe.channels);
   std::vector<std::int16_t> pcm(frames * channels, 0);
-  const double scale = 32767.0 * spec.amplitude;
-  std::mt19937 random(spec.seed);
+  const double scale = 32767.0 * recipe.amplitude;
+  std::mt19937 random(recipe.seed);
   for (std::size_t i = 0; i < frames; ++i) {
-    const double t = static_cast<double>(i) / spec.sampleRate;
+    const double t = static_cast<double>(i) / recipe.sampleRate;
     double v = 0;
-    switch (spec.content) {
-      case MediaContent::tone: v = std::sin(2 * std::numbers::pi * spec.frequency * t); break;
+    switch (recipe.content) {
+      case MediaContent::tone: v = std::sin(2 * std::numbers::pi * recipe.frequency * t); break;
       case MediaContent::twoTones:
-        v = 0.5 * std::sin(2 * std::numbers::pi * spec.frequency * t) +
-            0.5 * std::sin(2 * std::numbers::pi * spec.frequency2 * t);
+        v = 0.5 * std::sin(2 * std::numbers::pi * recipe.frequency * t) +
+            0.5 * std::sin(2 * std::numbers::pi * recipe.frequency2 * t);
         break;
       case MediaContent::noise: break;
       case MediaContent::silence: break;
@@ -145,7 +145,7 @@ std::vector<std::int16_t> testMediaPcm(const MediaSpec& spec) {
     for (std::size_t c = 0; c < channels; ++c) {
       double s = v;
       // Raw generator bits, not a distribution: the same on every library.
-      if (spec.content == MediaContent::noise) s = static_cast<double>(random()) / 2147483648.0 - 1.0;
+      if (recipe.content == MediaContent::noise) s = static_cast<double>(random()) / 2147483648.0 - 1.0;
       pcm[i * channels + c] = static_cast<std::int16_t>(std::lround(std::clamp(s * scale, -32768.0, 32767.0)));
     }
   }
@@ -166,10 +166,10 @@ void runFfmpeg(const std::vector<std::string>& args) {
     throw std::runtime_error("ffmpeg failed: " + all.back());
 }
 
-void writeTestMedia(const std::string& path, const MediaSpec& spec) {
-  if (spec.channels < 1 || spec.channels > 2 || spec.sampleRate <= 0 || spec.seconds < 0)
+void writeTestMedia(const std::string& path, const MediaRecipe& recipe) {
+  if (recipe.channels < 1 || recipe.channels > 2 || recipe.sampleRate <= 0 || recipe.seconds < 0)
     throw std::invalid_argument("unsupported media description");
-  const std::vector<std::int16_t> pcm = testMediaPcm(spec);
+  const std::vector<std::int16_t> pcm = testMediaPcm(recipe);
   const std::string raw = path + ".pcm";
   std::string bytes(pcm.size() * 2, '\0');
   for (std::size_t i = 0; i < pcm.size(); ++i) {
@@ -179,40 +179,40 @@ void writeTestMedia(const std::string& path, const MediaSpec& spec) {
   }
   writeFileBytes(raw, bytes);
 
-  const bool mp3 = spec.format == MediaFormat::mp3Cbr || spec.format == MediaFormat::mp3Vbr;
-  const std::string encoded = mp3 && !spec.muxerTags ? path + ".bare" : path;
-  std::vector<std::string> args = {"-f", "s16le", "-ar", std::to_string(spec.sampleRate), "-ac",
-                                   std::to_string(spec.channels), "-i", raw, "-map_metadata", "-1",
+  const bool mp3 = recipe.format == MediaFormat::mp3Cbr || recipe.format == MediaFormat::mp3Vbr;
+  const std::string encoded = mp3 && !recipe.muxerTags ? path + ".bare" : path;
+  std::vector<std::string> args = {"-f", "s16le", "-ar", std::to_string(recipe.sampleRate), "-ac",
+                                   std::to_string(recipe.channels), "-i", raw, "-map_metadata", "-1",
                                    "-fflags", "+bitexact", "-flags:a", "+bitexact"};
-  const bool ownTags = !mp3 || spec.muxerTags;
+  const bool ownTags = !mp3 || recipe.muxerTags;
   if (ownTags) {
     const std::pair<const char*, const std::string*> keys[] = {
-        {"title", &spec.tags.title}, {"artist", &spec.tags.artist}, {"album", &spec.tags.album},
-        {"genre", &spec.tags.genre}};
+        {"title", &recipe.tags.title}, {"artist", &recipe.tags.artist}, {"album", &recipe.tags.album},
+        {"genre", &recipe.tags.genre}};
     for (const auto& [key, value] : keys)
       if (!value->empty()) args.insert(args.end(), {"-metadata", ffmpegTagArg(key, *value)});
   }
   if (mp3) {
     args.insert(args.end(), {"-c:a", "libmp3lame"});
-    if (spec.format == MediaFormat::mp3Cbr)
-      args.insert(args.end(), {"-b:a", std::to_string(spec.bitrateKbps) + "k"});
+    if (recipe.format == MediaFormat::mp3Cbr)
+      args.insert(args.end(), {"-b:a", std::to_string(recipe.bitrateKbps) + "k"});
     else
-      args.insert(args.end(), {"-q:a", std::to_string(spec.vbrQuality)});
-    args.insert(args.end(), {"-write_xing", spec.xingHeader ? "1" : "0", "-id3v2_version",
-                             spec.muxerTags ? "4" : "0", "-write_id3v1", "0", "-f", "mp3", encoded});
-  } else if (spec.format == MediaFormat::flac) {
+      args.insert(args.end(), {"-q:a", std::to_string(recipe.vbrQuality)});
+    args.insert(args.end(), {"-write_xing", recipe.xingHeader ? "1" : "0", "-id3v2_version",
+                             recipe.muxerTags ? "4" : "0", "-write_id3v1", "0", "-f", "mp3", encoded});
+  } else if (recipe.format == MediaFormat::flac) {
     args.insert(args.end(), {"-c:a", "flac", "-f", "flac", encoded});
-  } else if (spec.format == MediaFormat::vorbis) {
-    args.insert(args.end(), {"-c:a", "libvorbis", "-b:a", std::to_string(spec.bitrateKbps) + "k", "-f", "ogg", encoded});
-  } else if (spec.format == MediaFormat::opus) {
-    args.insert(args.end(), {"-c:a", "libopus", "-b:a", std::to_string(spec.bitrateKbps) + "k", "-f", "ogg", encoded});
+  } else if (recipe.format == MediaFormat::vorbis) {
+    args.insert(args.end(), {"-c:a", "libvorbis", "-b:a", std::to_string(recipe.bitrateKbps) + "k", "-f", "ogg", encoded});
+  } else if (recipe.format == MediaFormat::opus) {
+    args.insert(args.end(), {"-c:a", "libopus", "-b:a", std::to_string(recipe.bitrateKbps) + "k", "-f", "ogg", encoded});
   } else {
     // Without perceptual noise substitution: its decoder fills bands from a
     // random generator whose state depends on everything decoded before, so
     // no decoder can give the same samples after a seek as from the start.
-    args.insert(args.end(), {"-c:a", "aac", "-aac_pns", spec.aacNoiseSubstitution ? "1" : "0", "-b:a",
-                             std::to_string(spec.bitrateKbps) + "k"});
-    if (spec.faststart) args.insert(args.end(), {"-movflags", "+faststart"});
+    args.insert(args.end(), {"-c:a", "aac", "-aac_pns", recipe.aacNoiseSubstitution ? "1" : "0", "-b:a",
+                             std::to_string(recipe.bitrateKbps) + "k"});
+    if (recipe.faststart) args.insert(args.end(), {"-movflags", "+faststart"});
     args.insert(args.end(), {"-f", "ipod", encoded});
   }
   try {
@@ -225,6 +225,6 @@ void writeTestMedia(const std::string& path, const MediaSpec& spec) {
   if (encoded != path) {
     const std::string audio = readFileBytes(encoded);
     std::remove(encoded.c_str());
-    writeFileBytes(path, id3v2Tag(spec.tags, spec.id3, spec.encoding, spec.id3Padding) + audio);
+    writeFileBytes(path, id3v2Tag(recipe.tags, recipe.id3, recipe.encoding, recipe.id3Padding) + audio);
   }
 }

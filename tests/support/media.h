@@ -3,19 +3,19 @@
 // test makes the files it needs in its TempDir.
 //
 // The sound is made here (so its samples are known, see testMediaPcm) and
-// encoded by the `ffmpeg` program with bit-exact flags: the same MediaSpec always
+// encoded by the `ffmpeg` program with bit-exact flags: the same MediaRecipe always
 // gives the same bytes. MP3 files get their ID3v2 tag from this file's own
 // writer by default, so tag-reader tests control every byte of it; with
 // `muxerTags` the tags are written by FFmpeg instead, as another tool would.
 //
 //   TempDir dir;
-//   MediaSpec spec;
-//   spec.format = MediaFormat::mp3Vbr;
-//   spec.seconds = 30;
-//   spec.tags.title = "Blue in Green";
-//   spec.id3 = Id3Version::v24;
-//   spec.encoding = Id3Encoding::utf8;
-//   writeTestMedia(dir.file("a.mp3"), spec);
+//   MediaRecipe recipe;
+//   recipe.format = MediaFormat::mp3Vbr;
+//   recipe.seconds = 30;
+//   recipe.tags.title = "Blue in Green";
+//   recipe.id3 = Id3Version::v24;
+//   recipe.encoding = Id3Encoding::utf8;
+//   writeTestMedia(dir.file("a.mp3"), recipe);
 #pragma once
 
 #include <cstdint>
@@ -52,7 +52,7 @@ struct MediaTags {
   std::string title, artist, album, genre;
 };
 
-struct MediaSpec {
+struct MediaRecipe {
   MediaFormat format = MediaFormat::mp3Cbr;
   double seconds = 30.0;  // the sound's exact length is round(seconds × sampleRate) samples
   MediaContent content = MediaContent::tone;
@@ -79,10 +79,10 @@ struct MediaSpec {
 };
 
 // Writes the file; throws std::runtime_error when ffmpeg fails.
-void writeTestMedia(const std::string& path, const MediaSpec& spec);
+void writeTestMedia(const std::string& path, const MediaRecipe& recipe);
 
 // The interleaved 16-bit samples the file was encoded from.
-std::vector<std::int16_t> testMediaPcm(const MediaSpec& spec);
+std::vector<std::int16_t> testMediaPcm(const MediaRecipe& recipe);
 
 // The ID3v2 tag this generator writes for `tags` (header, frames, padding).
 std::string id3v2Tag(const MediaTags& tags, Id3Version version, Id3Encoding encoding,

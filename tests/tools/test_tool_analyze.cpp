@@ -10,7 +10,7 @@
 
 TEST(ToolAnalyze, PrintsEveryCallAndFieldAndTouchesNoLibrary) {
   TempDir dir;
-  MediaSpec s;
+  MediaRecipe s;
   s.seconds = 30;
   s.tags = {"Tone", "Generator", "Tests", "Jazz"};
   const std::string tune = dir.file("tone.mp3");

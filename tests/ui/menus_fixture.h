@@ -40,7 +40,7 @@ class MenuTest : public AppTest {
     AppTest::TearDown();
   }
   // Library of n tunes, All Tunes shown, menus built.
-  void start(std::int32_t n, TuneSpec (*make)(std::int32_t)) {
+  void start(std::int32_t n, TuneRecipe (*make)(std::int32_t)) {
     if (n > 0) makeLibrary(n, make);
     gCurrentPlaylist_S = kPlaylistAllTunes;
     buildCurrentPlaylist();
@@ -75,8 +75,8 @@ class MenuTest : public AppTest {
   }
 };
 
-inline TuneSpec numbered(std::int32_t i) {
-  TuneSpec s;
+inline TuneRecipe numbered(std::int32_t i) {
+  TuneRecipe s;
   s.title = "Tune " + std::to_string(i);
   s.artist = i % 2 ? "Odd" : "Even";
   s.album = "Album " + std::to_string(i % 3);

@@ -15,9 +15,9 @@ namespace {
 
 auto& tb() { return headlessToolbox(); }
 
-TuneSpec genres(std::int32_t i) {
+TuneRecipe genres(std::int32_t i) {
   static const char* const kGenres[] = {"Rock", "Soundtrack", "Holiday", "Holiday & Seasonal", "Jazz"};
-  TuneSpec s;
+  TuneRecipe s;
   s.title = "Song " + std::to_string(i);
   s.artist = i <= 5 ? "Band" : (i == 6 ? "Unknown" : "unknown");
   s.album = i <= 5 ? "Record" : "Unknown";

@@ -116,14 +116,6 @@ TEST_F(RemoteTest, LoopGoesThroughTheLoopItems) {
   EXPECT_EQ(gLoopTune_S, 0);
 }
 
-TEST_F(RemoteTest, EmptyLibraryPlaysNothing) {
-  start(0, numbered);
-  EXPECT_FALSE(remoteState().canPlay);
-  remotePlayPause();  // the menu's own answer: three beeps
-  EXPECT_EQ(beeps(), 3);
-  EXPECT_EQ(gStartPlaying_S, 0);
-}
-
 TEST_F(RemoteTest, VolumeMapsOntoTheSlider) {
   start(2, numbered);
   EXPECT_EQ(playerVolumeOfRemote(0.0), 0);

@@ -163,7 +163,7 @@ TEST_F(Widgets, ResizingBelowTheMinimumSnapsBack) {
   EXPECT_EQ(list->geometry().height(), 700 - 73 - 32);
 }
 
-TEST_F(Widgets, HeaderClicksSortAsSpecified) {
+TEST_F(Widgets, HeaderClicksSortByTheColumn) {
   start(5);
   EXPECT_EQ(names(), (Names{"apple", "Zebra", "Mango", "banana", "Cherry"})) << "by ID at first";
   clickHeader("Name");

@@ -13,7 +13,7 @@ namespace {
 void throwExit(int status) { throw ProgramExit{status}; }
 }  // namespace
 
-void fillTune(Tune& t, const TuneSpec& s, std::int32_t number) {
+void fillTune(Tune& t, const TuneRecipe& s, std::int32_t number) {
   t = Tune{};
   t.title.assign(s.title);
   t.artist.assign(s.artist);
@@ -36,7 +36,7 @@ void fillTune(Tune& t, const TuneSpec& s, std::int32_t number) {
   t.filePath.assign(path);
 }
 
-void makeLibrary(std::int32_t n, TuneSpec (*describe)(std::int32_t)) {
+void makeLibrary(std::int32_t n, TuneRecipe (*describe)(std::int32_t)) {
   for (std::int32_t i = 1; i <= n; ++i) fillTune(gTunes_A[i], describe(i), i);
   gTotalTunes_L = gStartTotalTunes_L = n;
   gNextPermIDNumber_UL = static_cast<std::uint32_t>(n);

@@ -15,16 +15,16 @@ struct ProgramExit {
   int status;
 };
 
-struct TuneSpec {
+struct TuneRecipe {
   std::string title, artist = "Artist", album = "Album", genre = "Rock", duration = "3:00";
   std::int32_t hpe = 10000, category = 2, playCount = 0, seconds = 180;
   std::uint16_t checked = 1;
 };
 
-// Fills a record from a TuneSpec; `number` gives its tune number and permID.
-void fillTune(Tune& t, const TuneSpec& s, std::int32_t number);
+// Fills a record from a TuneRecipe; `number` gives its tune number and permID.
+void fillTune(Tune& t, const TuneRecipe& s, std::int32_t number);
 // Library tunes 1..n made by `describe(i)` and committed.
-void makeLibrary(std::int32_t n, TuneSpec (*describe)(std::int32_t));
+void makeLibrary(std::int32_t n, TuneRecipe (*describe)(std::int32_t));
 
 class AppTest : public ::testing::Test {
  protected:

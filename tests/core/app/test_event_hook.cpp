@@ -10,8 +10,8 @@
 
 namespace {
 
-TuneSpec song(std::int32_t i) {
-  TuneSpec s;
+TuneRecipe song(std::int32_t i) {
+  TuneRecipe s;
   s.title = "Song " + std::to_string(i);
   s.album = i == 3 ? "Moonlight Sessions" : "Daylight";
   return s;
@@ -76,7 +76,7 @@ TEST_F(EventHook, NoMatchShowsTheNoticeForTwoSecondsAndKeepsThePlaylist) {
 }
 
 TEST_F(EventHook, SearchSeesOnlyCommittedTunes) {
-  fillTune(gTunes_A[6], TuneSpec{"Fresh From The Run"}, 6);
+  fillTune(gTunes_A[6], TuneRecipe{"Fresh From The Run"}, 6);
   gTotalTunes_L = 6;  // claimed by an add run, not yet committed
   search("Fresh");
   EXPECT_EQ(headlessToolbox().beeps, 1);

@@ -12,13 +12,13 @@
 namespace {
 
 // Library tunes chosen so that each column orders them differently.
-TuneSpec mixed(std::int32_t i) {
-  static const TuneSpec specs[] = {
+TuneRecipe mixed(std::int32_t i) {
+  static const TuneRecipe recipes[] = {
       {"apple", "b", "x", "Rock", "9:58", 30000, 5, 9},
       {"Zebra", "a", "y", "Jazz", "10:02", 5000, 1, 10},
       {"Mango", "c", "z", "Pop", "3:07", 60000, 9, 2},
   };
-  TuneSpec s = specs[(i - 1) % 3];
+  TuneRecipe s = recipes[(i - 1) % 3];
   s.checked = i == 2 ? 0 : 1;
   return s;
 }
@@ -176,17 +176,4 @@ TEST_F(ListModel, SwatchHasRingDiscAndTheNowPlayingDotOnlyForThePlayingList) {
   ctx.circles.clear();
   cb().drawCell(1, kColEnergy, ctx, 100, 40, 40, 21);
   EXPECT_EQ(ctx.circles.size(), 2u);
-}
-
-TEST_F(ListModel, SummaryLineShowsCountTimeAndSize) {
-  gTotalPlaylistTunes_L = 12;
-  gMatchResultSeconds_L = 61;
-  gTotalTuneMBs_UL = 1024;
-  EXPECT_EQ(playlistSummaryText(), "Tunes: 12  \u2022  Time: 1 min  1 secs  \u2022  Size: 1024 MB");
-  gTotalTuneMBs_UL = 1025;
-  EXPECT_EQ(playlistSummaryText().substr(playlistSummaryText().size() - 10), "Size: 1 GB");
-  gTotalTuneMBs_UL = 2047;
-  EXPECT_EQ(playlistSummaryText().substr(playlistSummaryText().size() - 10), "Size: 1 GB");
-  gTotalPlaylistTunes_L = 0;
-  EXPECT_EQ(playlistSummaryText(), "Tunes: 0 \u2022 Time: 0 secs \u2022 Size: 0 MB");
 }

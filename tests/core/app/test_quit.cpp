@@ -14,7 +14,7 @@
 
 namespace {
 
-TuneSpec song(std::int32_t i) { return TuneSpec{"Song " + std::to_string(i)}; }
+TuneRecipe song(std::int32_t i) { return TuneRecipe{"Song " + std::to_string(i)}; }
 
 class Quitting : public AppTest {
  protected:

@@ -23,7 +23,7 @@
 
 namespace {
 
-TuneSpec song(std::int32_t i) { return TuneSpec{"Song " + std::to_string(i)}; }
+TuneRecipe song(std::int32_t i) { return TuneRecipe{"Song " + std::to_string(i)}; }
 
 bool loggedContaining(const std::string& prefix, const std::string& part) {
   for (const std::string& l : headlessToolbox().log)
