@@ -58,11 +58,11 @@ TEST_F(VorbisTags, ReadsTheCommentsOfEachCodec) {
     EXPECT_EQ(tune().artist.view(), "Ana Mo\x96o");
     EXPECT_EQ(tune().album.view(), "Nocturnes");
     EXPECT_EQ(tune().genre.view(), "Jazz");
-    EXPECT_EQ(tune().fileKind, c.kind) << c.name;
-    EXPECT_EQ(tune().fileLength, std::filesystem::file_size(path));
+    EXPECT_EQ(+tune().fileKind, c.kind) << c.name;
+    EXPECT_EQ(+tune().fileLength, std::filesystem::file_size(path));
     EXPECT_EQ(tune().fileName.view(), c.name);
-    EXPECT_EQ(tune().folderVolume, 7);
-    EXPECT_EQ(tune().folderDirID, 123456);
+    EXPECT_EQ(+tune().folderVolume, 7);
+    EXPECT_EQ(+tune().folderDirID, 123456);
   }
   EXPECT_TRUE(headlessToolbox().logged("text:4000/55=Inspecting: Caf\x8E Noir"));
 }

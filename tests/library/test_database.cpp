@@ -54,7 +54,7 @@ TEST_F(Database, FiveKindsLoadAndSaveBackByteForByte) {
   writeFileBytes(dbPath, original);
   ASSERT_EQ(openDatabaseFiles(), noErr);
   ASSERT_EQ(gTotalTunes_L, 5);
-  for (int k = 1; k <= 5; ++k) EXPECT_EQ(gTunes_A[k].fileKind, kinds[k - 1]);
+  for (int k = 1; k <= 5; ++k) EXPECT_EQ(+gTunes_A[k].fileKind, kinds[k - 1]);
   EXPECT_STREQ(fileKindText(gTunes_A[3].fileKind), "FLAC");
   EXPECT_STREQ(fileKindText(gTunes_A[4].fileKind), "OGG");
   EXPECT_STREQ(fileKindText(gTunes_A[5].fileKind), "OPUS");
