@@ -32,14 +32,13 @@ void (*gStartPlayingHook)(std::int32_t firstEntry) = nullptr;
 
 namespace {
 
-// What the player reaches above itself: the About window, the volume slider
-// (the playlist switches are connected to the list with the menus).
+// What the player reaches above itself: the About window (the playlist
+// switches are connected to the list with the menus).
 void connectPlayer() {
   gStartPlayingHook = [](std::int32_t firstEntry) {
     gCurrentSelectedTune_L = firstEntry;
     startPlayingFromButtons();
   };
-  gApplyPlayerVolumeHook = [] { playerVolumeSlider(gPlayerVolume_S); };
   gAboutWindowHook = aboutWindowEvent;
 }
 
