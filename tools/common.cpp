@@ -6,7 +6,7 @@
 
 #include "core/paths.h"
 #include "library/database.h"
-#include "platform/regular_file.h"
+#include "core/regular_file.h"
 #include "tools/commands.h"
 
 bool toolTakeOption(std::vector<std::string>& args, std::string_view name, std::string& value) {

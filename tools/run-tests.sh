@@ -4,6 +4,9 @@
 set -eu
 cd "$(dirname "$0")/.."
 sh tools/install-deps.sh
+# Every library of src/ includes only the libraries below it; an upward
+# include fails the run before anything is built.
+sh tools/check-layers.sh
 JOBS="${JOBS:-$(nproc)}"
 export QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER="${SDL_AUDIODRIVER:-dummy}"
 

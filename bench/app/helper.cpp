@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "core/app/app.h"
+#include "app/app.h"
 #include "core/appstate.h"
 #include "core/prefs.h"
 #include "library/database.h"

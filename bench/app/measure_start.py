@@ -4,7 +4,7 @@
 Usage: measure_start.py BUILD_DIR [RUNS]
 
 Writes a 30000-tune library into a temporary data folder, starts
-build/src/ui/lumaroll RUNS times (offscreen platform unless a display is
+build/src/app/lumaroll RUNS times (offscreen platform unless a display is
 set), and reports: the time from process start to the first paint of the
 list (and the CPU time the process used up to then, which other load on
 the machine does not inflate); resident memory once idle; CPU used while idle for 10 s; and that
@@ -18,7 +18,7 @@ import time
 
 build = sys.argv[1] if len(sys.argv) > 1 else "build"
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 5
-program = os.path.join(build, "src/ui/lumaroll")
+program = os.path.join(build, "src/app/lumaroll")
 helper = os.path.join(build, "bench/app/lumaroll-bench-helper")
 
 tmp = tempfile.mkdtemp(prefix="lumaroll-bench-")

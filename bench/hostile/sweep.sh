@@ -6,7 +6,7 @@
 set -u
 B=$(cd "${1:-build}" && pwd)
 TOOL=$B/tools/lumaroll-tool
-PROG=$B/src/ui/lumaroll
+PROG=$B/src/app/lumaroll
 W=$(mktemp -d)
 trap 'rm -rf "$W"' EXIT
 crash=0 hang=0

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/app/app.h"
+#include "app/app.h"
 #include "core/appstate.h"
 #include "library/tune.h"
 #include "platform/headless/headless_toolbox.h"

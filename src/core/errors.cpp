@@ -2,9 +2,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <string>
-
-#include "platform/toolbox.h"
 
 ExitHook gExitHook = nullptr;
 
@@ -15,13 +12,6 @@ void exitProgram(int status) {
 
 bool isToleratedError(std::int32_t code) {
   return (code >= -61 && code <= -33) || (code >= -5500 && code <= -4999);
-}
-
-void resetError(std::int32_t code) {
-  if (code == 0 || isToleratedError(code)) return;
-  myStopAlert("Critical Error " + std::to_string(code),
-              "Sorry, but a critial error has occurred and Lumaroll must quit.", "Quit");
-  exitProgram(0);
 }
 
 OSErr osErrFromErrno(int err) {

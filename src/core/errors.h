@@ -14,13 +14,8 @@ constexpr OSErr permErr = -54;      // permission denied
 constexpr OSErr memFullErr = -108;  // out of memory
 constexpr OSErr invalidMovieErr = -2048;
 
-// Errors of file and system calls that a routine does not test itself. File
-// system errors (-61..-33) and file-sharing errors (-5500..-4999) are
-// tolerated and ignored; any other code shows "Critical Error <code>" and
-// ends the program without saving.
-void resetError(std::int32_t code);
-
-// True for the codes resetError tolerates.
+// True for the codes that resetError (platform/critical_error.h) tolerates:
+// file system errors (-61..-33) and file-sharing errors (-5500..-4999).
 bool isToleratedError(std::int32_t code);
 
 // Maps an errno value to the design's file error codes.

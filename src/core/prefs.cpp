@@ -4,15 +4,14 @@
 #include <unistd.h>
 
 #include <array>
-#include <cstring>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "core/errors.h"
 #include "core/paths.h"
 #include "core/pstring.h"
-#include "platform/regular_file.h"
-#include "platform/toolbox.h"
+#include "core/regular_file.h"
 
 std::int16_t gWin1SizeVert_S = 0;
 std::int16_t gWin1SizeHor_S = 0;
@@ -43,10 +42,7 @@ std::int16_t parseLine(const std::string& line) {
 
 std::string gSaveProblem;
 
-[[noreturn]] void missingFolder() {
-  SysBeep();
-  exitProgram(0);
-}
+[[noreturn]] void missingFolder() { exitProgram(0); }
 
 }  // namespace
 
@@ -55,10 +51,9 @@ std::int16_t byteExchange16(std::int16_t v) {
   return static_cast<std::int16_t>(static_cast<std::uint16_t>((u << 8) | (u >> 8)));
 }
 
-void setDefaultPrefs() {
-  const ToolboxRect screen = toolboxMainScreenRect();
-  gWin1SizeVert_S = static_cast<std::int16_t>(screen.height - 100);
-  gWin1SizeHor_S = static_cast<std::int16_t>(screen.width - 100);
+void setDefaultPrefs(std::int32_t screenWidth, std::int32_t screenHeight) {
+  gWin1SizeVert_S = static_cast<std::int16_t>(screenHeight - 100);
+  gWin1SizeHor_S = static_cast<std::int16_t>(screenWidth - 100);
   gWin1PosHor_S = 0;
   gWin1PosVert_S = 0;
   gPlayerVolume_S = kDefaultPlayerVolume;
@@ -88,20 +83,18 @@ void applyPrefsFileText(const std::string& text) {
   }
 }
 
-void loadPrefs() {
+OSErr loadPrefs() {
   const std::string path = prefsFilePath();
   if (path.empty()) missingFolder();
   if (!fileExists(path)) {
     createNewDirectory(folderOf(path));
-    resetError(touchFile(path));
-    return;
+    return static_cast<OSErr>(touchFile(path));
   }
   const int fd = openRegularFileForReading(path.c_str());
   if (fd < 0) {
     std::fprintf(stderr, "Lumaroll: %s cannot be read (%s); the default settings are used.\n", path.c_str(),
                  errno == EINVAL ? "not a regular file" : std::strerror(errno));
-    resetError(osErrFromErrno(errno));
-    return;
+    return osErrFromErrno(errno);
   }
   // Five short lines: anything much longer is not a preferences file.
   std::string text(kLongestPrefsFile + 1, '\0');
@@ -116,22 +109,16 @@ void loadPrefs() {
   if (got > kLongestPrefsFile) {
     std::fprintf(stderr, "Lumaroll: %s is too long to be a preferences file; the default settings are used.\n",
                  path.c_str());
-    return;
+    return noErr;
   }
   text.resize(got);
   applyPrefsFileText(text);
+  return noErr;
 }
 
 const std::string& prefsSaveProblem() { return gSaveProblem; }
 
 OSErr savePrefs() {
-  ToolboxRect frame;
-  if (toolboxGetWindowContentRect(1, frame)) {
-    gWin1PosHor_S = static_cast<std::int16_t>(frame.left);
-    gWin1PosVert_S = static_cast<std::int16_t>(frame.top);
-    gWin1SizeHor_S = static_cast<std::int16_t>(frame.width);
-    gWin1SizeVert_S = static_cast<std::int16_t>(frame.height);
-  }
   const std::string path = prefsFilePath();
   if (path.empty()) missingFolder();
   createNewDirectory(folderOf(path));
@@ -143,9 +130,7 @@ OSErr savePrefs() {
   const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {
     gSaveProblem = std::strerror(errno);
-    const OSErr code = osErrFromErrno(errno);
-    resetError(code);
-    return code;
+    return osErrFromErrno(errno);
   }
   const bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
   const int err = ok ? 0 : (errno ? errno : ENOSPC);  // a short write is a full disk
@@ -155,9 +140,7 @@ OSErr savePrefs() {
     const int e = !ok ? err : (!closed ? closeErr : errno);
     ::unlink(tmp.c_str());
     gSaveProblem = std::strerror(e ? e : EIO);
-    const OSErr code = osErrFromErrno(e ? e : EIO);
-    resetError(code);
-    return code;
+    return osErrFromErrno(e ? e : EIO);
   }
   return noErr;
 }

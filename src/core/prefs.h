@@ -14,19 +14,21 @@ extern std::int16_t gPlayerVolume_S;  // player volume, 256 = unity
 constexpr std::int16_t kDefaultPlayerVolume = 273;
 
 // Sets the five settings to their defaults: the window 100 pixels smaller
-// than the main display in each direction, at 0,0; volume 273.
-void setDefaultPrefs();
+// than the main display (whose size the caller gives) in each direction, at
+// 0,0; volume 273.
+void setDefaultPrefs(std::int32_t screenWidth, std::int32_t screenHeight);
 
 // Reads the preferences file (creating the folder and an empty file when it
-// is missing). Beeps and exits when the preferences folder cannot be found.
-// A file that is not a regular file, or longer than kLongestPrefsFile, is
-// not read: the defaults stay.
-void loadPrefs();
+// is missing). Exits when the preferences folder cannot be found (start-up
+// checks for it first, to beep). A file that is not a regular file, or
+// longer than kLongestPrefsFile, is not read: the defaults stay. Returns 0
+// or the error code of the failed file call, for resetError.
+std::int16_t loadPrefs();
 constexpr std::size_t kLongestPrefsFile = 4096;
 
-// Takes the main window's frame and writes the five settings. Returns 0 or
-// an error code; prefsSaveProblem() then says why in words ("" after a save
-// that worked).
+// Writes the five settings (the caller has put the main window's frame into
+// them). Returns 0 or an error code, for resetError; prefsSaveProblem() then
+// says why in words ("" after a save that worked).
 std::int16_t savePrefs();
 const std::string& prefsSaveProblem();
 

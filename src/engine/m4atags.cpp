@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <vector>
 
-#include "platform/regular_file.h"
+#include "core/regular_file.h"
 
 #include "engine/genres.h"
 #include "engine/tagfile.h"

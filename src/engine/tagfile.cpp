@@ -1,6 +1,6 @@
 #include "engine/tagfile.h"
 
-#include "platform/regular_file.h"
+#include "core/regular_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

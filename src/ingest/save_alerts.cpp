@@ -10,6 +10,7 @@
 #include "ingest/windows.h"
 #include "library/database.h"
 #include "library/tune.h"
+#include "platform/critical_error.h"
 #include "platform/toolbox.h"
 
 namespace {
@@ -62,7 +63,16 @@ bool saveBeforeQuitting(QuitSave how, bool withLibrary) {
     f.pending = false;
     problems = libraryNotSavedText(f);
   }
-  if (savePrefs() != 0) {
+  ToolboxRect frame;
+  if (toolboxGetWindowContentRect(kMainWindow, frame)) {
+    gWin1PosHor_S = static_cast<std::int16_t>(frame.left);
+    gWin1PosVert_S = static_cast<std::int16_t>(frame.top);
+    gWin1SizeHor_S = static_cast<std::int16_t>(frame.width);
+    gWin1SizeVert_S = static_cast<std::int16_t>(frame.height);
+  }
+  const OSErr prefsErr = savePrefs();
+  resetError(prefsErr);
+  if (prefsErr != 0) {
     if (!problems.empty()) problems += "\n\n";
     problems += "Lumaroll could not save its settings in " + prefsFilePath() + ": " + prefsSaveProblem() + ".";
   }

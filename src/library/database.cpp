@@ -16,7 +16,8 @@
 #include <vector>
 
 #include "core/paths.h"
-#include "platform/regular_file.h"
+#include "core/regular_file.h"
+#include "platform/critical_error.h"
 #include "platform/toolbox.h"
 
 bool gDatabaseLoadIncomplete = false;

@@ -19,7 +19,6 @@
 
 Movie gNowPlayingMovie = nullptr;
 std::int16_t gHolderVolume_S = 0;
-void (*gShowSavingWindowHook)() = makeSavingDBTunesWindow;
 
 namespace {
 
@@ -148,7 +147,7 @@ void setIdleMenus() {
               "Many of the tunes in your library are not available. Please make sure you have the volume "
               "mounted. Quit Lumaroll and try again.",
               "Quit");
-  if (gShowSavingWindowHook) gShowSavingWindowHook();
+  makeSavingDBTunesWindow();
   saveBeforeQuitting(QuitSave::tell, true);
   exitProgram(0);
 }

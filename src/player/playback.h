@@ -18,11 +18,6 @@ extern Movie gNowPlayingMovie;
 // The player volume saved when muting.
 extern std::int16_t gHolderVolume_S;
 
-// Shows the "Saving Library..." window before the library is saved on the
-// way out (quitting, or too many missing tunes): makeSavingDBTunesWindow,
-// unless a test puts another in its place.
-extern void (*gShowSavingWindowHook)();
-
 // Menus the player keeps up to date.
 constexpr std::int16_t kFileMenu = 1;
 constexpr std::int16_t kPlayerMenu = 4;

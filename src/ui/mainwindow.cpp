@@ -7,6 +7,7 @@
 #include "core/prefs.h"
 #include "engine/classify.h"
 #include "ingest/save_alerts.h"
+#include "ingest/windows.h"
 #include "library/database.h"
 #include "library/tune.h"
 #include "player/display.h"
@@ -62,7 +63,7 @@ bool intersects(const ToolboxRect& a, const ToolboxRect& b) {
 // Saves the library and the preferences and ends the program, unless a
 // save failed and the person chose to keep the program running.
 void saveAndQuit(QuitSave how) {
-  if (gShowSavingWindowHook) gShowSavingWindowHook();
+  makeSavingDBTunesWindow();  // "Saving Library..." while the library is written
   if (saveBeforeQuitting(how, true)) exitProgram(0);
 }
 
@@ -213,8 +214,6 @@ void MyWindowBoundsChangedHandler(std::int16_t window) {
   setPlaylistSummary();
 }
 
-void (*gApplyPlayerVolumeHook)() = nullptr;
-
 void MyControlAction(std::int16_t window, std::int16_t control, std::int32_t value) {
   if (window == kMainWindow && control == kPositionSlider) {
     playerSeek(value);
@@ -222,7 +221,7 @@ void MyControlAction(std::int16_t window, std::int16_t control, std::int32_t val
   }
   if (window != kMainWindow || control != kVolumeSlider) return;
   gPlayerVolume_S = static_cast<std::int16_t>(std::clamp<std::int32_t>(value, 0, kMaxPlayerVolume));
-  if (gWeArePlaying_S == 1 && gApplyPlayerVolumeHook) gApplyPlayerVolumeHook();
+  if (gWeArePlaying_S == 1) playerVolumeSlider(gPlayerVolume_S);  // the playing tune takes it at once
 }
 
 std::int32_t MyCommandHandler(std::uint32_t command) {

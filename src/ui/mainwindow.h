@@ -62,9 +62,3 @@ void buildAboutWin();
 void doAboutButton(std::int16_t control);
 void closeAboutWin();
 
-// gShowSavingWindowHook (player/playback.h) shows the "Saving Library..."
-// window while the library is saved on quitting.
-
-// Gives the playing tune the levelled volume after the slider moved; the
-// player installs it. Unset, only gPlayerVolume_S changes.
-extern void (*gApplyPlayerVolumeHook)();

@@ -9,7 +9,6 @@
 
 #include "core/paths.h"
 #include "core/prefs.h"
-#include "platform/headless/headless_toolbox.h"
 #include "support/temp_dir.h"
 #include "core/errors.h"
 
@@ -18,9 +17,8 @@ namespace {
 class Prefs : public ::testing::Test {
  protected:
   void SetUp() override {
-    headlessToolbox().reset();
     setPrefsFilePath(dir.file("Orvane-Lumaroll/LumarollPrefs"));
-    setDefaultPrefs();
+    setDefaultPrefs(1440, 900);
   }
   void TearDown() override { setPrefsFilePath(""); }
   TempDir dir;
@@ -40,9 +38,10 @@ TEST_F(Prefs, FirstStartCreatesAnEmptyFileAndKeepsTheDefaults) {
 }
 
 TEST_F(Prefs, QuitWritesByteExchangedLines) {
-  auto& tb = headlessToolbox();
-  tb.hasMainWindow = true;
-  tb.mainWindow = {10, 44, 900, 700};
+  gWin1PosHor_S = 10;
+  gWin1PosVert_S = 44;
+  gWin1SizeHor_S = 900;
+  gWin1SizeVert_S = 700;
   gPlayerVolume_S = 273;
   savePrefs();
   EXPECT_EQ(readFileBytes(prefsFilePath()), "-17406\r-31741\r 2560\r 11264\r 4353\r");
@@ -57,7 +56,7 @@ TEST_F(Prefs, NegativePositionsAndRoundTrip) {
   savePrefs();
   EXPECT_EQ(readFileBytes(prefsFilePath()).substr(0, 13), " 8195\r-20476\r");
   EXPECT_NE(readFileBytes(prefsFilePath()).find("\r-1025\r"), std::string::npos);
-  setDefaultPrefs();
+  setDefaultPrefs(1440, 900);
   loadPrefs();
   EXPECT_EQ(gWin1SizeVert_S, 800);
   EXPECT_EQ(gWin1SizeHor_S, 1200);

@@ -26,7 +26,7 @@ done
 [ -x "$prefix/bin/lumaroll-tool" ] || fail "lumaroll-tool not executable"
 
 # The desktop program and its drawn icons, when the build has them.
-if [ -e "$build/src/ui/lumaroll" ]; then
+if [ -e "$build/src/app/lumaroll" ]; then
   [ -x "$prefix/bin/lumaroll" ] || fail "lumaroll not installed"
   for size in 16 32 48 64 128 256; do
     png="$prefix/share/icons/hicolor/${size}x${size}/apps/lumaroll.png"

@@ -7,7 +7,7 @@ runs the lumaroll executable with a private home for each scenario. Input goes
 through xdotool; window geometry comes from the X server (xwininfo, xprop) and
 pixels from screenshots (ImageMagick's import) where nothing else tells.
 
-    scenarios.py --program build/src/ui/lumaroll --tool build/tools/lumaroll-tool [SCENARIO...]
+    scenarios.py --program build/src/app/lumaroll --tool build/tools/lumaroll-tool [SCENARIO...]
 
 Screenshots of every scenario are kept in --shots (default: a temporary folder).
 """

@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "core/app/app.h"
+#include "app/app.h"
 #include "core/appstate.h"
 #include "core/paths.h"
 #include "core/prefs.h"

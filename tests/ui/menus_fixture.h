@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "../core/app/app_fixture.h"
+#include "../app/app_fixture.h"
 #include "core/appstate.h"
 #include "platform/headless/headless_toolbox.h"
 #include "playlists/builder.h"

@@ -16,7 +16,7 @@
 #include <QTreeView>
 #include <cstdio>
 
-#include "core/app/app.h"
+#include "app/app.h"
 #include "core/appstate.h"
 #include "core/errors.h"
 #include "core/paths.h"

@@ -1,4 +1,4 @@
-#include "platform/regular_file.h"
+#include "core/regular_file.h"
 #include "platform/ffmpeg/audio_source.h"
 
 #include <algorithm>

@@ -10,7 +10,7 @@
 #include <span>
 #include <unistd.h>
 
-#include "platform/regular_file.h"
+#include "core/regular_file.h"
 #include "platform/ffmpeg/av_error.h"
 #include "platform/ffmpeg/av_handles.h"
 #include "platform/ffmpeg/movie_record.h"

@@ -1,4 +1,4 @@
-#include "core/app/app.h"
+#include "app/app.h"
 
 #include <cstdio>
 #include <string>
@@ -15,6 +15,7 @@
 #include "ingest/windows.h"
 #include "library/database.h"
 #include "library/tune.h"
+#include "platform/critical_error.h"
 #include "platform/movie.h"
 #include "player/controls.h"
 #include "player/display.h"
@@ -31,14 +32,13 @@ void (*gStartPlayingHook)(std::int32_t firstEntry) = nullptr;
 
 namespace {
 
-// What the player reaches above itself: the About window, the volume slider
-// (the playlist switches are connected to the list with the menus).
+// What the player reaches above itself: the About window (the playlist
+// switches are connected to the list with the menus).
 void connectPlayer() {
   gStartPlayingHook = [](std::int32_t firstEntry) {
     gCurrentSelectedTune_L = firstEntry;
     startPlayingFromButtons();
   };
-  gApplyPlayerVolumeHook = [] { playerVolumeSlider(gPlayerVolume_S); };
   gAboutWindowHook = aboutWindowEvent;
 }
 
@@ -99,7 +99,8 @@ void initGlobals() {
   gCurrentPlayingIDName$.clear();
   gCurrentPlayllistIDName$.clear();
   gSearchString$.clear();
-  setDefaultPrefs();  // window frame and volume
+  const ToolboxRect screen = toolboxMainScreenRect();
+  setDefaultPrefs(screen.width, screen.height);  // window frame and volume
 }
 
 bool startLumaroll() {
@@ -111,7 +112,11 @@ bool startLumaroll() {
   }
   initMP3Categories();
   initGlobals();
-  loadPrefs();
+  if (prefsFilePath().empty()) {  // no preferences folder at all
+    SysBeep();
+    exitProgram(0);
+  }
+  resetError(loadPrefs());
   // One program writes the library at a time: a second copy, or the tool
   // adding tunes, would have its work overwritten by the other's next save.
   if (lockLibraryFile() == LibraryLock::held) {

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "app_fixture.h"
-#include "core/app/app.h"
+#include "app/app.h"
 #include "core/appstate.h"
 #include "core/paths.h"
 #include "core/prefs.h"

@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "app_fixture.h"
-#include "core/app/app.h"
+#include "app/app.h"
 #include "core/appstate.h"
 #include "core/errors.h"
 #include "core/paths.h"
 #include "core/prefs.h"
 #include "library/database.h"
+#include "platform/critical_error.h"
 #include "platform/headless/headless_toolbox.h"
 #include "playlists/builder.h"
 #include "ui/dialog.h"

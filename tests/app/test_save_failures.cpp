@@ -11,7 +11,7 @@
 #include <filesystem>
 
 #include "app_fixture.h"
-#include "core/app/app.h"
+#include "app/app.h"
 #include "core/appstate.h"
 #include "core/paths.h"
 #include "core/tasks.h"

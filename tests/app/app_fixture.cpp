@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/app/app.h"
+#include "app/app.h"
 #include "core/errors.h"
 #include "core/paths.h"
 #include "core/tasks.h"

@@ -1,17 +1,14 @@
-// The lumaroll executable: the desktop program on the Qt toolbox.
+// The desktop program's life on the Qt toolbox.
+#include "platform/qt/qt_program.h"
+
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
-#include <vector>
 
-#include "core/app/app.h"
 #include "core/appstate.h"
-#include "ingest/add_runs.h"
 #include "platform/qt/qt_toolbox.h"
-#include "ui/mpris.h"
+#include "platform/toolbox.h"
 
 namespace {
 
@@ -40,12 +37,12 @@ class FirstPaint : public QObject {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int runDesktopProgram(int argc, char** argv, const std::function<bool(const std::vector<std::string>&)>& start) {
   if (!haveDisplay()) {
     std::fputs(
         "Lumaroll is a desktop program and found no display to open its window on.\n"
         "Start it from a desktop session, or under a virtual display:\n"
-        "    xvfb-run -a build/src/ui/lumaroll\n",
+        "    xvfb-run -a build/src/app/lumaroll\n",
         stderr);
     return 1;
   }
@@ -53,14 +50,10 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("Lumaroll"));
   QApplication::setApplicationVersion(QStringLiteral("1.4.1"));
   QApplication::setQuitOnLastWindowClosed(false);
-  if (!startLumaroll()) return 0;
-  startMprisService();
-  // Folders given on the command line (what Qt left of argv after taking its
-  // own options) are added one run after another once the window is up. They
-  // are taken as the bytes the system gave: a folder name that is not UTF-8
-  // would not survive a round trip through QString.
-  std::vector<std::string> args(argv + 1, argv + argc);
-  startAddTunesOfFolders(commandLineFolders(args, stderr));
+  // What Qt left of argv after taking its own options, as the bytes the
+  // system gave: a folder name that is not UTF-8 would not survive a round
+  // trip through QString.
+  if (!start(std::vector<std::string>(argv + 1, argv + argc))) return 0;
   FirstPaint announce;
   if (std::getenv("LUMAROLL_ANNOUNCE_PAINT"))
     if (auto* list = qobject_cast<QAbstractItemView*>(qtToolboxControl(kMainWindow, kListControl)))
