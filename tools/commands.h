@@ -3,9 +3,9 @@
 #pragma once
 
 #include <span>
-#include <vector>
 #include <string>
 #include <string_view>
+#include <vector>
 
 using ToolArgs = std::span<const std::string>;
 

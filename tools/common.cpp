@@ -1,12 +1,12 @@
+#include <fcntl.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "core/paths.h"
-#include "library/database.h"
 #include "core/regular_file.h"
+#include "library/database.h"
 #include "tools/commands.h"
 
 bool toolTakeOption(std::vector<std::string>& args, std::string_view name, std::string& value) {

@@ -18,10 +18,9 @@ struct KindName {
 };
 
 constexpr KindName kKindNames[] = {
-    {"all", 3},           {"last-added", 4}, {"smart-plays", 5}, {"smart-more", 6},   {"artist", 7},
-    {"search", 8},        {"genre", 9},      {"album", 10},      {"midnight-blue", 11}, {"cool-blue", 12},
-    {"green", 13},        {"bright-green", 14}, {"yellow", 15},  {"orange", 16},      {"red", 17},
-    {"pink", 18},         {"purple", 19},
+    {"all", 3},     {"last-added", 4}, {"smart-plays", 5},    {"smart-more", 6}, {"artist", 7},  {"search", 8},
+    {"genre", 9},   {"album", 10},     {"midnight-blue", 11}, {"cool-blue", 12}, {"green", 13},  {"bright-green", 14},
+    {"yellow", 15}, {"orange", 16},    {"red", 17},           {"pink", 18},      {"purple", 19},
 };
 
 template <typename T>
@@ -53,8 +52,8 @@ bool isRanked(std::int16_t kind) {
 int cmdPlaylist(ToolArgs in) {
   std::vector<std::string> args(in.begin(), in.end());
   std::string match, search, seed;
-  if (!toolTakeDbOption(args) || !toolTakeOption(args, "--match", match) ||
-      !toolTakeOption(args, "--search", search) || !toolTakeOption(args, "--seed", seed))
+  if (!toolTakeDbOption(args) || !toolTakeOption(args, "--match", match) || !toolTakeOption(args, "--search", search) ||
+      !toolTakeOption(args, "--seed", seed))
     return 2;
   std::int16_t kind = 0;
   if (args.size() != 1 || !parseKind(args[0], kind)) {

@@ -7,7 +7,7 @@
 
 void makeSampleLibrary(std::int32_t n) {
   static const char* const words[] = {"Midnight", "River", "Electric", "Summer", "Shadow", "Golden", "Velvet",
-                                      "Northern", "Paper",    "Silver", "Wild",     "Ocean",  "Neon",   "Quiet"};
+                                      "Northern", "Paper", "Silver",   "Wild",   "Ocean",  "Neon",   "Quiet"};
   static const char* const artists[] = {"The Lanterns", "Mara Quinn", "Orbital Youth", "Hollow Pines",
                                         "Sofia Reyes",  "DJ Kestrel", "Blue Harbour",  "Anton Varga"};
   static const char* const genres[] = {"Rock", "Jazz", "Electronic", "Classical", "Pop", "Soundtrack", "Folk"};

@@ -126,8 +126,8 @@ int main(int argc, char** argv) {
   for (int round = 0; round < rounds; ++round)
     for (int threads : counts) runs.push_back(addRun(corpus, work + "/LumarollDatabase", threads));
 
-  std::printf("%-7s %-5s %6s %8s %8s %8s %9s %9s %9s %11s\n", "threads", "round", "tunes", "wall s", "tunes/s",
-              "cpu s", "pass max", "pass p99", "pass cpu", "load 1 min");
+  std::printf("%-7s %-5s %6s %8s %8s %8s %9s %9s %9s %11s\n", "threads", "round", "tunes", "wall s", "tunes/s", "cpu s",
+              "pass max", "pass p99", "pass cpu", "load 1 min");
   bool same = true;
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const RunFigures& r = runs[i];

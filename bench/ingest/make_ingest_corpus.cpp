@@ -71,7 +71,9 @@ int main(int argc, char** argv) {
   // Every 25th tune again under another name (a duplicate), and files that
   // are not music beside the tunes.
   for (int i = 0; i < count; i += 25) {
-    const fs::path copy = items[static_cast<std::size_t>(i)].path.parent_path() / ("copy of " + std::to_string(i) + items[static_cast<std::size_t>(i)].path.extension().string());
+    const fs::path copy =
+        items[static_cast<std::size_t>(i)].path.parent_path() /
+        ("copy of " + std::to_string(i) + items[static_cast<std::size_t>(i)].path.extension().string());
     if (!fs::exists(copy)) fs::copy_file(items[static_cast<std::size_t>(i)].path, copy);
   }
   for (int i = 0; i < count; i += 20) {

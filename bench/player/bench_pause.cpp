@@ -26,8 +26,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::atomic<std::int64_t> gLastBuffer{0};   // ns since the clock's epoch, of the latest tapped buffer
-std::atomic<std::int64_t> gFirstAfter{0};   // first tapped buffer after gArmed was set
+std::atomic<std::int64_t> gLastBuffer{0};  // ns since the clock's epoch, of the latest tapped buffer
+std::atomic<std::int64_t> gFirstAfter{0};  // first tapped buffer after gArmed was set
 std::atomic<bool> gArmed{false};
 
 std::int64_t nowNs() {
@@ -132,8 +132,7 @@ int main(int argc, char** argv) {
   const double resumeClosed = waitFirstBuffer(t4);
 
   std::printf("rounds %d\n", rounds);
-  std::printf("pause call (then silent at the device): mean %.3f ms, max %.3f ms\n", pauseCall.mean(),
-              pauseCall.max());
+  std::printf("pause call (then silent at the device): mean %.3f ms, max %.3f ms\n", pauseCall.mean(), pauseCall.max());
   std::printf("buffers handed over after the pause returned: max %.3f ms later (0 = none)\n", lastAfterPause.max());
   std::printf("resume to the first buffer: mean %.2f ms, max %.2f ms\n", resume.mean(), resume.max());
   std::printf("seek to the first buffer of the new place: mean %.2f ms, max %.2f ms\n", seek.mean(), seek.max());

@@ -207,8 +207,7 @@ void BM_CpuWhilePlaying(benchmark::State& state) {
     while (Clock::now() - t0 < std::chrono::seconds(8)) {
       // The application's loop sleeps until the play task is due.
       const std::uint32_t due = nextTaskTick(ticksNow());
-      while (static_cast<std::int32_t>(ticksNow() - due) < 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      while (static_cast<std::int32_t>(ticksNow() - due) < 0) std::this_thread::sleep_for(std::chrono::milliseconds(2));
       loopPass();
     }
     const double wall = std::chrono::duration<double>(Clock::now() - t0).count();

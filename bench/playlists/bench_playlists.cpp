@@ -22,17 +22,27 @@ void makeLibrary() {
   made = true;
   std::mt19937 gen(1234);
   auto pick = [&](int n) { return static_cast<int>(gen() % static_cast<unsigned>(n)); };
-  const char* words[] = {"Love", "Night", "Blue", "Fire", "Heart", "Dance", "Rain", "City", "Dream", "Road",
-                         "Summer", "Light", "Moon", "Gold", "River", "Home", "Wild", "Time", "Star", "Song"};
+  const char* words[] = {"Love",   "Night", "Blue", "Fire", "Heart", "Dance", "Rain", "City", "Dream", "Road",
+                         "Summer", "Light", "Moon", "Gold", "River", "Home",  "Wild", "Time", "Star",  "Song"};
   struct Genre {
     const char* name;
     const char* group;
   };
-  const Genre genres[] = {{"Rock", "Rock"},       {"Pop", "Pop"},         {"Jazz", "Jazz"},
-                          {"Classical", "Classical"}, {"Heavy Metal", "Heavy Metal"}, {"Hip-Hop", "Rap"},
-                          {"Electronic", "Electronic"}, {"Country", "Country"}, {"Blues", "Blues"},
-                          {"Soundtrack", "Soundtrack"}, {"Unknown", "Unknown"}, {"Christmas", "Holiday & Seasonal"},
-                          {"Alternative", "Rock"},     {"R&B", "R&B"},         {"Reggae", "Reggae"}};
+  const Genre genres[] = {{"Rock", "Rock"},
+                          {"Pop", "Pop"},
+                          {"Jazz", "Jazz"},
+                          {"Classical", "Classical"},
+                          {"Heavy Metal", "Heavy Metal"},
+                          {"Hip-Hop", "Rap"},
+                          {"Electronic", "Electronic"},
+                          {"Country", "Country"},
+                          {"Blues", "Blues"},
+                          {"Soundtrack", "Soundtrack"},
+                          {"Unknown", "Unknown"},
+                          {"Christmas", "Holiday & Seasonal"},
+                          {"Alternative", "Rock"},
+                          {"R&B", "R&B"},
+                          {"Reggae", "Reggae"}};
   const std::int32_t bands[] = {0, 8000, 12000, 16000, 20000, 24000, 28000, 32000, 36000};
   std::normal_distribution<double> hpe(22000, 9000);
   for (std::int32_t k = 1; k <= kLibraryTunes; ++k) {

@@ -121,7 +121,8 @@ bool startLumaroll() {
   // adding tunes, would have its work overwritten by the other's next save.
   if (lockLibraryFile() == LibraryLock::held) {
     std::fprintf(stderr, "Lumaroll: Lumaroll is running; quit it first (%s is in use).\n", libraryFilePath().c_str());
-    myStopAlert("Lumaroll Is Running", "Lumaroll is running; quit it first. The library " + libraryFilePath() +
+    myStopAlert("Lumaroll Is Running",
+                "Lumaroll is running; quit it first. The library " + libraryFilePath() +
                     " is in use by another copy of Lumaroll or by lumaroll-tool.",
                 "Quit");
     return false;

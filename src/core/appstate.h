@@ -7,17 +7,17 @@
 
 #include "core/pstring.h"
 
-extern Str255 gCurrentVersionExtended$;  // "1.4.1", shown in the About window
+extern Str255 gCurrentVersionExtended$;     // "1.4.1", shown in the About window
 extern std::int16_t gAddingWindowIsOpen_S;  // a progress, saving or notice window is on screen
 extern std::int16_t gWin14_S;               // 1 while the About window exists
 extern std::int16_t gStopCollectingPerUser_S;
-extern std::int16_t gWeArePlaying_S;     // a tune sounds
-extern std::int16_t gWeAeAddingTunes_S;  // an add run is active
-extern std::int32_t gNowPlayingItemID_L;    // playing entry of gNowPlaying_A (0: none)
+extern std::int16_t gWeArePlaying_S;      // a tune sounds
+extern std::int16_t gWeAeAddingTunes_S;   // an add run is active
+extern std::int32_t gNowPlayingItemID_L;  // playing entry of gNowPlaying_A (0: none)
 extern std::int32_t gStoppedHere_L;
 extern std::int32_t gStartTune_L;
-extern std::int16_t gCurrentPlayingPL_S;    // playlist kind of the playing table
-extern Str255 gCurrentPlayingIDName$;       // identity of the playing playlist
+extern std::int16_t gCurrentPlayingPL_S;  // playlist kind of the playing table
+extern Str255 gCurrentPlayingIDName$;     // identity of the playing playlist
 
 // Player requests and modes.
 extern std::int16_t gLoopTune_S;

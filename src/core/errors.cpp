@@ -10,9 +10,7 @@ void exitProgram(int status) {
   std::exit(status);
 }
 
-bool isToleratedError(std::int32_t code) {
-  return (code >= -61 && code <= -33) || (code >= -5500 && code <= -4999);
-}
+bool isToleratedError(std::int32_t code) { return (code >= -61 && code <= -33) || (code >= -5500 && code <= -4999); }
 
 OSErr osErrFromErrno(int err) {
   switch (err) {

@@ -70,8 +70,10 @@ std::string musicFolderPath() {
       const std::string key = "XDG_MUSIC_DIR=\"";
       if (l.rfind(key, 0) != 0 || l.size() < key.size() + 1 || l.back() != '"') continue;
       std::string value = l.substr(key.size(), l.size() - key.size() - 1);
-      if (value.rfind("$HOME/", 0) == 0) value = home + value.substr(6);
-      else if (value == "$HOME") value = home;
+      if (value.rfind("$HOME/", 0) == 0)
+        value = home + value.substr(6);
+      else if (value == "$HOME")
+        value = home;
       if (!value.empty() && value[0] == '/') found = withSlash(value);
     }
     std::fclose(f);

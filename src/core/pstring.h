@@ -30,9 +30,7 @@ struct PString {
   // Number of text bytes that really lie inside the field.
   std::size_t size() const { return std::min<std::size_t>(len, Capacity); }
   bool empty() const { return size() == 0; }
-  std::string_view view() const {
-    return {reinterpret_cast<const char*>(text), size()};
-  }
+  std::string_view view() const { return {reinterpret_cast<const char*>(text), size()}; }
   std::string str() const { return std::string(view()); }
 
   // Stores s, cut to the capacity. Bytes after the new text are untouched.

@@ -21,11 +21,11 @@ class Task {
   using Handle = std::coroutine_handle<promise_type>;
 
   struct promise_type {
-    promise_type* root = this;        // the task the scheduler holds
-    Handle leaf;                      // root only: the innermost running task
-    std::coroutine_handle<> parent;   // awaited tasks: the task to continue
-    std::uint32_t wakeTick = 0;       // root only
-    bool waitTicks = false;           // root only: wakeTick is in force
+    promise_type* root = this;       // the task the scheduler holds
+    Handle leaf;                     // root only: the innermost running task
+    std::coroutine_handle<> parent;  // awaited tasks: the task to continue
+    std::uint32_t wakeTick = 0;      // root only
+    bool waitTicks = false;          // root only: wakeTick is in force
 
     Task get_return_object() { return Task(Handle::from_promise(*this)); }
     std::suspend_always initial_suspend() noexcept { return {}; }

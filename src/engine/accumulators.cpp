@@ -10,13 +10,15 @@ namespace {
 template <typename T>
 T fieldEntry(const Tune& t, std::size_t offset, std::int32_t n) {
   T v{};
-  if (n >= 0 && n <= kSampleCapacity) std::memcpy(&v, reinterpret_cast<const std::uint8_t*>(&t) + offset + sizeof(T) * n, sizeof(T));
+  if (n >= 0 && n <= kSampleCapacity)
+    std::memcpy(&v, reinterpret_cast<const std::uint8_t*>(&t) + offset + sizeof(T) * n, sizeof(T));
   return v;
 }
 
 template <typename T>
 void setFieldEntry(Tune& t, std::size_t offset, std::int32_t n, T v) {
-  if (n >= 0 && n <= kSampleCapacity) std::memcpy(reinterpret_cast<std::uint8_t*>(&t) + offset + sizeof(T) * n, &v, sizeof(T));
+  if (n >= 0 && n <= kSampleCapacity)
+    std::memcpy(reinterpret_cast<std::uint8_t*>(&t) + offset + sizeof(T) * n, &v, sizeof(T));
 }
 
 }  // namespace

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <bitset>
-#include <cstddef>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -15,10 +15,10 @@
 namespace {
 
 constexpr std::size_t kFramesPerSecond = 44100;
-constexpr std::size_t kChannelBytes = kFramesPerSecond * 2;                              // 88,200
-constexpr std::size_t kFramesEnd = kSoundHeaderBytes + 4 * kFramesPerSecond;             // 176,484
+constexpr std::size_t kChannelBytes = kFramesPerSecond * 2;                   // 88,200
+constexpr std::size_t kFramesEnd = kSoundHeaderBytes + 4 * kFramesPerSecond;  // 176,484
 constexpr std::size_t kCompactedSlots = 33075;
-constexpr std::size_t kCompactedBytes = kCompactedSlots * 2;                             // 66,150
+constexpr std::size_t kCompactedBytes = kCompactedSlots * 2;  // 66,150
 constexpr std::size_t kFirstChannelSlots = 22050;
 constexpr double kPowerScale = 1000000.0;
 
@@ -136,8 +136,8 @@ void analyseFrame(AnalysisState& st, std::span<const std::uint8_t> stream, std::
 
   st.gCTCounter_L += c;
   const std::int32_t funds = std::clamp<std::int32_t>(st.gTotalUniqueFundPitches_L, 0, kSampleCapacity);
-  const bool known = std::find(st.gUniqueFundOffPass_LA.begin() + 1, st.gUniqueFundOffPass_LA.begin() + 1 + funds, peakBin) !=
-                     st.gUniqueFundOffPass_LA.begin() + 1 + funds;
+  const bool known = std::find(st.gUniqueFundOffPass_LA.begin() + 1, st.gUniqueFundOffPass_LA.begin() + 1 + funds,
+                               peakBin) != st.gUniqueFundOffPass_LA.begin() + 1 + funds;
   if (!known && funds == st.gTotalUniqueFundPitches_L && funds < kSampleCapacity)
     st.gUniqueFundOffPass_LA[static_cast<std::size_t>(++st.gTotalUniqueFundPitches_L)] = peakBin;
 

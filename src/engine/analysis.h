@@ -16,10 +16,10 @@
 
 constexpr std::int32_t kFFTPoints = 16384;
 constexpr std::int32_t kFFTBits = 14;
-constexpr std::int32_t kSpectrumBins = 8192;      // bins 0..8192 are examined
-constexpr std::int32_t kAnalysisParts = 14;       // calls per tune
-constexpr std::int32_t kAnalysisFrames = 28;      // two frames per call
-constexpr std::int32_t kSampleCapacity = 60;      // samplePitch/sampleAmplitude 1..60
+constexpr std::int32_t kSpectrumBins = 8192;  // bins 0..8192 are examined
+constexpr std::int32_t kAnalysisParts = 14;   // calls per tune
+constexpr std::int32_t kAnalysisFrames = 28;  // two frames per call
+constexpr std::int32_t kSampleCapacity = 60;  // samplePitch/sampleAmplitude 1..60
 constexpr std::int32_t kShortestAnalysedSecs = 27;
 
 // Result codes of measureTuneAudio besides 0 and the platform's errors.
@@ -35,16 +35,16 @@ constexpr OSErr kAnalysisCancelled = -128;
 // threads never share a buffer; one state serves one tune at a time.
 struct AnalysisState {
   // Accumulators, cleared per tune by resetAnalysisState.
-  std::int16_t gFundCount_S = 0;        // frames analysed so far (frame number n)
-  std::int32_t gCTCounter_L = 0;        // strong bins over all frames
-  std::uint32_t gTotalPitches_UL = 0;   // sum of the strong bins' numbers
-  std::int32_t gBypassCntOne_L = 0;     // distinct strong bins ...
+  std::int16_t gFundCount_S = 0;                         // frames analysed so far (frame number n)
+  std::int32_t gCTCounter_L = 0;                         // strong bins over all frames
+  std::uint32_t gTotalPitches_UL = 0;                    // sum of the strong bins' numbers
+  std::int32_t gBypassCntOne_L = 0;                      // distinct strong bins ...
   std::array<std::int32_t, 30001> gTempCounterOne_LA{};  // ... in first-seen order, 1-based
-  double gAverageUniquePitch_D = 0.0;   // halving average of the distinct strong bins
-  std::int32_t gTotalUniqueFundPitches_L = 0;             // distinct dominant bins ...
-  std::array<std::int32_t, 61> gUniqueFundOffPass_LA{};   // ... in first-seen order, 1-based
-  double gAverageTunePitch_D = 0.0;     // halving average of the per-frame pitch
-  std::int32_t gDomFreqCnt_L = 0;       // zeroed by every call; nothing reads it
+  double gAverageUniquePitch_D = 0.0;                    // halving average of the distinct strong bins
+  std::int32_t gTotalUniqueFundPitches_L = 0;            // distinct dominant bins ...
+  std::array<std::int32_t, 61> gUniqueFundOffPass_LA{};  // ... in first-seen order, 1-based
+  double gAverageTunePitch_D = 0.0;                      // halving average of the per-frame pitch
+  std::int32_t gDomFreqCnt_L = 0;                        // zeroed by every call; nothing reads it
 
   // Cleared with the accumulators; the classification reads the first four.
   double gAverageFundamentalPitches_D = 0.0;

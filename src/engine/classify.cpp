@@ -183,7 +183,8 @@ OSErr classifyTune(AnalysisState& st, std::string_view fileName) {
 
   const double e = st.gCTCounter_L / 14.0;
   const double x = e / 10.0;
-  const std::int32_t hpe = x <= 73.0 ? truncToInt32((x / 73.0) * 35000.0) : truncToInt32((x / 237.0) * 30565.0 + 25457.0);
+  const std::int32_t hpe =
+      x <= 73.0 ? truncToInt32((x / 73.0) * 35000.0) : truncToInt32((x / 237.0) * 30565.0 + 25457.0);
 
   t.permID = ++gNextPermIDNumber_UL;
   t.justAdded = 1;
@@ -194,9 +195,9 @@ OSErr classifyTune(AnalysisState& st, std::string_view fileName) {
   t.energyLevel = roundToInt32(e);
   t.energyIndex = roundToInt32(x);
   t.hpe = hpe;
-  t.pitchIndex = roundToInt32(((st.gAverageFundamentalPitches_D * 0.97 + st.gAverageUniquePitch_D * 0.02) +
-                               (st.gAverageTunePitch_D + 0.01)) /
-                              3.7);
+  t.pitchIndex = roundToInt32(
+      ((st.gAverageFundamentalPitches_D * 0.97 + st.gAverageUniquePitch_D * 0.02) + (st.gAverageTunePitch_D + 0.01)) /
+      3.7);
   t.totalPitchCount = static_cast<std::int32_t>(st.gTotalPitches_UL);
   t.uniquePitchCount = st.gTotalUniqueFundPitches_L;
   t.avgFundamentalPitch = roundToInt32(st.gAverageFundamentalPitches_D);

@@ -36,8 +36,8 @@ extern std::array<std::int16_t, 7001> gMostCommonFundFreq_SA;
 
 // Classifies gTunes_A[gTotalTunes_L] from the figures its analysis left in
 // `state` (whose gCTCounter_L and gBypassCntOne_L it boosts, and whose two
-// averages it sets): 0, or 900 when no frame had a strong bin. On every 200th tune it also runs the holiday pass over the tunes added
-// since the last commit, commits them and saves the library.
+// averages it sets): 0, or 900 when no frame had a strong bin. On every 200th tune it also runs the holiday pass over
+// the tunes added since the last commit, commits them and saves the library.
 OSErr classifyTune(AnalysisState& state, std::string_view fileName);
 
 // Gives the tunes first..last (inclusive) the holiday genre when their album

@@ -47,8 +47,16 @@ bool convertedAtom(AtomFinder find, const void* ctx, std::string_view name, std:
 
 bool parseAtoms(AtomFinder find, const void* ctx, M4ATagTexts& out) {
   if (!convertedAtom(find, ctx, "\xA9nam", out.title)) return false;
-  if (!convertedAtom(find, ctx, "\xA9" "alb", out.album)) return false;
-  if (!convertedAtom(find, ctx, "\xA9" "ART", out.artist)) return false;
+  if (!convertedAtom(find, ctx,
+                     "\xA9"
+                     "alb",
+                     out.album))
+    return false;
+  if (!convertedAtom(find, ctx,
+                     "\xA9"
+                     "ART",
+                     out.artist))
+    return false;
 
   if (const auto m = find(ctx, "gnre"); !m.empty()) {
     out.genre = normaliseGenre(byteAt(m, 21));
@@ -62,7 +70,12 @@ bool parseAtoms(AtomFinder find, const void* ctx, M4ATagTexts& out) {
   return true;
 }
 
-constexpr std::array<std::string_view, 5> kAtomNames = {"\xA9nam", "\xA9" "alb", "\xA9" "ART", "gnre", "\xA9gen"};
+constexpr std::array<std::string_view, 5> kAtomNames = {"\xA9nam",
+                                                        "\xA9"
+                                                        "alb",
+                                                        "\xA9"
+                                                        "ART",
+                                                        "gnre", "\xA9gen"};
 constexpr std::size_t kNameBytes = 4;
 constexpr std::size_t kWindowBytes = kTextOffset + kLongestText;  // the farthest byte a tag reads
 
@@ -115,7 +128,8 @@ struct QuarterSearch {
   static std::span<const std::uint8_t> find(const void* ctx, std::string_view name) {
     const auto* self = static_cast<const QuarterSearch*>(ctx);
     for (std::size_t i = 0; i < kAtomNames.size(); ++i)
-      if (kAtomNames[i] == name) return self->found[i] ? std::span<const std::uint8_t>(self->windows[i]) : std::span<const std::uint8_t>{};
+      if (kAtomNames[i] == name)
+        return self->found[i] ? std::span<const std::uint8_t>(self->windows[i]) : std::span<const std::uint8_t>{};
     return {};
   }
 };

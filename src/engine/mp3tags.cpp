@@ -97,7 +97,8 @@ OSErr readMP3Tags(std::string_view filePath, std::int16_t folderVolume, std::int
   if (name.empty() || name.front() == '.') return refuse(kMP3Refused, TagRefusal::noTag);
 
   TagFileRead file;
-  if (!readTagFile(filePath, kSmallestMP3, [](std::uint64_t) { return kMP3TagBlock; }, file))
+  if (!readTagFile(
+          filePath, kSmallestMP3, [](std::uint64_t) { return kMP3TagBlock; }, file))
     return refuse(kMP3Refused, TagRefusal::tooSmall);
 
   MP3TagTexts texts;
@@ -114,8 +115,7 @@ OSErr readMP3Tags(std::string_view filePath, std::int16_t folderVolume, std::int
   t.album.assign(texts.album);
   t.genre.assign(texts.genre);
 
-  if (texts.v23 && upperCaseMacRoman(texts.genre) == "PODCAST")
-    return refuse(kMP3Unusable, TagRefusal::podcast);
+  if (texts.v23 && upperCaseMacRoman(texts.genre) == "PODCAST") return refuse(kMP3Unusable, TagRefusal::podcast);
 
   setControlText(kAddWindow, kAddStatusText, "Inspecting: " + t.title.str());
   setControlText(kAddWindow, kAddCountText, "Total Tunes: " + numText(gTotalTunes_L));

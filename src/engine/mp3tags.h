@@ -11,8 +11,8 @@
 
 constexpr std::uint64_t kSmallestMP3 = 73374;
 constexpr std::size_t kMP3TagBlock = 2000;
-constexpr OSErr kMP3Refused = 37;    // refused before the tag was examined
-constexpr OSErr kMP3Unusable = 7;    // no tag, podcast or duplicate
+constexpr OSErr kMP3Refused = 37;  // refused before the tag was examined
+constexpr OSErr kMP3Unusable = 7;  // no tag, podcast or duplicate
 
 struct MP3TagTexts {
   bool v23 = true;  // read with the ID3v2.3 rules (2.3 and later)

@@ -25,8 +25,8 @@ struct TagFileRead {
 // `minimumLength`, reads min(prefix(length), length) bytes. False when the
 // file cannot be opened, is not a regular file, is shorter than the minimum,
 // or cannot be read.
-bool readTagFile(std::string_view filePath, std::uint64_t minimumLength,
-                 std::size_t (*prefix)(std::uint64_t length), TagFileRead& out);
+bool readTagFile(std::string_view filePath, std::uint64_t minimumLength, std::size_t (*prefix)(std::uint64_t length),
+                 TagFileRead& out);
 
 // Offset of the first occurrence of `name` in the block, or npos.
 std::size_t findInBlock(std::span<const std::uint8_t> block, std::string_view name);

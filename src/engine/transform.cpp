@@ -84,4 +84,3 @@ void transform16384(std::span<double> data) {
     }
   }
 }
-

@@ -67,7 +67,9 @@ OSErr readVorbisTags(std::string_view filePath, std::int16_t folderVolume, std::
   if (name.empty() || name.front() == '.') return refuse(kVorbisRefused);
   // Its length, and that it is a regular file that opens: nothing is read.
   TagFileRead file;
-  if (!readTagFile(filePath, 0, [](std::uint64_t) { return std::size_t{0}; }, file)) return refuse(kVorbisRefused);
+  if (!readTagFile(
+          filePath, 0, [](std::uint64_t) { return std::size_t{0}; }, file))
+    return refuse(kVorbisRefused);
 
   MovieFileTags tags;
   if (const OSErr err = GetMovieFileTags(filePath, tags); err != noErr) return refuse(err);
@@ -77,8 +79,8 @@ OSErr readVorbisTags(std::string_view filePath, std::int16_t folderVolume, std::
   Tune& t = gTunes_A[gTotalTunes_L];
   // A file beyond 4 GiB keeps the largest length the field holds, so its
   // data rate stays large instead of wrapping round to a small one.
-  t.fileLength = static_cast<std::uint32_t>(
-      std::min<std::uint64_t>(file.length, std::numeric_limits<std::uint32_t>::max()));
+  t.fileLength =
+      static_cast<std::uint32_t>(std::min<std::uint64_t>(file.length, std::numeric_limits<std::uint32_t>::max()));
   t.fileKind = texts.fileKind;
   t.fileName.assign(name);
   t.folderVolume = folderVolume;

@@ -245,7 +245,8 @@ std::string sendPlaylistToiTunes(const Str255& name, std::int32_t count) {
     count = std::min(std::max<std::int32_t>(count, 0), gTotalPlaylistTunes_L);
     setControlText(kMainWindow, kActivityText, "Activity: Sending playlist to iTunes...");
     setControlValue(kNameSheet, kSendProgress, 0);
-    std::memcpy(gHoldTunes_A.records(1, gTotalPlaylistTunes_L).data(), gPlaylistTunes_A.records(1, gTotalPlaylistTunes_L).data(),
+    std::memcpy(gHoldTunes_A.records(1, gTotalPlaylistTunes_L).data(),
+                gPlaylistTunes_A.records(1, gTotalPlaylistTunes_L).data(),
                 static_cast<std::size_t>(gTotalPlaylistTunes_L) * sizeof(Tune));
     for (std::int32_t i = 1; i <= count; ++i) {
       setControlValue(kNameSheet, kSendProgress, i);

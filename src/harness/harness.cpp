@@ -163,8 +163,8 @@ std::int16_t measureMovieEnergyAverage() {
   std::strftime(stamp, sizeof stamp, "%m/%d/%y\t%H:%M:%S", &local);
   std::string text = hyphens + "\n" + stamp + "\n" +
                      "Movie and Theatrical Soundtrack Human Perceived Energy (HPE) Evaluation\n\n" + hyphens + "\n" +
-                     "Total Movies: " + numText(gTotalMovies_L) + " Total Music Tracks: " + numText(gStartTotalTunes_L) +
-                     "\n" + hyphens + "\n\n\n";
+                     "Total Movies: " + numText(gTotalMovies_L) +
+                     " Total Music Tracks: " + numText(gStartTotalTunes_L) + "\n" + hyphens + "\n\n\n";
   for (std::size_t m = 1; m < gMovies_A.size(); ++m) {
     const auto& e = gMovies_A[m];
     text += display(e.album) + "  -  " + display(e.artist) + "  - " + numText(e.averageEnergy) + "\n";
@@ -233,7 +233,8 @@ std::int16_t printWordHPE() {
   std::string text;
   for (std::size_t i = 1; i < gWords_A.size(); ++i) {
     const auto& e = gWords_A[i];
-    text += display(e.word) + "\t" + numText(static_cast<std::int64_t>(e.values.size())) + "\t" + numText(e.average) + "\n";
+    text +=
+        display(e.word) + "\t" + numText(static_cast<std::int64_t>(e.values.size())) + "\t" + numText(e.average) + "\n";
   }
   const std::string path = wordReportPath();
   if (!path.empty()) writeReport(path, text);

@@ -26,7 +26,7 @@ struct WordEntry {
 // The tables grow with the library.
 extern std::vector<MovieEntry> gMovies_A;  // entry 0 unused
 extern std::int32_t gTotalMovies_L;
-extern std::vector<WordEntry> gWords_A;    // entry 0 unused
+extern std::vector<WordEntry> gWords_A;  // entry 0 unused
 extern std::int32_t gTotalUniqueWords_L;
 extern std::int32_t gTotalWords_L;
 

@@ -16,8 +16,8 @@
 #include "engine/classify.h"
 #include "engine/m4atags.h"
 #include "engine/mp3tags.h"
-#include "engine/vorbistags.h"
 #include "engine/tagfile.h"
+#include "engine/vorbistags.h"
 #include "ingest/analysis_pool.h"
 #include "ingest/windows.h"
 #include "library/database.h"
@@ -58,7 +58,7 @@ void showProgressTexts(bool now) {
   gTexts.shownAt = TickCount();
 }
 std::uint32_t gYieldTicks = 2;
-std::uint32_t gResumedAt = 0;  // tick at which the run's task was last resumed
+std::uint32_t gResumedAt = 0;                                  // tick at which the run's task was last resumed
 std::set<std::pair<std::uint64_t, std::uint64_t>> gDescended;  // folders descended into this run
 // Full paths of the library's files and of every file this run has looked at:
 // a file is considered once per run and never enters the library twice,
@@ -234,8 +234,8 @@ std::string_view leftOutReasonText(LeftOutReason reason) {
 
 std::string addRunReportLine(const AddRunStats& stats) {
   const std::size_t left = stats.leftOut.size();
-  return "Activity: " + std::to_string(stats.tunesAdded) + (stats.tunesAdded == 1 ? " tune" : " tunes") +
-         " added, " + std::to_string(left) + (left == 1 ? " file" : " files") + " left out";
+  return "Activity: " + std::to_string(stats.tunesAdded) + (stats.tunesAdded == 1 ? " tune" : " tunes") + " added, " +
+         std::to_string(left) + (left == 1 ? " file" : " files") + " left out";
 }
 
 void setAddYieldTicks(std::uint32_t ticks) { gYieldTicks = ticks; }

@@ -28,9 +28,9 @@ constexpr std::size_t kLeftOutReasons = 8;
 std::string_view leftOutReasonText(LeftOutReason reason);
 
 struct LeftOutFile {
-  std::string path;     // full path, as met
+  std::string path;  // full path, as met
   LeftOutReason reason;
-  std::string detail;   // more about the reason ("podcast"), or ""
+  std::string detail;  // more about the reason ("podcast"), or ""
 };
 
 // Figures of the current (or last) add run, for progress lines.

@@ -116,7 +116,8 @@ Task addTunesFromMusicFolderRun() {
   const std::string music = musicFolderPath();
   beginAddRun();
   {
-    const std::vector<std::string> folders = {music + "iTunes/iTunes Music/", music + "iTunes/iTunes Media/Music/", music};
+    const std::vector<std::string> folders = {music + "iTunes/iTunes Music/", music + "iTunes/iTunes Media/Music/",
+                                              music};
     AnalysisAhead ahead(folders);
     for (const std::string& folder : folders) co_await addFolder(folder);
   }

@@ -192,7 +192,8 @@ class AnalysisPool {
         const std::string path = job->path;
         lock.unlock();
         auto measures = std::make_unique<TuneMeasures>();
-        measures->result = analyseTuneFile(path, measures->state, measures->measured, measures->seconds, &job->cancelled);
+        measures->result =
+            analyseTuneFile(path, measures->state, measures->measured, measures->seconds, &job->cancelled);
         lock.lock();
         job->measures = std::move(measures);
         job->stage = AnalysisJob::Stage::done;

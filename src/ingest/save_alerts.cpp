@@ -40,13 +40,13 @@ void tellLibraryLoadProblem() {
   if (!gDatabaseLoadIncomplete) return;
   const std::string path = libraryFilePath();
   if (gDatabaseTunesLeftOut > 0) {
-    const bool allow = CationAlert(
-        "Your Library Is Larger Than Lumaroll Can Hold",
-        path + " holds " + std::to_string(gStartTotalTunes_L + gDatabaseTunesLeftOut) + " tunes; Lumaroll has loaded the first " +
-            std::to_string(gStartTotalTunes_L) + ". If Lumaroll saves the library, the other " +
-            std::to_string(gDatabaseTunesLeftOut) +
-            " are removed from it. Choose Cancel to keep the file as it is (changes will not be saved).",
-        "Allow Saving");
+    const bool allow =
+        CationAlert("Your Library Is Larger Than Lumaroll Can Hold",
+                    path + " holds " + std::to_string(gStartTotalTunes_L + gDatabaseTunesLeftOut) +
+                        " tunes; Lumaroll has loaded the first " + std::to_string(gStartTotalTunes_L) +
+                        ". If Lumaroll saves the library, the other " + std::to_string(gDatabaseTunesLeftOut) +
+                        " are removed from it. Choose Cancel to keep the file as it is (changes will not be saved).",
+                    "Allow Saving");
     if (allow) gDatabaseLoadIncomplete = false;
     return;
   }
@@ -78,14 +78,9 @@ bool saveBeforeQuitting(QuitSave how, bool withLibrary) {
   }
   if (problems.empty()) return true;
   switch (how) {
-    case QuitSave::silent:
-      std::fprintf(stderr, "Lumaroll: %s\n", problems.c_str());
-      return true;
-    case QuitSave::tell:
-      myStopAlert(kNotSavedTitle, problems, "Quit");
-      return true;
-    case QuitSave::ask:
-      break;
+    case QuitSave::silent: std::fprintf(stderr, "Lumaroll: %s\n", problems.c_str()); return true;
+    case QuitSave::tell: myStopAlert(kNotSavedTitle, problems, "Quit"); return true;
+    case QuitSave::ask: break;
   }
   if (CationAlert(kNotSavedTitle, problems + "\n\nQuit anyway, or cancel and try again once the problem is solved?",
                   "Quit Anyway"))

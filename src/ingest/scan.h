@@ -40,7 +40,7 @@ struct FolderScan {
   char creator[4] = {};        // "----" for a folder
   std::uint64_t itemSize = 0;  // a file's length; 0 for a folder
   std::uint16_t attributes = 0;
-  bool regularFile = false;    // a plain file (not a pipe, device or dangling link)
+  bool regularFile = false;  // a plain file (not a pipe, device or dangling link)
 
   // The listing of `listedPath`, taken when its first item is asked for.
   std::string listedPath;

@@ -38,8 +38,8 @@ ControlDesc controlDesc(std::int16_t window, std::int16_t control, ControlKind k
   return d;
 }
 
-void addControl(std::int16_t window, std::int16_t control, ControlKind kind, const ToolboxRect& frame,
-                std::string text, std::int16_t fontSize = 0, bool bold = false, TextAlign align = TextAlign::left) {
+void addControl(std::int16_t window, std::int16_t control, ControlKind kind, const ToolboxRect& frame, std::string text,
+                std::int16_t fontSize = 0, bool bold = false, TextAlign align = TextAlign::left) {
   toolboxCreateControl(controlDesc(window, control, kind, frame, std::move(text), fontSize, bold, align));
 }
 

@@ -235,7 +235,8 @@ OSErr saveDatabaseFiles() {
   for (std::int32_t first = 1; first <= gStartTotalTunes_L && err == 0; first += kChunk) {
     const std::int32_t n = std::min(kChunk, gStartTotalTunes_L - first + 1);
     std::memcpy(buf.data(), gTunes_A.records(first, n).data(), static_cast<std::size_t>(n) * kTuneRecordSize);
-    for (std::int32_t k = 0; k < n; ++k) swapTuneRecordBytes(buf.data() + static_cast<std::size_t>(k) * kTuneRecordSize);
+    for (std::int32_t k = 0; k < n; ++k)
+      swapTuneRecordBytes(buf.data() + static_cast<std::size_t>(k) * kTuneRecordSize);
     err = writeAll(fd, buf.data(), static_cast<std::size_t>(n) * kTuneRecordSize);
   }
   if (err == 0 && ::fdatasync(fd) != 0) err = errno;
@@ -306,7 +307,8 @@ OSErr openDatabaseFiles() {
         gLoadProblem = "it became shorter while it was read";
       }
       gTotalTunes_L = static_cast<std::int32_t>(static_cast<std::size_t>(got) / kTuneRecordSize);
-      for (std::int32_t k = 1; k <= gTotalTunes_L; ++k) swapTuneRecordBytes(reinterpret_cast<std::uint8_t*>(&gTunes_A[k]));
+      for (std::int32_t k = 1; k <= gTotalTunes_L; ++k)
+        swapTuneRecordBytes(reinterpret_cast<std::uint8_t*>(&gTunes_A[k]));
     }
   }
   ::close(fd);

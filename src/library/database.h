@@ -46,8 +46,8 @@ LibrarySaveFailure& librarySaveFailure();
 // writing the same library at once: an flock on a file beside the library,
 // held until the process ends (the system releases it on every exit).
 enum class LibraryLock : std::uint8_t {
-  taken,    // this process holds it now
-  held,     // another process holds it
+  taken,        // this process holds it now
+  held,         // another process holds it
   unavailable,  // no lock file could be made (a read-only folder): not locked
 };
 LibraryLock lockLibraryFile();

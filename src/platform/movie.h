@@ -13,12 +13,12 @@
 
 #include "core/errors.h"
 
-struct MovieRecord;                 // defined by the implementation
+struct MovieRecord;  // defined by the implementation
 using Movie = MovieRecord*;
 using MovieFileRef = std::int32_t;  // an open movie file
 
 constexpr std::int32_t kMovieTimeScale = 600;
-constexpr std::size_t kSoundHeaderBytes = 84;   // byte 24 holds the channel count
+constexpr std::size_t kSoundHeaderBytes = 84;  // byte 24 holds the channel count
 constexpr std::int16_t kUnityVolume = 256;
 
 // 0 when the services can be used (decoders present).
@@ -43,8 +43,7 @@ std::int32_t GetMovieDuration(Movie movie);   // in time-scale units, truncated
 // 84 header bytes (zero but byte 24 = channel count), then interleaved
 // signed 16-bit frames at 44.1 kHz, each sample big-endian. Frames past the
 // end of the file are zero. 0 or a negative code.
-OSErr PutMovieIntoTypedHandle(Movie movie, std::vector<std::uint8_t>& block, std::int32_t start,
-                              std::int32_t duration);
+OSErr PutMovieIntoTypedHandle(Movie movie, std::vector<std::uint8_t>& block, std::int32_t start, std::int32_t duration);
 // The error of the last memory request of the services (0 when none).
 OSErr MemError();
 
@@ -54,7 +53,7 @@ OSErr MemError();
 enum class TaggedAudio : std::uint8_t { flac, vorbis, opus };
 struct MovieFileTags {
   TaggedAudio audio = TaggedAudio::flac;
-  bool tagged = false;  // at least one of the four texts is present, even empty
+  bool tagged = false;                      // at least one of the four texts is present, even empty
   std::string title, artist, album, genre;  // empty when absent
 };
 // Reads them through the FLAC and Ogg demuxers only: 0; fnfErr / permErr /
@@ -66,9 +65,9 @@ OSErr GetMovieFileTags(std::string_view fullPath, MovieFileTags& tags);
 void SetMovieVolume(Movie movie, std::int16_t volume);
 void GoToBeginningOfMovie(Movie movie);
 void StartMovie(Movie movie);
-void StopMovie(Movie movie);               // silent at once
+void StopMovie(Movie movie);  // silent at once
 void MoviesTask(Movie movie, std::int32_t maxMilliseconds);
-bool IsMovieDone(Movie movie);             // true once the last sample was played
+bool IsMovieDone(Movie movie);  // true once the last sample was played
 
 // Pausing: the sound stops at once (within one buffer of the device) while
 // the movie keeps its place and the sound it has decoded ahead; resuming

@@ -96,11 +96,11 @@ enum class ControlKind : std::uint8_t {
   bevelButton,
   progressBar,
   well,
-  displayPanel,  // the now-playing panel, drawn from a DisplayPanel
-  bigNotice,     // the panel of the big notice, drawn from a NoticePanel
-  radioButton,   // value 1 when selected; the dialog handler sets the values of a group
-  editText,      // a one-line text field the user types into
-  textView,      // read-only text of many lines, scrolled
+  displayPanel,    // the now-playing panel, drawn from a DisplayPanel
+  bigNotice,       // the panel of the big notice, drawn from a NoticePanel
+  radioButton,     // value 1 when selected; the dialog handler sets the values of a group
+  editText,        // a one-line text field the user types into
+  textView,        // read-only text of many lines, scrolled
   positionSlider,  // a thin slider the user clicks, drags or steps with the arrow keys; it
                    // reports to the control action only when the user lets go or steps
 };
@@ -119,10 +119,10 @@ struct ControlDesc {
   std::int16_t window = 0;
   std::int16_t control = 0;
   ControlKind kind = ControlKind::staticText;
-  ToolboxRect frame;        // window coordinates
-  std::string text;         // UTF-8
-  std::string icon;         // base name of an icon among the program's resources
-  std::string helpTag;      // shown when the pointer rests on the control
+  ToolboxRect frame;    // window coordinates
+  std::string text;     // UTF-8
+  std::string icon;     // base name of an icon among the program's resources
+  std::string helpTag;  // shown when the pointer rests on the control
   std::int32_t minimum = 0, maximum = 0, value = 0;
   std::int32_t step = 0;  // position slider: what one arrow key moves
   std::uint8_t binding = kBindLeft | kBindTop;
@@ -201,8 +201,7 @@ enum class ListNotification : std::uint8_t { selected, doubleClicked, editFinish
 struct ListDrawContext {
   virtual ~ListDrawContext() = default;
   // Fills a circle; components 0..1.
-  virtual void fillCircle(double cx, double cy, double radius, double red, double green, double blue,
-                          double alpha) = 0;
+  virtual void fillCircle(double cx, double cy, double radius, double red, double green, double blue, double alpha) = 0;
 };
 
 struct ListViewCallbacks {
@@ -218,8 +217,8 @@ struct ListViewCallbacks {
   virtual bool rowBefore(ListColumnKey key, std::int32_t a, std::int32_t b) = 0;
   virtual void notify(std::int32_t row, ListNotification what) = 0;
   // Paints a custom cell in the rectangle (x, y, w, h) of a row of height h.
-  virtual void drawCell(std::int32_t row, ListColumnKey key, ListDrawContext& ctx, double x, double y,
-                        double w, double h) = 0;
+  virtual void drawCell(std::int32_t row, ListColumnKey key, ListDrawContext& ctx, double x, double y, double w,
+                        double h) = 0;
 };
 
 // Builds the list view as control `control` of a window; the callbacks stay
@@ -325,8 +324,8 @@ struct ToolboxHandlers {
   std::int32_t (*command)(std::uint32_t command) = nullptr;  // 0 handled, kEventNotHandledErr otherwise
   void (*boundsChanged)(std::int16_t window) = nullptr;      // after a window changed size
   void (*controlAction)(std::int16_t window, std::int16_t control, std::int32_t value) = nullptr;  // live slider
-  void (*pass)() = nullptr;             // once per pass of the loop, before it waits
-  bool (*needsPasses)() = nullptr;      // true while passes are needed every 2 ticks
+  void (*pass)() = nullptr;         // once per pass of the loop, before it waits
+  bool (*needsPasses)() = nullptr;  // true while passes are needed every 2 ticks
 };
 void toolboxInstallHandlers(const ToolboxHandlers& handlers);
 const ToolboxHandlers& toolboxHandlers();

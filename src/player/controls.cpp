@@ -51,7 +51,6 @@ void firstTimeChoice(bool addMusicFolder) {
   setControlValue(kFirstTimeWindow, kFirstTimeNoButton, addMusicFolder ? 0 : 1);
 }
 
-
 void mainWindowClick(std::int16_t control) {
   if (control >= 1 && control <= 10) {
     doColorButtons(control);

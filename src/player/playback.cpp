@@ -13,9 +13,9 @@
 #include "library/database.h"
 #include "library/tune.h"
 #include "platform/toolbox.h"
+#include "player/position.h"
 #include "playlists/builder.h"
 #include "playlists/presentation.h"
-#include "player/position.h"
 
 Movie gNowPlayingMovie = nullptr;
 std::int16_t gHolderVolume_S = 0;
@@ -123,8 +123,8 @@ const bool kConnectedToSwitches = [] {
 
 void setPlayingMenus() {
   setMenuItemText(kPlayerMenu, kPlayItem, "Stop Playing");
-  for (std::int16_t item : {kNextItem, kBackItem, kMuteItem, kLoopItem, kRevealNowPlayingItem, kVolumeUpItem,
-                            kVolumeDownItem})
+  for (std::int16_t item :
+       {kNextItem, kBackItem, kMuteItem, kLoopItem, kRevealNowPlayingItem, kVolumeUpItem, kVolumeDownItem})
     setMenuItemEnabled(kPlayerMenu, item, true);
   // Enabling clears an item's mark; the modes themselves stay on.
   if (gSoundMute_S == 1) setMenuItemMark(kPlayerMenu, kMuteItem, true);

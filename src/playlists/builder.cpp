@@ -70,8 +70,8 @@ void setPlaylistIdentity(std::int16_t kind) {
 
 // The tunes of one selection rule, in library order.
 void selectTunes(std::int16_t kind, std::int32_t last, std::vector<PlaylistPick>& picks) {
-  const bool needsMatch = kind == kPlaylistSmartMore || kind == kPlaylistArtist || kind == kPlaylistGenre ||
-                          kind == kPlaylistAlbum;
+  const bool needsMatch =
+      kind == kPlaylistSmartMore || kind == kPlaylistArtist || kind == kPlaylistGenre || kind == kPlaylistAlbum;
   // A match tune outside the library (nothing chosen yet, or tunes removed
   // since it was chosen) has nothing to be alike to.
   if (needsMatch && (gCurrentMatchTune_L < 1 || gCurrentMatchTune_L > last)) return;
@@ -85,15 +85,9 @@ void selectTunes(std::int16_t kind, std::int32_t last, std::vector<PlaylistPick>
     case kPlaylistAllTunes:
       for (std::int32_t t = 1; t <= last; ++t) picks.push_back({t, 0});
       break;
-    case kPlaylistLastAdded:
-      takeWhere([](const Tune& t) { return t.justAdded == 1; });
-      break;
-    case kPlaylistSmartPlays:
-      takeWhere([](const Tune& t) { return t.playCount >= 1; });
-      break;
-    case kPlaylistSmartMore:
-      selectSmartMore(gCurrentMatchTune_L, picks);
-      break;
+    case kPlaylistLastAdded: takeWhere([](const Tune& t) { return t.justAdded == 1; }); break;
+    case kPlaylistSmartPlays: takeWhere([](const Tune& t) { return t.playCount >= 1; }); break;
+    case kPlaylistSmartMore: selectSmartMore(gCurrentMatchTune_L, picks); break;
     case kPlaylistArtist: {
       const Str255 artist = gTunes_A[gCurrentMatchTune_L].artist;
       takeWhere([&](const Tune& t) { return t.artist == artist; });
@@ -182,9 +176,8 @@ void fillPlaylist(std::span<const PlaylistPick> picks, bool scored) {
     if (scored) entry.matchScore = picks[k - 1].matchScore;
   }
   // Damaged durations must not overflow the 32-bit total.
-  gMatchResultSeconds_L = static_cast<std::int32_t>(
-      std::clamp<std::int64_t>(seconds, std::numeric_limits<std::int32_t>::min(),
-                               std::numeric_limits<std::int32_t>::max()));
+  gMatchResultSeconds_L = static_cast<std::int32_t>(std::clamp<std::int64_t>(
+      seconds, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
   gTotalTuneMBs_UL = megabytes;
   gTotalPlaylistTunes_L = n;
 }

@@ -20,14 +20,14 @@
 
 // ---- Playlist kinds (values of gCurrentPlaylist_S) -----------------------
 
-constexpr std::int16_t kPlaylistAllTunes = 3;    // every tune, library order
-constexpr std::int16_t kPlaylistLastAdded = 4;   // justAdded = 1
-constexpr std::int16_t kPlaylistSmartPlays = 5;  // playCount >= 1
-constexpr std::int16_t kPlaylistSmartMore = 6;   // scored against the match tune
-constexpr std::int16_t kPlaylistArtist = 7;      // same artist as the match tune
-constexpr std::int16_t kPlaylistSearch = 8;      // gSearchString$ in title/artist/album/genre
-constexpr std::int16_t kPlaylistGenre = 9;       // same genre as the match tune
-constexpr std::int16_t kPlaylistAlbum = 10;      // same album as the match tune
+constexpr std::int16_t kPlaylistAllTunes = 3;      // every tune, library order
+constexpr std::int16_t kPlaylistLastAdded = 4;     // justAdded = 1
+constexpr std::int16_t kPlaylistSmartPlays = 5;    // playCount >= 1
+constexpr std::int16_t kPlaylistSmartMore = 6;     // scored against the match tune
+constexpr std::int16_t kPlaylistArtist = 7;        // same artist as the match tune
+constexpr std::int16_t kPlaylistSearch = 8;        // gSearchString$ in title/artist/album/genre
+constexpr std::int16_t kPlaylistGenre = 9;         // same genre as the match tune
+constexpr std::int16_t kPlaylistAlbum = 10;        // same album as the match tune
 constexpr std::int16_t kPlaylistFirstColour = 11;  // 11..19: colour category kind - 10
 constexpr std::int16_t kPlaylistLastColour = 19;
 

@@ -74,10 +74,10 @@ void noTuneSelectedAlert() {
 
 std::string playlistSummaryText() {
   if (gTotalPlaylistTunes_L <= 0) return "Tunes: 0 \xE2\x80\xA2 Time: 0 secs \xE2\x80\xA2 Size: 0 MB";
-  const std::string size = gTotalTuneMBs_UL < 1025 ? numText(gTotalTuneMBs_UL) + " MB"
-                                                    : numText(gTotalTuneMBs_UL / 1024) + " GB";
-  return "Tunes:" + numText(gTotalPlaylistTunes_L) + "  \xE2\x80\xA2  Time:" +
-         convertSecstoTimeString(gMatchResultSeconds_L) + " \xE2\x80\xA2  Size:" + size;
+  const std::string size =
+      gTotalTuneMBs_UL < 1025 ? numText(gTotalTuneMBs_UL) + " MB" : numText(gTotalTuneMBs_UL / 1024) + " GB";
+  return "Tunes:" + numText(gTotalPlaylistTunes_L) +
+         "  \xE2\x80\xA2  Time:" + convertSecstoTimeString(gMatchResultSeconds_L) + " \xE2\x80\xA2  Size:" + size;
 }
 
 void setPlaylistSummary() { setControlText(kMainWindow, kSummaryText, playlistSummaryText()); }

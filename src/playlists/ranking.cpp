@@ -95,8 +95,7 @@ void sortByMatch() {
   // their quadratic number of 4566-byte swaps.
   std::vector<std::int32_t> from(static_cast<std::size_t>(n) + 1);
   for (std::int32_t k = 0; k <= n; ++k) from[k] = k;
-  std::stable_sort(from.begin() + 1, from.end(),
-                   [&](std::int32_t a, std::int32_t b) { return score[a] > score[b]; });
+  std::stable_sort(from.begin() + 1, from.end(), [&](std::int32_t a, std::int32_t b) { return score[a] > score[b]; });
 
   // Apply the permutation cycle by cycle, so each record moves once (plus one
   // trip through the scratch record per cycle).

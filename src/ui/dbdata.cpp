@@ -406,8 +406,6 @@ void DBDataItemNotification(DBBrowser* list, std::int32_t row, ListNotification 
         gDoubleClick_S = 1;
       }
       break;
-    case ListNotification::editFinished:
-      editFinished(list, row);
-      break;
+    case ListNotification::editFinished: editFinished(list, row); break;
   }
 }

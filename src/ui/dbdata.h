@@ -54,13 +54,12 @@ struct DBKind {
   ListCellKind kind;
 };
 
-
 // One list view: where it is, its model and its column kinds.
 struct DBBrowser {
   std::int16_t window = 0;
   std::int16_t control = 0;
-  std::vector<DBRow> rows;    // rows[0] is never shown
-  std::vector<DBKind> kinds;  // a column without an entry is text
+  std::vector<DBRow> rows;                 // rows[0] is never shown
+  std::vector<DBKind> kinds;               // a column without an entry is text
   ListViewCallbacks* callbacks = nullptr;  // what the list view calls
   ~DBBrowser();
 };

@@ -7,10 +7,10 @@
 #include "core/appstate.h"
 #include "library/database.h"
 #include "library/tune.h"
+#include "platform/toolbox.h"
 #include "player/display.h"
 #include "playlists/builder.h"
 #include "playlists/presentation.h"
-#include "platform/toolbox.h"
 #include "ui/dbdata.h"
 #include "ui/mainwindow.h"
 #include "ui/menus.h"
@@ -95,8 +95,8 @@ void setGenre(GenreScope scope, std::string_view genre) {
   auto apply = [&](TuneTable& table, std::int32_t count) {
     for (std::int32_t i = 1; i <= count; ++i) {
       Tune& t = table[i];
-      const bool hit = scope == GenreScope::artist ? (t.artist == reference && !isProtectedGenre(t.genre))
-                                                   : t.album == reference;
+      const bool hit =
+          scope == GenreScope::artist ? (t.artist == reference && !isProtectedGenre(t.genre)) : t.album == reference;
       if (!hit) continue;
       t.genreGroup.assign(genre);
       t.genre.assign(genre);
@@ -188,8 +188,7 @@ void doFlushLibrary() {
   if (libraryRecords > 0) std::memset(&gTunes_A[1], 0, static_cast<std::size_t>(libraryRecords) * sizeof(Tune));
   if (gTotalPlaylistTunes_L > 0)
     std::memset(&gPlaylistTunes_A[1], 0, static_cast<std::size_t>(gTotalPlaylistTunes_L) * sizeof(Tune));
-  if (gTotalPlaying_L > 0)
-    std::memset(&gNowPlaying_A[1], 0, static_cast<std::size_t>(gTotalPlaying_L) * sizeof(Tune));
+  if (gTotalPlaying_L > 0) std::memset(&gNowPlaying_A[1], 0, static_cast<std::size_t>(gTotalPlaying_L) * sizeof(Tune));
   gTotalPlaylistTunes_L = 0;
   gCurrentSelectedTune_L = 0;
   gTotalTunes_L = 0;

@@ -56,8 +56,7 @@ void addControl(ControlKind kind, std::int16_t id, ToolboxRect frame, std::uint8
 ToolboxRect summaryFrame(std::int32_t w, std::int32_t h) { return ToolboxRect{w / 2 - 200, h - 23, 400, 13}; }
 
 bool intersects(const ToolboxRect& a, const ToolboxRect& b) {
-  return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
-         b.top < a.top + a.height;
+  return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height && b.top < a.top + a.height;
 }
 
 // Saves the library and the preferences and ends the program, unless a
@@ -126,14 +125,15 @@ void buildMainWindow() {
   static const char* const kColourIcons[9] = {"BlueBtn",   "CoolBlueBtn", "GreenBtn", "SpringGreenBtn", "YellowBtn",
                                               "OrangeBtn", "RedBtn",      "PinkBtn",  "PurpleBtn"};
   static const char* const kColourHelp[9] = {
-      "Click To Play Blue Tunes",   "Click To Play Cool Blue Tunes", "Click To Play Green Tunes",
-      "Click To Play Bright Green Tunes", "Click To Play Yellow Tunes", "Click To Play Orange Tunes",
-      "Click To Play Red Tunes",    "Click To Play Pink Tunes",      "Click To Play Purple Tunes"};
+      "Click To Play Blue Tunes",         "Click To Play Cool Blue Tunes", "Click To Play Green Tunes",
+      "Click To Play Bright Green Tunes", "Click To Play Yellow Tunes",    "Click To Play Orange Tunes",
+      "Click To Play Red Tunes",          "Click To Play Pink Tunes",      "Click To Play Purple Tunes"};
   addControl(ControlKind::iconButton, 10, ToolboxRect{W - 50, H - 26, 22, 22}, rightBottom, {}, "AllTunesBtn",
              "Click To List All Tunes");
   for (int n = 9; n >= 1; --n)
-    addControl(ControlKind::iconButton, static_cast<std::int16_t>(n), ToolboxRect{W - 27 - 23 * (11 - n), H - 26, 22, 22},
-               rightBottom, {}, kColourIcons[n - 1], kColourHelp[n - 1]);
+    addControl(ControlKind::iconButton, static_cast<std::int16_t>(n),
+               ToolboxRect{W - 27 - 23 * (11 - n), H - 26, 22, 22}, rightBottom, {}, kColourIcons[n - 1],
+               kColourHelp[n - 1]);
   addControl(ControlKind::iconButton, 16, ToolboxRect{46, 12, 24, 24}, fixed, {}, "StarBtn",
              "Quick-More From Smart-Plays");
   addControl(ControlKind::iconButton, 12, ToolboxRect{70, 8, 32, 32}, fixed, {}, "BackBtn", "Back Tune");
@@ -405,9 +405,7 @@ void doAboutButton(std::int16_t control) {
       closeAboutWin();
       toolboxSelectWindow(kMainWindow);
       break;
-    case 9003:
-      toolboxOpenURL(kSupportMail);
-      break;
+    case 9003: toolboxOpenURL(kSupportMail); break;
     case 9004:
       closeAboutWin();
       toolboxOpenURL(kMakerSite);
@@ -416,7 +414,6 @@ void doAboutButton(std::int16_t control) {
       closeAboutWin();
       toolboxOpenURL(kProductPage);
       break;
-    default:
-      break;
+    default: break;
   }
 }

@@ -61,4 +61,3 @@ void buildAboutWin();
 // Clicks on the About window's buttons (9002..9005) and its close box.
 void doAboutButton(std::int16_t control);
 void closeAboutWin();
-

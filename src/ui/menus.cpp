@@ -6,14 +6,14 @@
 #include "core/appstate.h"
 #include "core/prefs.h"
 #include "harness/harness.h"
+#include "ingest/windows.h"
 #include "library/tune.h"
+#include "platform/toolbox.h"
 #include "player/display.h"
 #include "player/playback.h"
 #include "player/position.h"
-#include "ingest/windows.h"
 #include "playlists/builder.h"
 #include "playlists/presentation.h"
-#include "platform/toolbox.h"
 #include "ui/dbdata.h"
 #include "ui/dialog.h"
 #include "ui/maintenance.h"
@@ -26,17 +26,38 @@ void (*gStartAddTunesHook)() = nullptr;
 void (*gStartAddTunesFromMusicFolderHook)() = nullptr;
 void (*gRunPendingEventsHook)() = nullptr;
 
-
-const std::string_view kGenreGroupNames[28] = {
-    "Alternative Rock", "Blues", "Christian & Religious", "Classical", "Country & Bluegrass", "Dance & DJ",
-    "Easy Listening", "Electronic & Techno", "Folk", "Gospel", "Heavy Metal", "Holiday & Seasonal", "Instrumental",
-    "Jazz", "Latin & Brazilian", "Lounge & Exotica", "New Age", "Oldies", "Opera", "Pop", "Rap & HipHop", "Reggae",
-    "Rock", "R&B", "Soundtrack", "Vocal", "World & International", "Young Adult & Children"};
+const std::string_view kGenreGroupNames[28] = {"Alternative Rock",
+                                               "Blues",
+                                               "Christian & Religious",
+                                               "Classical",
+                                               "Country & Bluegrass",
+                                               "Dance & DJ",
+                                               "Easy Listening",
+                                               "Electronic & Techno",
+                                               "Folk",
+                                               "Gospel",
+                                               "Heavy Metal",
+                                               "Holiday & Seasonal",
+                                               "Instrumental",
+                                               "Jazz",
+                                               "Latin & Brazilian",
+                                               "Lounge & Exotica",
+                                               "New Age",
+                                               "Oldies",
+                                               "Opera",
+                                               "Pop",
+                                               "Rap & HipHop",
+                                               "Reggae",
+                                               "Rock",
+                                               "R&B",
+                                               "Soundtrack",
+                                               "Vocal",
+                                               "World & International",
+                                               "Young Adult & Children"};
 
 bool movieLoaded() { return gMovieLoadedHook && gMovieLoadedHook(); }
 
 namespace {
-
 
 // Sets an item from a text that may end in "/c": c is the item's Ctrl key and
 // is not shown (nor the blank before it).
@@ -68,33 +89,18 @@ void busyAddingPrompt() {
 
 void doPlayerMenu(std::int16_t item) {
   switch (item) {
-    case kPlayerPlayItem:
-      playerPlayStopCommand();
-      return;
-    case kPlayerNextItem:
-      playerNextCommand();
-      return;
-    case kPlayerBackItem:
-      playerBackCommand();
-      return;
-    case kPlayerMuteItem:
-      playerMuteCommand();
-      return;
-    case kPlayerVolumeUpItem:
-      playerVolumeUp();
-      return;
-    case kPlayerVolumeDownItem:
-      playerVolumeDown();
-      return;
+    case kPlayerPlayItem: playerPlayStopCommand(); return;
+    case kPlayerNextItem: playerNextCommand(); return;
+    case kPlayerBackItem: playerBackCommand(); return;
+    case kPlayerMuteItem: playerMuteCommand(); return;
+    case kPlayerVolumeUpItem: playerVolumeUp(); return;
+    case kPlayerVolumeDownItem: playerVolumeDown(); return;
     case kPlayerRevealItem:
       if (noLibraryBeep()) return;
       doRevealNowPlaying();
       return;
-    case kPlayerPauseItem:
-      playerPauseCommand();
-      return;
-    default:
-      return;
+    case kPlayerPauseItem: playerPauseCommand(); return;
+    default: return;
   }
 }
 
@@ -152,11 +158,8 @@ void doFileMenu(std::int16_t item) {
       playerCommandStop();
       buildNamePlaylistDialog();
       return;
-    case kFileNotAddedItem:
-      showLeftOutWindow();
-      return;
-    default:
-      return;
+    case kFileNotAddedItem: showLeftOutWindow(); return;
+    default: return;
   }
 }
 
@@ -181,8 +184,7 @@ void doEditMenu(std::int16_t item) {
       }
       doDeleteTune();
       return;
-    default:
-      return;  // the standard editing items serve the text fields themselves
+    default: return;  // the standard editing items serve the text fields themselves
   }
 }
 
@@ -243,8 +245,7 @@ void doDeveloperMenu(std::int16_t item) {
       measureWordEnergy();
       printWordHPE();
       return;
-    default:
-      return;
+    default: return;
   }
 }
 
@@ -283,8 +284,8 @@ void menusForPlaybackEnd() {
   setMenuItemEnabled(kPlayerMenu, kPlayerMuteItem, false);
   setMenuItemEnabled(kPlayerMenu, kPlayerLoopItem, false);
   setMenuItemText(kPlayerMenu, kPlayerPlayItem, "Play");
-  for (std::int16_t item : {kPlayerNextItem, kPlayerBackItem, kPlayerVolumeUpItem, kPlayerVolumeDownItem,
-                            kPlayerRevealItem})
+  for (std::int16_t item :
+       {kPlayerNextItem, kPlayerBackItem, kPlayerVolumeUpItem, kPlayerVolumeDownItem, kPlayerRevealItem})
     setMenuItemEnabled(kPlayerMenu, item, false);
 }
 
@@ -337,8 +338,8 @@ void buildMenus() {
   toolboxSetMenuItem(kPlayerMenu, 13, "-", 0);
   appendItem(kPlayerMenu, kPlayerPauseItem, "Pause");
   setMenuItemEnabled(kPlayerMenu, kPlayerPauseItem, false);
-  for (std::int16_t i : {kPlayerNextItem, kPlayerBackItem, kPlayerMuteItem, kPlayerVolumeUpItem,
-                         kPlayerVolumeDownItem, kPlayerRevealItem})
+  for (std::int16_t i : {kPlayerNextItem, kPlayerBackItem, kPlayerMuteItem, kPlayerVolumeUpItem, kPlayerVolumeDownItem,
+                         kPlayerRevealItem})
     setMenuItemEnabled(kPlayerMenu, i, false);
   appendItem(kLoopMenu, 1, "Current Tune");
   appendItem(kLoopMenu, 2, "Current Playlist");

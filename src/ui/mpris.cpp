@@ -192,12 +192,24 @@ class PlayerAdaptor : public QDBusAbstractAdaptor {
   bool canControl() const { return true; }
 
  public Q_SLOTS:
-  void Next() { service_->later([] { remoteNext(); }); }
-  void Previous() { service_->later([] { remotePrevious(); }); }
-  void Pause() { service_->later([] { remotePause(); }); }
-  void PlayPause() { service_->later([] { remotePlayPause(); }); }
-  void Stop() { service_->later([] { remoteStop(); }); }
-  void Play() { service_->later([] { remotePlay(); }); }
+  void Next() {
+    service_->later([] { remoteNext(); });
+  }
+  void Previous() {
+    service_->later([] { remotePrevious(); });
+  }
+  void Pause() {
+    service_->later([] { remotePause(); });
+  }
+  void PlayPause() {
+    service_->later([] { remotePlayPause(); });
+  }
+  void Stop() {
+    service_->later([] { remoteStop(); });
+  }
+  void Play() {
+    service_->later([] { remotePlay(); });
+  }
   void Seek(qlonglong offset) {
     service_->later([offset] { remoteSeek(offset); });
   }

@@ -5,9 +5,9 @@
 #include "core/pstring.h"
 #include "export/send.h"
 #include "library/tune.h"
+#include "platform/toolbox.h"
 #include "player/display.h"
 #include "playlists/builder.h"
-#include "platform/toolbox.h"
 #include "ui/menus.h"
 
 namespace {
@@ -84,8 +84,8 @@ void buildNamePlaylistDialog() {
   ControlDesc limit = sheetControl(kSheetLimitField, ControlKind::editText, W - 99, 100, W - 20, 118, total);
   limit.fontSize = 15;
   toolboxCreateControl(limit);
-  ControlDesc name = sheetControl(kSheetNameField, ControlKind::editText, 20, 60, W - 20, 78,
-                                  storedToDisplay(proposedPlaylistName()));
+  ControlDesc name =
+      sheetControl(kSheetNameField, ControlKind::editText, 20, 60, W - 20, 78, storedToDisplay(proposedPlaylistName()));
   name.fontSize = 15;
   toolboxCreateControl(name);
   ControlDesc progress = sheetControl(kSheetProgress, ControlKind::progressBar, 15, 140, W - 15, 170, {});
@@ -102,4 +102,3 @@ void buildNamePlaylistDialog() {
   toolboxShowWindow(kSheetWindow);
   toolboxSetKeyboardFocus(kSheetWindow, kSheetNameField);
 }
-

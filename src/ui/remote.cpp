@@ -9,9 +9,9 @@
 #include "core/prefs.h"
 #include "engine/classify.h"
 #include "library/tune.h"
+#include "platform/toolbox.h"
 #include "player/playback.h"
 #include "player/position.h"
-#include "platform/toolbox.h"
 #include "ui/menus.h"
 
 namespace {
@@ -86,9 +86,7 @@ RemoteState remoteState() {
   return s;
 }
 
-bool remotePlayPause() {
-  return toolboxChooseMenuItem(kPlayerMenu, playing() ? kPlayerPauseItem : kPlayerPlayItem);
-}
+bool remotePlayPause() { return toolboxChooseMenuItem(kPlayerMenu, playing() ? kPlayerPauseItem : kPlayerPlayItem); }
 
 bool remotePlay() {
   if (playing()) return gTunePaused_S == 1 && toolboxChooseMenuItem(kPlayerMenu, kPlayerPauseItem);
@@ -97,9 +95,7 @@ bool remotePlay() {
 
 bool remoteStop() { return playing() && toolboxChooseMenuItem(kPlayerMenu, kPlayerPlayItem); }
 
-bool remotePause() {
-  return playing() && gTunePaused_S != 1 && toolboxChooseMenuItem(kPlayerMenu, kPlayerPauseItem);
-}
+bool remotePause() { return playing() && gTunePaused_S != 1 && toolboxChooseMenuItem(kPlayerMenu, kPlayerPauseItem); }
 
 namespace {
 std::int32_t unitsOf(std::int64_t microseconds) {
@@ -118,8 +114,7 @@ bool remoteSeek(std::int64_t offsetMicroseconds) {
 
 bool remoteSetPosition(std::uint32_t permID, std::int64_t positionMicroseconds) {
   const RemoteState s = remoteState();
-  if (!s.hasTune || s.tune.permID != permID || positionMicroseconds < 0 ||
-      positionMicroseconds > s.lengthMicroseconds)
+  if (!s.hasTune || s.tune.permID != permID || positionMicroseconds < 0 || positionMicroseconds > s.lengthMicroseconds)
     return false;
   return playerSeek(unitsOf(positionMicroseconds));
 }

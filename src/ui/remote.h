@@ -12,10 +12,10 @@
 struct RemoteTune {
   std::uint32_t permID = 0;
   std::string title, artist, album;
-  std::string url;          // file:// address of the tune's file
+  std::string url;  // file:// address of the tune's file
   std::int64_t lengthMicroseconds = 0;
-  std::string colourName;   // "Midnight Blue" .. "Purple"; "" before analysis
-  std::int32_t hpe = 0;     // Human Perceived Energy
+  std::string colourName;  // "Midnight Blue" .. "Purple"; "" before analysis
+  std::int32_t hpe = 0;    // Human Perceived Energy
 
   bool operator==(const RemoteTune&) const = default;
 };
@@ -24,12 +24,12 @@ struct RemoteTune {
 enum class RemoteLoop : std::uint8_t { none, tune, playlist };
 
 struct RemoteState {
-  bool playing = false;     // a tune is loaded, sounding or paused
-  bool paused = false;      // the loaded tune is paused
-  bool hasTune = false;     // `tune` is the tune that sounds
+  bool playing = false;  // a tune is loaded, sounding or paused
+  bool paused = false;   // the loaded tune is paused
+  bool hasTune = false;  // `tune` is the tune that sounds
   RemoteTune tune;
-  double volume = 0;        // the player volume, 0 (silent) .. 1 (the slider's top)
-  bool canPlay = false;     // Play/Stop can start playing
+  double volume = 0;     // the player volume, 0 (silent) .. 1 (the slider's top)
+  bool canPlay = false;  // Play/Stop can start playing
   bool canGoNext = false;
   bool canGoPrevious = false;
   RemoteLoop loop = RemoteLoop::none;

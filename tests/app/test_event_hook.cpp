@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app_fixture.h"
 #include "app/app.h"
+#include "app_fixture.h"
 #include "core/appstate.h"
 #include "platform/headless/headless_toolbox.h"
 #include "playlists/builder.h"

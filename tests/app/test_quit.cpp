@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app_fixture.h"
 #include "app/app.h"
+#include "app_fixture.h"
 #include "core/appstate.h"
 #include "core/errors.h"
 #include "core/paths.h"
@@ -86,9 +86,7 @@ TEST_F(Quitting, CloseBoxSavesWithoutTheAddRunQuestion) {
   EXPECT_EQ(readFileBytes(libraryFilePath()).size(), 4 * kTuneRecordSize);
 }
 
-TEST_F(Quitting, OtherCommandsPassOnUnhandled) {
-  EXPECT_EQ(MyCommandHandler(0x61626f75), kEventNotHandledErr);
-}
+TEST_F(Quitting, OtherCommandsPassOnUnhandled) { EXPECT_EQ(MyCommandHandler(0x61626f75), kEventNotHandledErr); }
 
 TEST_F(Quitting, ToleratedErrorsAreIgnoredOthersEndWithoutSaving) {
   resetError(fnfErr);

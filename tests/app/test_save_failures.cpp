@@ -10,8 +10,8 @@
 
 #include <filesystem>
 
-#include "app_fixture.h"
 #include "app/app.h"
+#include "app_fixture.h"
 #include "core/appstate.h"
 #include "core/paths.h"
 #include "core/tasks.h"

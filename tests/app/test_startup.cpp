@@ -4,8 +4,8 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app_fixture.h"
 #include "app/app.h"
+#include "app_fixture.h"
 #include "core/appstate.h"
 #include "core/paths.h"
 #include "core/prefs.h"
@@ -27,7 +27,6 @@ TuneRecipe numbered(std::int32_t i) {
   s.category = 1 + i % 9;
   return s;
 }
-
 
 // Writes a library of n tunes as the database file and forgets it in memory.
 void writeLibraryFile(std::int32_t n) {

@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <functional>
 
+#include "core/errors.h"
 #include "core/paths.h"
 #include "core/prefs.h"
 #include "support/temp_dir.h"
-#include "core/errors.h"
 
 namespace {
 

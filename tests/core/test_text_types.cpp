@@ -47,13 +47,13 @@ TEST(MacRoman, UpperCaseTable) {
 }
 
 TEST(MacRoman, DisplayConversions) {
-  EXPECT_EQ(storedToDisplay("Caf\x8E"), "Caf\xC3\xA9");          // Mac Roman e acute
-  EXPECT_EQ(storedToDisplay("Caf\xC3\xA9"), "Caf\xC3\xA9");      // already UTF-8: shown as is
+  EXPECT_EQ(storedToDisplay("Caf\x8E"), "Caf\xC3\xA9");      // Mac Roman e acute
+  EXPECT_EQ(storedToDisplay("Caf\xC3\xA9"), "Caf\xC3\xA9");  // already UTF-8: shown as is
   EXPECT_EQ(storedToDisplay("plain"), "plain");
   EXPECT_EQ(storedToDisplay("\xC3"), "\xE2\x88\x9A");  // a lone lead byte is Mac Roman (square root)
   EXPECT_EQ(displayToStored("Caf\xC3\xA9"), "Caf\x8E");
-  EXPECT_EQ(displayToStored("\xE2\x82\xAC"), "\xDB");            // euro sign
-  EXPECT_EQ(displayToStored("\xE6\x97\xA5"), "\xE6\x97\xA5");    // no Mac Roman code: UTF-8 kept
+  EXPECT_EQ(displayToStored("\xE2\x82\xAC"), "\xDB");          // euro sign
+  EXPECT_EQ(displayToStored("\xE6\x97\xA5"), "\xE6\x97\xA5");  // no Mac Roman code: UTF-8 kept
   // Every Mac Roman byte survives the round trip through the display form.
   for (int b = 0x80; b < 0x100; ++b) {
     const std::string s(1, static_cast<char>(b));

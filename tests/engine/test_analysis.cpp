@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -88,7 +88,7 @@ struct FrameExpectation {
   std::int32_t peakBin = 0;
   double power = 0;
   std::int32_t strong = 0;
-  double average = 0;  // halving average of the strong bins, ascending
+  double average = 0;              // halving average of the strong bins, ascending
   std::vector<std::int32_t> bins;  // the strong bins, ascending
 };
 
@@ -101,9 +101,7 @@ FrameExpectation expectFrame(const std::vector<std::uint8_t>& block, int f) {
     const double p = x[2 * k] * x[2 * k] + x[2 * k + 1] * x[2 * k + 1];
     if (p > best) best = p, e.peakBin = k;
   }
-  auto scaled = [&](std::int32_t k) {
-    return std::pow(x[2 * k] / 1e6, 2) + std::pow(x[2 * k + 1] / 1e6, 2);
-  };
+  auto scaled = [&](std::int32_t k) { return std::pow(x[2 * k] / 1e6, 2) + std::pow(x[2 * k + 1] / 1e6, 2); };
   e.power = scaled(e.peakBin);
   const double T = e.power / 500;
   for (std::int32_t k = 1; k <= 8192; ++k)
@@ -192,7 +190,8 @@ TEST_F(Analysis, FourteenPositionsFromTheDuration) {
   movie.duration = 100001;
   for (std::int32_t part = 1; part <= 14; ++part) ASSERT_EQ(measureTuneAudio(st, &movie, part, gTunes_A[1]), noErr);
   ASSERT_EQ(movie.starts.size(), 14u);
-  for (std::int32_t part = 1; part <= 14; ++part) EXPECT_EQ(movie.starts[static_cast<std::size_t>(part - 1)], expected[part]);
+  for (std::int32_t part = 1; part <= 14; ++part)
+    EXPECT_EQ(movie.starts[static_cast<std::size_t>(part - 1)], expected[part]);
   EXPECT_EQ(st.gFundCount_S, 28);
   EXPECT_EQ(measureTuneAudio(st, &movie, 15, gTunes_A[1]), -50);
 }
@@ -305,7 +304,8 @@ TEST_F(Analysis, RunsAreBitIdenticalAndShortExportsReadSilence) {
 
   // Only 1000 frames delivered: the rest of the second reads as silence and
   // frame 2 (stream positions 16384..) is silent too.
-  const auto shortBlock = stereoBlock([&](std::size_t f, int c) { return samples[2 * f + static_cast<std::size_t>(c)]; }, 1000);
+  const auto shortBlock =
+      stereoBlock([&](std::size_t f, int c) { return samples[2 * f + static_cast<std::size_t>(c)]; }, 1000);
   play(shortBlock);
   resetAnalysisState(st);
   ASSERT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), noErr);
@@ -372,5 +372,5 @@ TEST_F(Analysis, AccumulatorsLeftUnclearedNeverWritePastTheRecord) {
   EXPECT_EQ(samplePitchAt(t, 0), 0);
   EXPECT_EQ(sampleAmplitudeAt(t, 0), 0);  // where a 61st pitch would land
   const std::uint8_t* after = reinterpret_cast<const std::uint8_t*>(&t) + offsetof(Tune, reserved3814);
-  EXPECT_EQ(after[0] | after[1], 0);      // where a 61st amplitude would land
+  EXPECT_EQ(after[0] | after[1], 0);  // where a 61st amplitude would land
 }

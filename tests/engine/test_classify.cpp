@@ -49,9 +49,9 @@ class Classify : public ::testing::Test {
 }  // namespace
 
 TEST(ColourCategories, BandsMeetAtTheirThresholds) {
-  const std::int32_t edges[][2] = {{-5, 1},     {5999, 1},  {6000, 2},  {10999, 2}, {11000, 3}, {15999, 3},
-                                   {16000, 4},  {20999, 4}, {21000, 5}, {34999, 5}, {35000, 6}, {40999, 6},
-                                   {41000, 7},  {46999, 7}, {47000, 8}, {52999, 8}, {53000, 9}, {900000, 9}};
+  const std::int32_t edges[][2] = {{-5, 1},    {5999, 1},  {6000, 2},  {10999, 2}, {11000, 3}, {15999, 3},
+                                   {16000, 4}, {20999, 4}, {21000, 5}, {34999, 5}, {35000, 6}, {40999, 6},
+                                   {41000, 7}, {46999, 7}, {47000, 8}, {52999, 8}, {53000, 9}, {900000, 9}};
   for (const auto& [hpe, category] : edges) EXPECT_EQ(colourCategoryOfHPE(hpe), category) << hpe;
 }
 
@@ -107,14 +107,14 @@ TEST_F(Classify, MeasuresFromTheTwentyEightFrames) {
   tune().durationSeconds = 187;
   ASSERT_EQ(classifyTune(st, "Song.mp3"), noErr);
   const Tune& t = tune();
-  EXPECT_EQ(+t.meanSamplePitch, 14);       // 408 / 28 = 14.57, truncated
-  EXPECT_EQ(+t.avgFundamentalPitch, 17);   // (408 - 6) / 24 = 16.75
-  EXPECT_EQ(+t.avgAmplitude, 10);          // 284 / 28 = 10.14
+  EXPECT_EQ(+t.meanSamplePitch, 14);      // 408 / 28 = 14.57, truncated
+  EXPECT_EQ(+t.avgFundamentalPitch, 17);  // (408 - 6) / 24 = 16.75
+  EXPECT_EQ(+t.avgAmplitude, 10);         // 284 / 28 = 10.14
   EXPECT_EQ(+t.avgTunePitch, 4);
-  EXPECT_EQ(+t.avgUniquePitch, 2);         // ties to even
+  EXPECT_EQ(+t.avgUniquePitch, 2);  // ties to even
   // ((16.75 * 0.97 + 2.5 * 0.02) + (4 + 0.01)) / 3.7 = 5.4885, just below a half
   EXPECT_EQ(+t.pitchIndex, 5);
-  EXPECT_EQ(+t.commonPitch, 1);            // every pitch once: the lowest wins
+  EXPECT_EQ(+t.commonPitch, 1);  // every pitch once: the lowest wins
   EXPECT_EQ(+t.uniquePitchCount, 9);
   EXPECT_EQ(+t.totalPitchCount, 90000);
   EXPECT_EQ(t.durationText.view(), "3:07");
@@ -128,7 +128,7 @@ TEST_F(Classify, MeasuresFromTheTwentyEightFrames) {
   start(2);
   for (std::int32_t n = 1; n <= 28; ++n) setSamplePitch(tune(), n, n == 3 ? 40 : 7001 + n);
   ASSERT_EQ(classifyTune(st, "b.mp3"), noErr);
-  EXPECT_EQ(+tune().commonPitch, 7000);  // 27 pitches above 7000 share the last counter
+  EXPECT_EQ(+tune().commonPitch, 7000);          // 27 pitches above 7000 share the last counter
   EXPECT_EQ(+tune().avgFundamentalPitch, 7309);  // sorted entries 4..28: 7005..7029, over 24
 }
 
@@ -177,9 +177,9 @@ TEST_F(Classify, EveryTwoHundredthTuneRunsTheHolidayPassAndSaves) {
   gTunes_A[195].album.assign("Best of xMaS 1999");
   gTunes_A[196].genre.assign("Unknown");
   gTunes_A[197].album.assign("Songs of Santa Claus");
-  gTunes_A[194].album.assign("Santa Fe");  // Santa alone is no holiday
+  gTunes_A[194].album.assign("Santa Fe");        // Santa alone is no holiday
   gTunes_A[189].album.assign("Christmas Past");  // committed before the pass started
-  gTunes_A[190].album.assign("XMAS");             // the last committed tune: the pass starts there
+  gTunes_A[190].album.assign("XMAS");            // the last committed tune: the pass starts there
 
   start(199);
   gStartTotalTunes_L = 190;

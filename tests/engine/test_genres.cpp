@@ -133,10 +133,10 @@ TEST(Genres, EveryEntryMatchesTheDerivedTableAndRebuildingRepeatsIt) {
 
 TEST(NormaliseGenre, EveryCodeOfTheMap) {
   const std::map<int, std::string> map = {
-      {1, "Blues"},  {3, "Country"},   {4, "Dance"},   {9, "Jazz"},     {11, "New Age"},     {13, "Other"},
-      {14, "Pop"},   {15, "R&B"},      {17, "Reggae"}, {18, "Rock"},    {21, "Alternative"}, {25, "Soundtrack"},
-      {29, "Vocal"}, {33, "Classical"}, {34, "Instrumental"}, {53, "Electronic"}, {87, "Latin"},
-      {99, "Easy Listening"}};
+      {1, "Blues"},        {3, "Country"},     {4, "Dance"},          {9, "Jazz"},       {11, "New Age"},
+      {13, "Other"},       {14, "Pop"},        {15, "R&B"},           {17, "Reggae"},    {18, "Rock"},
+      {21, "Alternative"}, {25, "Soundtrack"}, {29, "Vocal"},         {33, "Classical"}, {34, "Instrumental"},
+      {53, "Electronic"},  {87, "Latin"},      {99, "Easy Listening"}};
   for (int code = -300; code <= 600; ++code) {
     const auto it = map.find(code);
     EXPECT_EQ(normaliseGenre(static_cast<std::int16_t>(code)), it == map.end() ? "Unknown" : it->second) << code;

@@ -26,10 +26,19 @@ std::string item(const std::string& name, const std::string& value, std::uint32_
   return atom(name, atom("data", be32(type) + be32(0) + value));
 }
 std::string textItems(const std::string& title = "So What") {
-  return item("\xA9nam", title) + item("\xA9" "alb", "Kind of Blue") + item("\xA9" "ART", "Miles Davis");
+  return item("\xA9nam", title) +
+         item(
+             "\xA9"
+             "alb",
+             "Kind of Blue") +
+         item(
+             "\xA9"
+             "ART",
+             "Miles Davis");
 }
 std::string movie(const std::string& items) {
-  return atom("ftyp", "M4A \0\0\0\0M4A mp42isom") + atom("moov", atom("udta", atom("meta", std::string(4, '\0') + atom("ilst", items))));
+  return atom("ftyp", "M4A \0\0\0\0M4A mp42isom") +
+         atom("moov", atom("udta", atom("meta", std::string(4, '\0') + atom("ilst", items))));
 }
 
 class M4ATags : public ::testing::Test {
@@ -84,7 +93,7 @@ TEST_F(M4ATags, GenreFromItsCodeOrItsText) {
       {item("gnre", std::string("\0\x02", 2), 0), "Unknown"},
       {item("\xA9gen", "Synthwave"), "Synthwave"},
       {item("\xA9gen", "Synthwave") + item("gnre", std::string("\0\x12", 2), 0), "Rock"},  // the code wins
-      {item("\xA9gen", "Ni\xC3\xB1o"), "Ni\xC3\xB1o"},  // the genre text is not folded
+      {item("\xA9gen", "Ni\xC3\xB1o"), "Ni\xC3\xB1o"},                  // the genre text is not folded
       {atom("\xA9gen", std::string("\0\0\0\0\0\0\0\x12", 8)), "Rock"},  // no data atom: the byte stands for a code
       {item("\xA9gen", std::string(70, 'g')), "ggggggggggggggggggggggggggggggggggggggggggggggggggggggggggggggg"},
   };
@@ -97,9 +106,21 @@ TEST_F(M4ATags, GenreFromItsCodeOrItsText) {
 }
 
 TEST_F(M4ATags, MissingAtomsAndUnusableTexts) {
-  EXPECT_EQ(read(file(movie(item("\xA9nam", "a") + item("\xA9" "ART", "b")))), 1);  // no album
-  EXPECT_EQ(read(file(movie(item("\xA9" "alb", "a") + item("\xA9" "ART", "b")))), 1);  // no title
-  EXPECT_EQ(read(file(movie(item("\xA9nam", "a") + item("\xA9" "alb", "b")))), 1);  // no artist
+  EXPECT_EQ(read(file(movie(item("\xA9nam", "a") + item("\xA9"
+                                                        "ART",
+                                                        "b")))),
+            1);  // no album
+  EXPECT_EQ(read(file(movie(item("\xA9"
+                                 "alb",
+                                 "a") +
+                            item("\xA9"
+                                 "ART",
+                                 "b")))),
+            1);  // no title
+  EXPECT_EQ(read(file(movie(item("\xA9nam", "a") + item("\xA9"
+                                                        "alb",
+                                                        "b")))),
+            1);  // no artist
   EXPECT_EQ(read(file(movie(textItems()), kSmallestM4A, ".tune.m4a")), 1);
   EXPECT_EQ(gTotalTunes_L, 0);
 
@@ -131,13 +152,20 @@ TEST_F(M4ATags, DuplicatesAreRefused) {
 TEST_F(M4ATags, AtomsAtTheEndOfTheBlockStopThere) {
   // 100,004 bytes load 25,001: the title's text runs to the block's end and
   // the album's name is its last four bytes.
-  std::string bytes = movie(item("\xA9" "ART", "x"));
+  std::string bytes =
+      movie(item("\xA9"
+                 "ART",
+                 "x"));
   bytes.resize(25001 - 4 - 20 - 5, '\0');
   bytes += "\xA9nam" + std::string(16, '\0') + "Title";
-  bytes += "\xA9" "alb";
+  bytes +=
+      "\xA9"
+      "alb";
   ASSERT_EQ(bytes.size(), 25001u);
   ASSERT_EQ(read(file(bytes + "TAIL", 100004)), noErr);
-  EXPECT_EQ(tune().title.view(), "Title\xA9" "alb");
+  EXPECT_EQ(tune().title.view(),
+            "Title\xA9"
+            "alb");
   EXPECT_EQ(tune().album.view(), "Unknown");
 }
 

@@ -76,7 +76,8 @@ TEST_F(MP3Tags, ReadsTheFourFramesOfEachVersion) {
   EXPECT_NE(std::find(log.begin(), log.end(), "text:4000/56=Total Tunes:  1"), log.end());
 
   // Version 2.4 follows the 2.3 rules.
-  ASSERT_EQ(read(file(tag(4, frame("TIT2", latin1("Naima")) + frame("TPE1", latin1("Coltrane"))), 80000, "b.mp3")), noErr);
+  ASSERT_EQ(read(file(tag(4, frame("TIT2", latin1("Naima")) + frame("TPE1", latin1("Coltrane"))), 80000, "b.mp3")),
+            noErr);
   EXPECT_EQ(tune().title.view(), "Naima");
   EXPECT_EQ(tune().artist.view(), "Coltrane");
   EXPECT_EQ(tune().album.view(), "Unknown");  // no TALB
@@ -98,14 +99,15 @@ TEST_F(MP3Tags, Utf16WithEitherByteOrderMark) {
   ASSERT_EQ(read(file(tag(3, le + frame("TALB", utf16("Album", false)) + frame("TPE1", utf16("Caf\xE9", true))))),
             noErr);
   EXPECT_EQ(tune().title.view(), "Hello");
-  EXPECT_EQ(tune().album.view(), "Album");            // FE FF: the low bytes one further on
-  EXPECT_EQ(tune().artist.view(), "Caf\xE9");         // the low byte of U+00E9, kept as it is
+  EXPECT_EQ(tune().album.view(), "Album");     // FE FF: the low bytes one further on
+  EXPECT_EQ(tune().artist.view(), "Caf\xE9");  // the low byte of U+00E9, kept as it is
 }
 
 TEST_F(MP3Tags, EmptyAndBlankTextsBecomeUnknownButTheArtistOfNewTags) {
-  ASSERT_EQ(read(file(tag(3, frame("TPE1", latin1(std::string("\0x", 2))) + frame("TIT2", latin1(std::string("\0x", 2))) +
-                             frame("TALB", latin1(" ")) + frame("TCON", latin1(""))))),
-            noErr);
+  ASSERT_EQ(
+      read(file(tag(3, frame("TPE1", latin1(std::string("\0x", 2))) + frame("TIT2", latin1(std::string("\0x", 2))) +
+                           frame("TALB", latin1(" ")) + frame("TCON", latin1(""))))),
+      noErr);
   EXPECT_EQ(tune().artist.view(), "");
   EXPECT_EQ(tune().title.view(), "Unknown");
   EXPECT_EQ(tune().album.view(), "Unknown");
@@ -121,8 +123,9 @@ TEST_F(MP3Tags, EmptyAndBlankTextsBecomeUnknownButTheArtistOfNewTags) {
 TEST_F(MP3Tags, LongAndFoldedTexts) {
   const std::string longTitle(300, 'a');
   std::string f = frame("TIT2", latin1(longTitle));  // size 301: its low byte says 45
-  ASSERT_EQ(read(file(tag(3, f + frame("TALB", latin1(std::string(254, 'b'))) + frame("TPE1", latin1("Beyonc\xC3\xA9"))))),
-            noErr);
+  ASSERT_EQ(
+      read(file(tag(3, f + frame("TALB", latin1(std::string(254, 'b'))) + frame("TPE1", latin1("Beyonc\xC3\xA9"))))),
+      noErr);
   EXPECT_EQ(tune().title.view(), std::string(44, 'a'));
   EXPECT_EQ(tune().album.view(), std::string(254, 'b'));
   EXPECT_EQ(tune().artist.view(), "Beyonc\x8E");  // UTF-8 e-acute folded to Mac Roman

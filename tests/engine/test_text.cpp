@@ -32,7 +32,7 @@ TEST(StripIt, KeepsTheKeyCharactersUpperCased) {
   EXPECT_EQ(stripIt("Rock & Roll"), "ROCKROLL");
   EXPECT_EQ(stripIt("Hip-Hop"), "HIP-HOP");
   EXPECT_EQ(stripIt("R&B, 80's {live}"), "RB80SLIVE");  // braces and below-hyphen bytes go
-  EXPECT_EQ(stripIt("Caf\x8E"), "CAF");  // accented letters are dropped
+  EXPECT_EQ(stripIt("Caf\x8E"), "CAF");                 // accented letters are dropped
   EXPECT_EQ(stripIt("a/b.c"), "A/B.C");
 }
 

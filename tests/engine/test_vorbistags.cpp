@@ -12,7 +12,8 @@
 
 namespace {
 
-MediaRecipe shortRecipe(MediaFormat format, MediaTags tags = {"Caf\xC3\xA9 Noir", "Ana Mo\xC3\xB1o", "Nocturnes", "Jazz"}) {
+MediaRecipe shortRecipe(MediaFormat format,
+                        MediaTags tags = {"Caf\xC3\xA9 Noir", "Ana Mo\xC3\xB1o", "Nocturnes", "Jazz"}) {
   MediaRecipe s;
   s.format = format;
   s.seconds = 1;
@@ -83,17 +84,18 @@ TEST_F(VorbisTags, RefusesWithADistinctCode) {
   writeTestMedia(dir.file("mp3.flac"), mp3);
   std::filesystem::create_directory(dir.file("folder.ogg"));
   const std::string untagged = make("untagged.ogg", shortRecipe(MediaFormat::vorbis, {}));
-  const std::string podcast = make("pod.opus", shortRecipe(MediaFormat::opus, {"Episode 1", "Host", "Show", "podcast"}));
+  const std::string podcast =
+      make("pod.opus", shortRecipe(MediaFormat::opus, {"Episode 1", "Host", "Show", "podcast"}));
 
   struct Case {
     std::string path;
     OSErr code;  // 0 for "some negative code of the movie services"
   };
-  for (const Case& c : {Case{dir.file("text.flac"), invalidMovieErr}, Case{dir.file("stub.flac"), 0},
-                        Case{dir.file("garbled.flac"), 0}, Case{dir.file("empty.opus"), 0},
-                        Case{dir.file("mp3.flac"), invalidMovieErr}, Case{dir.file("missing.flac"), kVorbisRefused},
-                        Case{dir.file("folder.ogg"), kVorbisRefused}, Case{untagged, kVorbisUntagged},
-                        Case{podcast, kVorbisPodcast}}) {
+  for (const Case& c :
+       {Case{dir.file("text.flac"), invalidMovieErr}, Case{dir.file("stub.flac"), 0}, Case{dir.file("garbled.flac"), 0},
+        Case{dir.file("empty.opus"), 0}, Case{dir.file("mp3.flac"), invalidMovieErr},
+        Case{dir.file("missing.flac"), kVorbisRefused}, Case{dir.file("folder.ogg"), kVorbisRefused},
+        Case{untagged, kVorbisUntagged}, Case{podcast, kVorbisPodcast}}) {
     SetUp();
     const OSErr err = read(c.path);
     if (c.code == 0)

@@ -125,7 +125,9 @@ TEST_F(Send, SendsCheckedEntriesWithinTheLimitAndWritesThemAsM3u) {
 
 TEST_F(Send, NothingFromATagOrAPathStartsALineOfTheM3u) {
   gPlaylistTunes_A[1].title.assign("Evil\nhttp://x.example/steal\r");
-  gPlaylistTunes_A[1].artist.assign("A\x7F" "B\tC");
+  gPlaylistTunes_A[1].artist.assign(
+      "A\x7F"
+      "B\tC");
   gPlaylistTunes_A[3].filePath.assign("/music/a\nhttp://y.example/b #1.mp3");
   const std::string text = readFileBytes(sendPlaylistToiTunes(makeStr255("Trap"), sendCountForLimit("3", 10)));
   EXPECT_EQ(text, "#EXTM3U\n#EXTINF:101,A B C - Evil http://x.example/steal \n" +

@@ -100,8 +100,7 @@ TEST_F(Harness, MovieAveragesAndTheirReport) {
 }
 
 TEST_F(Harness, TitleWordsFollowTheSplittingRules) {
-  EXPECT_EQ(titleWords("Love-Song/for you (Live Version)"),
-            (std::vector<std::string>{"LOVE", "SONG", "FOR", "YOU"}));
+  EXPECT_EQ(titleWords("Love-Song/for you (Live Version)"), (std::vector<std::string>{"LOVE", "SONG", "FOR", "YOU"}));
   EXPECT_EQ(titleWords("[Intro]  Hello_World!"), (std::vector<std::string>{"INTRO", "HELLOWORLD"}));
   EXPECT_EQ(titleWords("Rock 2"), (std::vector<std::string>{"ROCK"}));
   EXPECT_EQ(titleWords("(all brackets)"), std::vector<std::string>{});

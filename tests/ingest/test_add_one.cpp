@@ -88,7 +88,9 @@ TEST_F(AddRunTest, NameRulesOrderLinksAndOddPaths) {
   EXPECT_TRUE(tb.logged("text:4000/56=Total Tunes:  8"));  // the last value, though throttled
   // Eight tunes within a few quarters of a second's ticks: the run's own
   // line is not rewritten per tune.
-  EXPECT_LE(std::count_if(tb.log.begin(), tb.log.end(), [](const std::string& l) { return l.starts_with("text:4000/55=Adding: "); }), 6);
+  EXPECT_LE(std::count_if(tb.log.begin(), tb.log.end(),
+                          [](const std::string& l) { return l.starts_with("text:4000/55=Adding: "); }),
+            6);
   EXPECT_TRUE(tb.logged("menuenabled:1/0=0"));
   EXPECT_EQ(tb.log.back(), "menuenabled:4/0=1");
   EXPECT_FALSE(windowExists(kSheetWindow));

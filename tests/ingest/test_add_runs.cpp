@@ -7,8 +7,8 @@
 #include "ingest/save_alerts.h"
 #include "ingest/windows.h"
 #include "ingest_fixture.h"
-#include "playlists/main_window_fixture.h"
 #include "playlists/builder.h"
+#include "playlists/main_window_fixture.h"
 
 namespace {
 

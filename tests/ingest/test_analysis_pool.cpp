@@ -22,10 +22,10 @@ class PoolRunTest : public AddRunTest {
   // (whose own files the second pass meets again).
   void makeCorpus() {
     tune("a top.mp3", "Top");
-    tune("b short.mp3", "Short", 20);                        // too short to analyse
+    tune("b short.mp3", "Short", 20);  // too short to analyse
     tune("c/one.mp3", "One");
     tune("c/two.m4a", "Two", 31, MediaFormat::m4a);
-    tune("c/zz again.mp3", "One");                           // the same tune again: a duplicate
+    tune("c/zz again.mp3", "One");  // the same tune again: a duplicate
     writeFile("c/fake.mp3", "not a sound at all, only a name");
     writeFile("c/notes.txt", "liner notes");
     tune("d/e/deep.mp3", "Deep", 29, MediaFormat::mp3Vbr);

@@ -1,10 +1,10 @@
 // The folders given on the program's command line: which arguments count,
 // and their add runs one after another.
+#include <unistd.h>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "ingest_fixture.h"
 
@@ -32,8 +32,7 @@ TEST_F(AddRunTest, CommandLineKeepsFoldersAndReportsTheRest) {
   const std::string file = tune("a/two.mp3", "A2");
   std::FILE* err = std::tmpfile();
   ASSERT_NE(err, nullptr);
-  const Names folders =
-      commandLineFolders({music() + "a", file, music() + "missing", "", music() + "a/../a/"}, err);
+  const Names folders = commandLineFolders({music() + "a", file, music() + "missing", "", music() + "a/../a/"}, err);
   const std::string said = readAll(err);
   std::fclose(err);
   EXPECT_EQ(folders, (Names{music() + "a/", music() + "a/"}));

@@ -26,7 +26,8 @@ class ToolAdd : public ::testing::Test {
       s.seconds = 28;
       s.frequency = 300.0 + 20.0 * i;
       s.tags = {"Tune " + std::to_string(i), "Tool", "Tests", "Rock"};
-      const std::filesystem::path p = dir.path() / "music" / ("f" + std::to_string(i % 2)) / ("t" + std::to_string(i) + ".mp3");
+      const std::filesystem::path p =
+          dir.path() / "music" / ("f" + std::to_string(i % 2)) / ("t" + std::to_string(i) + ".mp3");
       std::filesystem::create_directories(p.parent_path());
       writeTestMedia(p.string(), s);
     }
@@ -80,9 +81,9 @@ TEST_F(ToolAdd, InterruptCommitsAndSavesWhatWasAdded) {
   const std::string bytes = readFileBytes(sound);
   std::filesystem::create_directories(music);
   for (int i = 1; i <= 60; ++i)
-    writeFileBytes(music + "/t" + std::to_string(i) + ".mp3",
-                   id3v2Tag({"Tune " + std::to_string(i), "Tool", "Tests", "Rock"}, Id3Version::v23, Id3Encoding::latin1) +
-                       bytes);
+    writeFileBytes(
+        music + "/t" + std::to_string(i) + ".mp3",
+        id3v2Tag({"Tune " + std::to_string(i), "Tool", "Tests", "Rock"}, Id3Version::v23, Id3Encoding::latin1) + bytes);
   TempDir out;
   const std::string errPath = out.file("err");
   const pid_t pid = ::fork();
@@ -123,8 +124,10 @@ TEST_F(ToolAdd, AddsFlacVorbisAndOpusBesideMp3AndM4a) {
     const char* name;
     const char* type;
   };
-  const Made made[] = {{MediaFormat::mp3Cbr, "a.mp3", "MP3"}, {MediaFormat::m4a, "b.m4a", "AAC"},
-                       {MediaFormat::flac, "c.flac", "FLAC"}, {MediaFormat::vorbis, "d.ogg", "OGG"},
+  const Made made[] = {{MediaFormat::mp3Cbr, "a.mp3", "MP3"},
+                       {MediaFormat::m4a, "b.m4a", "AAC"},
+                       {MediaFormat::flac, "c.flac", "FLAC"},
+                       {MediaFormat::vorbis, "d.ogg", "OGG"},
                        {MediaFormat::opus, "e.opus", "OPUS"}};
   std::filesystem::create_directories(music);
   int n = 0;
@@ -210,10 +213,12 @@ TEST_F(ToolAdd, ReportsEveryFileLeftOutWithItsReason) {
   quiet.content = MediaContent::silence;
   quiet.tags.title = "Quiet";
   tune("quiet.mp3", quiet);
-  writeFileBytes(music + "/small.mp3", id3v2Tag({"Small", "Tool", "Tests", "Rock"}, Id3Version::v23,
-                                                 Id3Encoding::latin1) + std::string(1000, '\x55'));
-  writeFileBytes(music + "/noise.mp3", id3v2Tag({"Noise", "Tool", "Tests", "Rock"}, Id3Version::v23,
-                                                 Id3Encoding::latin1) + std::string(100000, '\x55'));
+  writeFileBytes(
+      music + "/small.mp3",
+      id3v2Tag({"Small", "Tool", "Tests", "Rock"}, Id3Version::v23, Id3Encoding::latin1) + std::string(1000, '\x55'));
+  writeFileBytes(
+      music + "/noise.mp3",
+      id3v2Tag({"Noise", "Tool", "Tests", "Rock"}, Id3Version::v23, Id3Encoding::latin1) + std::string(100000, '\x55'));
   writeFileBytes(music + "/cover.jpg", "jpeg");
   writeFileBytes(music + "/._good.mp3", "resource fork");
   std::filesystem::create_symlink(music + "/gone.mp3", music + "/dangling.mp3");
@@ -246,7 +251,8 @@ TEST_F(ToolAdd, ReportsEveryFileLeftOutWithItsReason) {
   }
   const std::string last = r.err.substr(r.err.rfind('\n', r.err.size() - 2) + 1);
   EXPECT_EQ(last,
-            "1 tunes added, 11 files left out (1 too short (26 s or less), 2 not an MP3, M4A, FLAC, Ogg or Opus file, 2 unreadable or "
+            "1 tunes added, 11 files left out (1 too short (26 s or less), 2 not an MP3, M4A, FLAC, Ogg or Opus file, "
+            "2 unreadable or "
             "not a regular file, 3 tags missing or refused, 1 already in the library, 1 the audio could not be "
             "decoded, 1 refused by the analysis); the library holds 1 tunes\n");
 }

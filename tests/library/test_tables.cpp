@@ -43,9 +43,9 @@ TEST_F(Tables, RecountCountsCommittedTunesOnly) {
   addTune("odd", 12);
   gTunes_A[claimTuneRecord()].colourCategory = 1;
   recountColours();
-  const std::int32_t* counters[] = {&gTotalDarkBlueTunes_L, &gTotalBlueTunes_L,   &gTotalGreenTunes_L,
+  const std::int32_t* counters[] = {&gTotalDarkBlueTunes_L,    &gTotalBlueTunes_L,   &gTotalGreenTunes_L,
                                     &gTotalSoringGreenTunes_L, &gTotalYellowTunes_L, &gTotalOrangeTunes_L,
-                                    &gTotalRedTunes_L,      &gTotalPinkTunes_L,   &gTotalPurpleTunes_L};
+                                    &gTotalRedTunes_L,         &gTotalPinkTunes_L,   &gTotalPurpleTunes_L};
   for (std::int32_t c = 1; c <= 9; ++c) EXPECT_EQ(*counters[c - 1], c) << c;
 }
 

@@ -5,12 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <unistd.h>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <unistd.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -127,24 +127,23 @@ TEST_P(ExactExport, excerptsEqualTheFullDecode) {
   check(duration + 600);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Formats, ExactExport,
-    ::testing::Values(ExactCase{"mp3CbrXing", recipe(MediaFormat::mp3Cbr)},
-                      ExactCase{"mp3CbrNoXing", recipe(MediaFormat::mp3Cbr, false)},
-                      ExactCase{"mp3VbrXing", recipe(MediaFormat::mp3Vbr)},
-                      ExactCase{"mp3VbrNoXing", recipe(MediaFormat::mp3Vbr, false)},
-                      ExactCase{"m4a", recipe(MediaFormat::m4a)},
-                      ExactCase{"mp3At48k", recipe(MediaFormat::mp3Cbr, true, 48000)},
-                      ExactCase{"m4aAt48k", recipe(MediaFormat::m4a, true, 48000)},
-                      ExactCase{"flac", recipe(MediaFormat::flac)},
-                      ExactCase{"flacAt48k", recipe(MediaFormat::flac, true, 48000)},
-                      ExactCase{"vorbis", recipe(MediaFormat::vorbis)},
-                      // Opus decodes at 48 kHz and its decoder's state after a seek only
-                      // converges on the state of a decode from the start: the excerpt
-                      // sits at the same frames, but a few samples may round one step
-                      // apart (measured: 3 of 14 seconds, at most 63 samples each).
-                      ExactCase{"opus", recipe(MediaFormat::opus), 1, 44100 * 2 / 500}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Formats, ExactExport,
+                         ::testing::Values(ExactCase{"mp3CbrXing", recipe(MediaFormat::mp3Cbr)},
+                                           ExactCase{"mp3CbrNoXing", recipe(MediaFormat::mp3Cbr, false)},
+                                           ExactCase{"mp3VbrXing", recipe(MediaFormat::mp3Vbr)},
+                                           ExactCase{"mp3VbrNoXing", recipe(MediaFormat::mp3Vbr, false)},
+                                           ExactCase{"m4a", recipe(MediaFormat::m4a)},
+                                           ExactCase{"mp3At48k", recipe(MediaFormat::mp3Cbr, true, 48000)},
+                                           ExactCase{"m4aAt48k", recipe(MediaFormat::m4a, true, 48000)},
+                                           ExactCase{"flac", recipe(MediaFormat::flac)},
+                                           ExactCase{"flacAt48k", recipe(MediaFormat::flac, true, 48000)},
+                                           ExactCase{"vorbis", recipe(MediaFormat::vorbis)},
+                                           // Opus decodes at 48 kHz and its decoder's state after a seek only
+                                           // converges on the state of a decode from the start: the excerpt
+                                           // sits at the same frames, but a few samples may round one step
+                                           // apart (measured: 3 of 14 seconds, at most 63 samples each).
+                                           ExactCase{"opus", recipe(MediaFormat::opus), 1, 44100 * 2 / 500}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 
@@ -181,8 +180,7 @@ TEST(Export, keepsTheChannelCountAndTheRate) {
   ASSERT_EQ(PutMovieIntoTypedHandle(movie.get(), block, 6000, 600), noErr);
   EXPECT_EQ(block[24], 1);
   EXPECT_EQ(block.size(), kSoundHeaderBytes + 44100u * 2);
-  for (std::size_t i = 0; i < kSoundHeaderBytes; ++i)
-    EXPECT_EQ(block[i], i == 24 ? 1 : 0) << i;
+  for (std::size_t i = 0; i < kSoundHeaderBytes; ++i) EXPECT_EQ(block[i], i == 24 ? 1 : 0) << i;
   // A 440 Hz tone at half scale: the samples swing up to about 16384, read
   // high byte first.
   const std::vector<std::int16_t> s = samplesOf(block);
@@ -372,8 +370,8 @@ TEST(Open, followsNoPlaylistInsideATuneFile) {
   MovieOwner movie;
   ASSERT_EQ(open(dir.file("real.mp3"), movie), noErr);
 
-  writeFileBytes(dir.file("list.mp3"), "#EXTM3U\n#EXT-X-TARGETDURATION:4\n#EXTINF:4,\n" + dir.file("real.mp3") +
-                                           "\n#EXT-X-ENDLIST\n");
+  writeFileBytes(dir.file("list.mp3"),
+                 "#EXTM3U\n#EXT-X-TARGETDURATION:4\n#EXTINF:4,\n" + dir.file("real.mp3") + "\n#EXT-X-ENDLIST\n");
   EXPECT_LT(open(dir.file("list.mp3"), movie), 0);
   EXPECT_FALSE(movie);
   writeFileBytes(dir.file("concat.m4a"), "ffconcat version 1.0\nfile '" + dir.file("real.mp3") + "'\n");
@@ -387,8 +385,8 @@ TEST(Open, followsNoPlaylistInsideATuneFile) {
 TEST(Open, takesOnlyFlacVorbisAndOpusFromOgg) {
   TempDir dir;
   const std::string speex = dir.file("speech.ogg");
-  runFfmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=3:sample_rate=16000", "-metadata", "title=Talk",
-             "-c:a", "libspeex", "-f", "ogg", speex});
+  runFfmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=3:sample_rate=16000", "-metadata", "title=Talk", "-c:a",
+             "libspeex", "-f", "ogg", speex});
   MovieOwner movie;
   EXPECT_EQ(open(speex, movie), invalidMovieErr);
   MovieFileTags tags;

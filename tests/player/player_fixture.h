@@ -70,6 +70,4 @@ inline std::string playItemText() {
   return it == items.end() ? std::string() : it->second;
 }
 
-inline std::vector<std::int32_t>& shownRows() {
-  return headlessToolbox().list(kMainWindow, kListControl)->rows;
-}
+inline std::vector<std::int32_t>& shownRows() { return headlessToolbox().list(kMainWindow, kListControl)->rows; }

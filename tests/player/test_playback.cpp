@@ -194,7 +194,6 @@ TEST_F(Playback, UncheckedEntriesAreNeverOpened) {
   EXPECT_EQ(opened().size(), 5u) << "nothing more was opened";
 }
 
-
 TEST_F(Playback, AColourSwitchDuringARunEndsItBeforeTheNewOneBegins) {
   library(4);
   for (std::int32_t k = 3; k <= 4; ++k) gTunes_A[k].colourCategory = 7;
@@ -231,7 +230,6 @@ TEST_F(Playback, StartRequestsInQuickSuccessionPlayOnlyTheLast) {
   EXPECT_EQ(opened(), (std::vector<std::int32_t>{1, 3}));
   EXPECT_EQ(fakeMoviesAlive(), 1);
 }
-
 
 // The give-up path ends the process: it runs in a child, which reports what
 // it saw on stderr before exiting.

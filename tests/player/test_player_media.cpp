@@ -23,9 +23,7 @@ class RealTunes : public ::testing::Test {
     resetPlayerState();
     start_ = Clock::now();
   }
-  void TearDown() override {
-    cancelAllTasks();
-  }
+  void TearDown() override { cancelAllTasks(); }
   // What the now-playing display shows now.
   static std::string display() {
     const auto& log = headlessToolbox().log;

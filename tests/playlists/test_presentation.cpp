@@ -127,7 +127,6 @@ TEST_F(Presentation, AllTunesNeitherStopsNorStarts) {
   EXPECT_EQ(gCurrentSelectedTune_L, 1);
 }
 
-
 TEST_F(Presentation, MoreFromCountsAPlayOfTheMatchTuneSurpriseMeDoesNot) {
   library(5);
   build(kPlaylistAllTunes);
@@ -154,7 +153,6 @@ TEST_F(Presentation, MoreFromCountsAPlayOfTheMatchTuneSurpriseMeDoesNot) {
   doPlaylistSwitch(PlaylistSwitch::lastAdded);
   EXPECT_EQ(headlessToolbox().beeps, 3);
 }
-
 
 TEST_F(Presentation, SwitchesAroundASelectedTuneAskForOneAndChangeNothing) {
   library(5);

@@ -163,8 +163,8 @@ TEST_F(SmartMoreTest, AScoreOfSixtyFiveHundredthsPassesTheGateBelowItNeverDoes) 
   putTune(1, m);
   TuneFields c = m;
   c.title = "Other";
-  c.bypassCount = 36;  // s1 = 36/48 = 0.75
-  c.ctCount = 48;      // s2 = 0.75
+  c.bypassCount = 36;       // s1 = 36/48 = 0.75
+  c.ctCount = 48;           // s2 = 0.75
   c.meanSamplePitch = 256;  // s3 = 0.25
   c.avgTunePitch = 256;     // s4 = 0.25: score 0.65
   putTune(2, c);
@@ -187,7 +187,7 @@ TEST_F(SmartMoreTest, BonusesAndUnknownPenalty) {
   putTune(2, c);
   c.title = "Same";
   c.artist = "Someone";
-  putTune(3, c);  // no bonus, no penalty: 80
+  putTune(3, c);     // no bonus, no penalty: 80
   c.title = "same";  // titles compare exactly: penalty
   putTune(4, c);
   setLibrarySize(4);

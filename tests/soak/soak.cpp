@@ -238,8 +238,8 @@ int main(int argc, char** argv) {
     pass();
   }
   const double addSeconds = std::chrono::duration<double>(Clock::now() - t0).count();
-  std::printf("added %d tunes of %d in %.1f s; heap in use %ld KiB, resident %ld KiB\n", gStartTotalTunes_L,
-              opt.tunes, addSeconds, heapInUseKiB(), residentKiB());
+  std::printf("added %d tunes of %d in %.1f s; heap in use %ld KiB, resident %ld KiB\n", gStartTotalTunes_L, opt.tunes,
+              addSeconds, heapInUseKiB(), residentKiB());
   std::fflush(stdout);
   if (gStartTotalTunes_L < opt.tunes * 95 / 100) {
     std::fprintf(stderr, "soak: the add run kept only %d tunes\n", gStartTotalTunes_L);
@@ -321,9 +321,10 @@ int main(int argc, char** argv) {
   const long warm = settled.empty() ? 0 : settled.front();
   const long last = settled.empty() ? 0 : settled.back();
   const long growth = last - warm;
-  std::printf("%d tune changes, %d commands in %.1f s; settled heap after 100 changes %ld KiB, at the end %ld KiB "
-              "(growth %ld KiB, allowance %ld); resident at most %ld KiB\n",
-              changes, commands, playSeconds, warm, last, growth, kAllowanceKiB, peak);
+  std::printf(
+      "%d tune changes, %d commands in %.1f s; settled heap after 100 changes %ld KiB, at the end %ld KiB "
+      "(growth %ld KiB, allowance %ld); resident at most %ld KiB\n",
+      changes, commands, playSeconds, warm, last, growth, kAllowanceKiB, peak);
   std::filesystem::remove_all(home);
   if (growth > kAllowanceKiB) {
     std::fprintf(stderr, "soak: memory grew by %ld KiB over %d tune changes\n", growth, changes - 100);

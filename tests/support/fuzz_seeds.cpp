@@ -73,9 +73,9 @@ int main(int argc, char** argv) {
 
     // FFmpeg's Vorbis comments in a FLAC file and in Ogg Vorbis and Opus.
     std::filesystem::create_directories(out / "vorbis");
-    for (const auto& [format, name] : {std::pair{MediaFormat::flac, "tagged.flac"},
-                                       std::pair{MediaFormat::vorbis, "tagged.ogg"},
-                                       std::pair{MediaFormat::opus, "tagged.opus"}}) {
+    for (const auto& [format, name] :
+         {std::pair{MediaFormat::flac, "tagged.flac"}, std::pair{MediaFormat::vorbis, "tagged.ogg"},
+          std::pair{MediaFormat::opus, "tagged.opus"}}) {
       MediaRecipe v = seedRecipe(format);
       v.tags.title = "Caf\xC3\xA9 Noir";
       writeTestMedia((out / "vorbis" / name).string(), v);

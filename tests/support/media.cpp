@@ -4,8 +4,8 @@
 #include <sys/wait.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 #include <random>
 #include <stdexcept>
@@ -95,7 +95,9 @@ std::string id3v2Tag(const MediaTags& tags, Id3Version version, Id3Encoding enco
     const char* id22;
     const char* id;
     const std::string& text;
-  } fields[] = {{"TT2", "TIT2", tags.title}, {"TP1", "TPE1", tags.artist}, {"TAL", "TALB", tags.album},
+  } fields[] = {{"TT2", "TIT2", tags.title},
+                {"TP1", "TPE1", tags.artist},
+                {"TAL", "TALB", tags.album},
                 {"TCO", "TCON", tags.genre}};
   std::string frames;
   for (const auto& f : fields) {
@@ -181,14 +183,26 @@ void writeTestMedia(const std::string& path, const MediaRecipe& recipe) {
 
   const bool mp3 = recipe.format == MediaFormat::mp3Cbr || recipe.format == MediaFormat::mp3Vbr;
   const std::string encoded = mp3 && !recipe.muxerTags ? path + ".bare" : path;
-  std::vector<std::string> args = {"-f", "s16le", "-ar", std::to_string(recipe.sampleRate), "-ac",
-                                   std::to_string(recipe.channels), "-i", raw, "-map_metadata", "-1",
-                                   "-fflags", "+bitexact", "-flags:a", "+bitexact"};
+  std::vector<std::string> args = {"-f",
+                                   "s16le",
+                                   "-ar",
+                                   std::to_string(recipe.sampleRate),
+                                   "-ac",
+                                   std::to_string(recipe.channels),
+                                   "-i",
+                                   raw,
+                                   "-map_metadata",
+                                   "-1",
+                                   "-fflags",
+                                   "+bitexact",
+                                   "-flags:a",
+                                   "+bitexact"};
   const bool ownTags = !mp3 || recipe.muxerTags;
   if (ownTags) {
-    const std::pair<const char*, const std::string*> keys[] = {
-        {"title", &recipe.tags.title}, {"artist", &recipe.tags.artist}, {"album", &recipe.tags.album},
-        {"genre", &recipe.tags.genre}};
+    const std::pair<const char*, const std::string*> keys[] = {{"title", &recipe.tags.title},
+                                                               {"artist", &recipe.tags.artist},
+                                                               {"album", &recipe.tags.album},
+                                                               {"genre", &recipe.tags.genre}};
     for (const auto& [key, value] : keys)
       if (!value->empty()) args.insert(args.end(), {"-metadata", ffmpegTagArg(key, *value)});
   }
@@ -203,9 +217,11 @@ void writeTestMedia(const std::string& path, const MediaRecipe& recipe) {
   } else if (recipe.format == MediaFormat::flac) {
     args.insert(args.end(), {"-c:a", "flac", "-f", "flac", encoded});
   } else if (recipe.format == MediaFormat::vorbis) {
-    args.insert(args.end(), {"-c:a", "libvorbis", "-b:a", std::to_string(recipe.bitrateKbps) + "k", "-f", "ogg", encoded});
+    args.insert(args.end(),
+                {"-c:a", "libvorbis", "-b:a", std::to_string(recipe.bitrateKbps) + "k", "-f", "ogg", encoded});
   } else if (recipe.format == MediaFormat::opus) {
-    args.insert(args.end(), {"-c:a", "libopus", "-b:a", std::to_string(recipe.bitrateKbps) + "k", "-f", "ogg", encoded});
+    args.insert(args.end(),
+                {"-c:a", "libopus", "-b:a", std::to_string(recipe.bitrateKbps) + "k", "-f", "ogg", encoded});
   } else {
     // Without perceptual noise substitution: its decoder fills bands from a
     // random generator whose state depends on everything decoded before, so

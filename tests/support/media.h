@@ -41,10 +41,10 @@ enum class MediaContent {
 enum class Id3Version { none, v22, v23, v24 };
 
 enum class Id3Encoding {
-  latin1,     // encoding byte 0; characters above U+00FF become '?'
-  utf16le,    // encoding byte 1, byte-order mark FF FE
-  utf16be,    // encoding byte 1, byte-order mark FE FF
-  utf8,       // encoding byte 3 (ID3v2.4 only)
+  latin1,   // encoding byte 0; characters above U+00FF become '?'
+  utf16le,  // encoding byte 1, byte-order mark FF FE
+  utf16be,  // encoding byte 1, byte-order mark FE FF
+  utf8,     // encoding byte 3 (ID3v2.4 only)
 };
 
 struct MediaTags {
@@ -62,10 +62,10 @@ struct MediaRecipe {
   std::uint32_t seed = 1;
   int sampleRate = 44100;
   int channels = 2;
-  int bitrateKbps = 128;  // mp3Cbr and m4a
-  int vbrQuality = 4;     // mp3Vbr: LAME -V 0 (best) .. 9
-  bool xingHeader = true;  // MP3: write the Xing/LAME info frame
-  bool faststart = true;   // M4A: metadata atoms at the start of the file
+  int bitrateKbps = 128;              // mp3Cbr and m4a
+  int vbrQuality = 4;                 // mp3Vbr: LAME -V 0 (best) .. 9
+  bool xingHeader = true;             // MP3: write the Xing/LAME info frame
+  bool faststart = true;              // M4A: metadata atoms at the start of the file
   bool aacNoiseSubstitution = false;  // M4A: let the encoder code noise as PNS bands
   MediaTags tags;
   // MP3: the tag this file's writer puts in front (none: no ID3v2 tag).
@@ -85,8 +85,7 @@ void writeTestMedia(const std::string& path, const MediaRecipe& recipe);
 std::vector<std::int16_t> testMediaPcm(const MediaRecipe& recipe);
 
 // The ID3v2 tag this generator writes for `tags` (header, frames, padding).
-std::string id3v2Tag(const MediaTags& tags, Id3Version version, Id3Encoding encoding,
-                     std::uint32_t padding = 0);
+std::string id3v2Tag(const MediaTags& tags, Id3Version version, Id3Encoding encoding, std::uint32_t padding = 0);
 
 // Runs ffmpeg with the given arguments (after its quiet flags); throws on failure.
 void runFfmpeg(const std::vector<std::string>& args);

@@ -21,8 +21,8 @@ TEST(ToolAnalyze, PrintsEveryCallAndFieldAndTouchesNoLibrary) {
 
   // The tool inherits this: a library written by mistake would land here.
   ::setenv("XDG_DATA_HOME", dir.file("data").c_str(), 1);
-  const ToolResult r = runTool("analyze " + shellQuote(tune) + " " + shellQuote(shortTune) + " " +
-                               shellQuote(dir.file("notes.txt")));
+  const ToolResult r =
+      runTool("analyze " + shellQuote(tune) + " " + shellQuote(shortTune) + " " + shellQuote(dir.file("notes.txt")));
   EXPECT_EQ(r.status, 1) << r.err;  // not every file could be analysed
   const auto first = r.out.substr(0, r.out.find('\n'));
   EXPECT_NE(first.find("\"readerResult\":0"), std::string::npos) << first;

@@ -24,12 +24,11 @@ TEST_F(PlaylistTest, ToolPrintsTheRankedPlaylistAndItsTotals) {
 
   ToolResult r = runTool("playlist smart-more --match 2" + dbArg);
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(std::regex_match(
-      r.out, std::regex(R"(\{"entry":1,"tune":1,"title":"First","artist":"Artist","matchScore":100\}
+  EXPECT_TRUE(
+      std::regex_match(r.out, std::regex(R"(\{"entry":1,"tune":1,"title":"First","artist":"Artist","matchScore":100\}
 \{"entry":2,"tune":2,"title":"Purple One","artist":"Artist","matchScore":100\}
 \{"tunes":2,"seconds":203,"megabytes":2,"identity":"\d\d:\d\d:\d\d6"\}
-)")))
-      << r.out;
+)"))) << r.out;
 
   r = runTool("playlist purple --seed 4" + dbArg);
   EXPECT_NE(r.out.find("\"title\":\"Purple One\""), std::string::npos);

@@ -5,10 +5,10 @@
 
 #include "core/paths.h"
 #include "core/tasks.h"
-#include "platform/fake/fake_movie.h"
-#include "player/playback.h"
 #include "library/database.h"
 #include "menus_fixture.h"
+#include "platform/fake/fake_movie.h"
+#include "player/playback.h"
 #include "ui/maintenance.h"
 
 namespace {
@@ -102,10 +102,11 @@ TEST_F(MenuTest, SetGenreRefusesUnknownButNotLowerCaseUnknown) {
   start(7, genres);
   select(6);  // artist "Unknown", album "Unknown"
   doSetGenreForArtist("Pop");
-  EXPECT_TRUE(tb().logged(
-      "caution:Unknown Artist Error|Sorry, you cannot batch change the genre of unknown artists.|Okay"));
+  EXPECT_TRUE(
+      tb().logged("caution:Unknown Artist Error|Sorry, you cannot batch change the genre of unknown artists.|Okay"));
   doSetGenreForAlbum("Pop");
-  EXPECT_TRUE(tb().logged("caution:Unknown Album Error|Sorry, you cannot batch change the genre of unknown albums.|Okay"));
+  EXPECT_TRUE(
+      tb().logged("caution:Unknown Album Error|Sorry, you cannot batch change the genre of unknown albums.|Okay"));
   EXPECT_EQ(gTunes_A[6].genre.view(), "Blues");
   select(7);  // artist "unknown"
   doSetGenreForArtist("Pop");
@@ -151,9 +152,10 @@ TEST_F(MenuTest, FlushCancelledChangesNothingConfirmedLeavesAnEmptyLibrary) {
   const auto sizeBefore = std::filesystem::file_size(file);
   tb().cautionAnswers = {false};
   doMenu(kFileMenu, 4);
-  EXPECT_TRUE(tb().logged(
-      "caution:Flush Lumaroll Library|Are you sure you want to flush your library? This process cannot be undone.|Flush "
-      "Database"));
+  EXPECT_TRUE(
+      tb().logged("caution:Flush Lumaroll Library|Are you sure you want to flush your library? This process cannot be "
+                  "undone.|Flush "
+                  "Database"));
   EXPECT_EQ(gStartTotalTunes_L, 3);
   EXPECT_EQ(std::filesystem::file_size(file), sizeBefore);
   playShownPlaylist(1);

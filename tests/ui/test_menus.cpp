@@ -39,17 +39,16 @@ TEST_F(MenuTest, MenusHoldTheirItemsKeysSeparatorsAndSubmenus) {
 TEST_F(MenuTest, PlayerItemsStartDisabledExceptPlayAndLoop) {
   makeLibrary(2, numbered);
   buildMenus();
-  for (int item : {3, 4, 6, 7, 8, 12})
-    EXPECT_TRUE(tb().logged("menuenabled:4/" + std::to_string(item) + "=0")) << item;
+  for (int item : {3, 4, 6, 7, 8, 12}) EXPECT_TRUE(tb().logged("menuenabled:4/" + std::to_string(item) + "=0")) << item;
   EXPECT_FALSE(tb().logged("menuenabled:4/1=0"));
   EXPECT_FALSE(tb().logged("menuenabled:4/10=0"));
 }
 
 TEST_F(MenuTest, EmptyLibraryAnswersThreeBeepsAndChangesNothing) {
   start(0, numbered);
-  const std::vector<std::pair<int, int>> guarded = {
-      {1, 4},  {1, 6},  {1, 8},  {2, 10}, {2, 11}, {2, 13}, {2, 15}, {12, 3}, {13, 3}, {3, 1},
-      {3, 2},  {3, 4},  {3, 5},  {3, 6},  {3, 8},  {3, 10}, {3, 12}, {4, 1},  {4, 3},  {4, 4}, {4, 12}};
+  const std::vector<std::pair<int, int>> guarded = {{1, 4},  {1, 6},  {1, 8},  {2, 10}, {2, 11}, {2, 13}, {2, 15},
+                                                    {12, 3}, {13, 3}, {3, 1},  {3, 2},  {3, 4},  {3, 5},  {3, 6},
+                                                    {3, 8},  {3, 10}, {3, 12}, {4, 1},  {4, 3},  {4, 4},  {4, 12}};
   for (auto [menu, item] : guarded) {
     tb().log.clear();
     const std::int16_t kind = gCurrentPlaylist_S;
@@ -189,7 +188,8 @@ TEST_F(MenuTest, BusyAddingPromptOnlyRaisesTheStopFlag) {
   gWeAeAddingTunes_S = 1;
   tb().cautionAnswers = {false};
   doMenu(kFileMenu, 1);
-  EXPECT_TRUE(tb().logged("caution:Tunes Are Currently Being Added...|Would you like to stop adding tunes?|Stop Adding"));
+  EXPECT_TRUE(
+      tb().logged("caution:Tunes Are Currently Being Added...|Would you like to stop adding tunes?|Stop Adding"));
   EXPECT_EQ(gStopCollectingPerUser_S, 0);
   doMenu(kFileMenu, 4);  // Flush asks the same
   EXPECT_EQ(gStopCollectingPerUser_S, 1);

@@ -17,9 +17,9 @@ TEST_F(MenuTest, ProposedNamesFollowThePlaylistKind) {
   start(3, numbered);
   gCurrentMatchTune_L = 2;
   const std::pair<std::int16_t, const char*> cases[] = {
-      {3, "All Tunes"},          {4, "Last Added Tunes"}, {5, "Smart-Plays"},  {6, "Tunes Like: Tune 2"},
-      {7, "Artist: Even"},       {9, "Genre: Rock"},      {10, "Album: Album 2"}, {11, "Midnight Blue Tunes"},
-      {19, "Purple Tunes"}};
+      {3, "All Tunes"},          {4, "Last Added Tunes"},     {5, "Smart-Plays"},
+      {6, "Tunes Like: Tune 2"}, {7, "Artist: Even"},         {9, "Genre: Rock"},
+      {10, "Album: Album 2"},    {11, "Midnight Blue Tunes"}, {19, "Purple Tunes"}};
   for (auto [kind, name] : cases) {
     gCurrentPlaylist_S = kind;
     EXPECT_EQ(proposedPlaylistName(), name) << kind;

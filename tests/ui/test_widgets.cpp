@@ -201,7 +201,9 @@ TEST_F(Widgets, InPlaceEditIsWrittenToTheLibrary) {
   editor->setText(QString::fromUtf8("Z\u00E8bre"));
   QTest::keyClick(editor, Qt::Key_Return);
   QCoreApplication::processEvents();  // the edit is committed from the event queue
-  EXPECT_EQ(gTunes_A[2].title, "Z\x8F" "bre");
+  EXPECT_EQ(gTunes_A[2].title,
+            "Z\x8F"
+            "bre");
   EXPECT_EQ(gCurrentSelectedTune_L, 2);
 }
 

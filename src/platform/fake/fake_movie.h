@@ -14,24 +14,24 @@
 #include "platform/movie.h"
 
 struct FakeMovieScript {
-  std::int32_t duration = 0;   // time units
+  std::int32_t duration = 0;  // time units
   std::uint8_t channels = 2;
-  OSErr openErr = noErr;       // returned by OpenMovieFile
-  OSErr newErr = noErr;        // returned by NewMovieFromFile
-  OSErr exportErr = noErr;     // returned by PutMovieIntoTypedHandle
+  OSErr openErr = noErr;    // returned by OpenMovieFile
+  OSErr newErr = noErr;     // returned by NewMovieFromFile
+  OSErr exportErr = noErr;  // returned by PutMovieIntoTypedHandle
   // Fills the frames of an export (big-endian samples, after the header);
   // they are zero without it. `start` and `duration` are the call's.
   std::function<void(std::int32_t start, std::int32_t duration, std::span<std::uint8_t> frames)> fill = {};
-  OSErr tagsErr = noErr;       // returned by GetMovieFileTags
-  MovieFileTags tags = {};     // what GetMovieFileTags reads
+  OSErr tagsErr = noErr;    // returned by GetMovieFileTags
+  MovieFileTags tags = {};  // what GetMovieFileTags reads
 };
 
 enum class FakeMovieCallKind { open, dispose, start, stop, volume, goToBeginning, exportSound, pause, resume, seek };
 
 struct FakeMovieCall {
   FakeMovieCallKind kind;
-  std::string path;         // the movie's file
-  std::int32_t value = 0;   // volume, the export's start, or the time sought
+  std::string path;        // the movie's file
+  std::int32_t value = 0;  // volume, the export's start, or the time sought
   bool operator==(const FakeMovieCall&) const = default;
 };
 

@@ -1,5 +1,5 @@
-#include "core/regular_file.h"
 #include "platform/ffmpeg/audio_source.h"
+#include "core/regular_file.h"
 
 #include <algorithm>
 #include <array>
@@ -21,7 +21,7 @@ namespace {
 // Frames decoded and thrown away before the first wanted frame after a seek.
 // The MP3 bit reservoir reaches back a few frames, and a resampler needs its
 // filter filled, so the first tens of milliseconds after a bare seek are wrong.
-constexpr std::int64_t kPrerollFrames = AudioSource::kRate / 5;   // 200 ms
+constexpr std::int64_t kPrerollFrames = AudioSource::kRate / 5;      // 200 ms
 constexpr std::int64_t kMinPrerollFrames = AudioSource::kRate / 10;  // 100 ms
 constexpr int kSeekAttempts = 3;
 // Timestamps beyond this many ticks or samples are damage, not positions;
@@ -67,8 +67,8 @@ struct AudioSource::Impl {
   std::int64_t discardBefore = 0;  // output frames before it are dropped
   std::int64_t seekTarget = -1;    // frame asked of the last seek, -1 none
   int seekAttempt = 0;
-  std::vector<std::int16_t> pending;  // output waiting to be read
-  std::size_t pendingPos = 0;         // in samples
+  std::vector<std::int16_t> pending;               // output waiting to be read
+  std::size_t pendingPos = 0;                      // in samples
   std::vector<const std::uint8_t*> planePointers;  // input of one resampler call
 
   OSErr openStreams();
@@ -174,8 +174,7 @@ OSErr AudioSource::Impl::measureDuration() {
   if (durationTicks >= 0 && !(guessed && options.exactDuration)) return noErr;
   std::int64_t end = 0;
   while (av_read_frame(format.get(), packet.get()) >= 0) {
-    if (packet->stream_index == stream && sane(packet->pts) && packet->duration >= 0 &&
-        packet->duration < kSaneTime)
+    if (packet->stream_index == stream && sane(packet->pts) && packet->duration >= 0 && packet->duration < kSaneTime)
       end = std::max(end, packet->pts + packet->duration - streamStart);
     av_packet_unref(packet.get());
   }

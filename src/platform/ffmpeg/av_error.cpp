@@ -13,7 +13,7 @@ OSErr toOSErr(int averror, OSErr otherwise) {
   if (averror >= 0) return noErr;
   switch (averror) {
     case AVERROR(ENOENT):
-      case AVERROR(ENOTDIR):
+    case AVERROR(ENOTDIR):
     case AVERROR(ENAMETOOLONG): return fnfErr;
     case AVERROR(EACCES):
     case AVERROR(EPERM): return permErr;

@@ -1,14 +1,14 @@
 // Opening movies, exporting their sound, and reading the tags of the files
 // whose tags only FFmpeg reads (FLAC, Ogg). One object file: whatever links
 // the movie services links all of them.
+#include <fcntl.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <map>
 #include <mutex>
 #include <new>
 #include <span>
-#include <unistd.h>
 
 #include "core/regular_file.h"
 #include "platform/ffmpeg/av_error.h"
@@ -98,9 +98,7 @@ void DisposeMovie(Movie movie) { delete movie; }
 
 std::int32_t GetMovieTimeScale(Movie movie) { return movie ? kMovieTimeScale : 0; }
 
-std::int32_t GetMovieDuration(Movie movie) {
-  return movie ? static_cast<std::int32_t>(movie->durationUnits) : 0;
-}
+std::int32_t GetMovieDuration(Movie movie) { return movie ? static_cast<std::int32_t>(movie->durationUnits) : 0; }
 
 OSErr MemError() { return gMemError; }
 

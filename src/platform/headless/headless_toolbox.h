@@ -39,26 +39,26 @@ struct HeadlessWindow {
 };
 
 struct HeadlessToolbox {
-  std::vector<std::string> log;      // "beep", "caution:TITLE|MESSAGE|BUTTON", ...
-  std::deque<bool> cautionAnswers;   // answers of the next CationAlert calls (default: true)
+  std::vector<std::string> log;     // "beep", "caution:TITLE|MESSAGE|BUTTON", ...
+  std::deque<bool> cautionAnswers;  // answers of the next CationAlert calls (default: true)
   ToolboxRect screen{0, 0, 1440, 900};
   std::vector<ToolboxRect> otherScreens;
   bool hasMainWindow = false;
   ToolboxRect mainWindow{};
-  std::set<int> openWindows;         // other windows a test declares open
+  std::set<int> openWindows;  // other windows a test declares open
   int beeps = 0;
   std::map<std::int16_t, HeadlessWindow> windows;  // windows built through the toolbox
   std::int16_t activeWindow = 0;
-  std::uint32_t ticks = 0;            // TickCount(); toolboxDelay advances it
+  std::uint32_t ticks = 0;                // TickCount(); toolboxDelay advances it
   std::deque<std::string> chosenFolders;  // answers of toolboxChooseFolder ("" = cancel)
   std::map<std::pair<int, int>, std::string> menuItems;
-  std::map<std::pair<int, int>, char> menuKeys;       // Ctrl keys of items
-  std::map<std::pair<int, int>, int> submenus;        // (menu, item) -> submenu ID
+  std::map<std::pair<int, int>, char> menuKeys;  // Ctrl keys of items
+  std::map<std::pair<int, int>, int> submenus;   // (menu, item) -> submenu ID
   std::map<std::pair<int, int>, ToolboxRGB> menuIcons;
   std::map<std::pair<int, int>, EditCommand> editItems;
-  std::set<std::pair<int, int>> disabledMenuItems;    // item 0: the whole menu
-  std::int32_t revealResult = 0;   // what toolboxRevealFile answers
-  std::set<std::string> missingIcons;  // icons toolboxHasIcon denies
+  std::set<std::pair<int, int>> disabledMenuItems;  // item 0: the whole menu
+  std::int32_t revealResult = 0;                    // what toolboxRevealFile answers
+  std::set<std::string> missingIcons;               // icons toolboxHasIcon denies
   ToolboxHandlers handlers;
 
   void reset() { *this = HeadlessToolbox{}; }

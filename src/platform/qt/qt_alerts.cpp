@@ -28,7 +28,8 @@ bool runAlert(QMessageBox::Icon icon, std::string_view title, std::string_view m
   QMessageBox box(alertParent());
   box.setIcon(icon);
   box.setWindowTitle(QStringLiteral("Lumaroll"));
-  box.setText(QStringLiteral("<b>%1</b>").arg(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())).toHtmlEscaped()));
+  box.setText(QStringLiteral("<b>%1</b>")
+                  .arg(QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size())).toHtmlEscaped()));
   box.setInformativeText(QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())));
   QPushButton* ok =
       box.addButton(QString::fromUtf8(button.data(), static_cast<qsizetype>(button.size())), QMessageBox::AcceptRole);

@@ -68,10 +68,10 @@ bool paintIcon(QPainter& p, const std::string& name) {
   static const struct {
     const char* name = nullptr;
     QColor colour;
-  } colours[] = {{"BlueBtn", QColor(0x00, 0x39, 0x7c)},      {"CoolBlueBtn", QColor(0x1b, 0x99, 0xcc)},
-                 {"GreenBtn", QColor(0x00, 0x90, 0x2c)},     {"SpringGreenBtn", QColor(0xa9, 0xb5, 0x00)},
-                 {"YellowBtn", QColor(0xff, 0xad, 0x00)},    {"OrangeBtn", QColor(0xff, 0x6b, 0x00)},
-                 {"RedBtn", QColor(0xc3, 0x2b, 0x03)},       {"PinkBtn", QColor(0xf3, 0x4e, 0x9a)},
+  } colours[] = {{"BlueBtn", QColor(0x00, 0x39, 0x7c)},   {"CoolBlueBtn", QColor(0x1b, 0x99, 0xcc)},
+                 {"GreenBtn", QColor(0x00, 0x90, 0x2c)},  {"SpringGreenBtn", QColor(0xa9, 0xb5, 0x00)},
+                 {"YellowBtn", QColor(0xff, 0xad, 0x00)}, {"OrangeBtn", QColor(0xff, 0x6b, 0x00)},
+                 {"RedBtn", QColor(0xc3, 0x2b, 0x03)},    {"PinkBtn", QColor(0xf3, 0x4e, 0x9a)},
                  {"PurpleBtn", QColor(0x85, 0x07, 0xd4)}};
   for (const auto& c : colours)
     if (name == c.name) {

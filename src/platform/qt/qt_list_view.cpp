@@ -15,8 +15,8 @@ void listViewCreate(std::int16_t window, std::int16_t control, const ToolboxRect
                     std::span<const ListColumnDesc> columns, std::int32_t rowHeight, ListViewCallbacks* callbacks) {
   ToolboxWindow* w = findWindow(window);
   if (!w) return;
-  auto* list = new ListView(std::vector<ListColumnDesc>(columns.begin(), columns.end()), rowHeight, callbacks,
-                            w->content());
+  auto* list =
+      new ListView(std::vector<ListColumnDesc>(columns.begin(), columns.end()), rowHeight, callbacks, w->content());
   ControlDesc d;
   d.window = window;
   d.control = control;

@@ -107,7 +107,8 @@ void toolboxSetMenuItem(std::int16_t menu, std::int16_t item, std::string_view t
   QAction* a = m.items[static_cast<std::size_t>(item - 1)].action;
   a->setSeparator(text == "-");
   if (text != "-") a->setText(literalText(text));
-  if (shortcut) a->setShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key(QChar(shortcut).toUpper().unicode()))));
+  if (shortcut)
+    a->setShortcut(QKeySequence(QKeyCombination(Qt::ControlModifier, Qt::Key(QChar(shortcut).toUpper().unicode()))));
 }
 
 void setMenuItemText(std::int16_t menu, std::int16_t item, std::string_view text) {

@@ -67,7 +67,6 @@ QString qText(std::string_view s) {
   return t;
 }
 
-
 QString literalText(std::string_view s) { return qText(s).replace(QChar('&'), QStringLiteral("&&")); }
 
 void schedulePasses() {

@@ -35,7 +35,7 @@ struct Menu {
   // File: the program's own items, which disabling the whole menu greys,
   // while Quit stays live (the program asks before quitting an add run).
   QActionGroup* items_group = nullptr;
-  bool submenu = false;         // attached to an item; never in the menu bar
+  bool submenu = false;  // attached to an item; never in the menu bar
 };
 
 struct QtToolbox {

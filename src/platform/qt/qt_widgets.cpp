@@ -3,14 +3,14 @@
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QKeyEvent>
-#include <QScreen>
-#include <QTimer>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -79,8 +79,7 @@ ToolboxWindow::ToolboxWindow(const WindowDesc& desc, ToolboxWindow* owner)
       setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
       setWindowModality(Qt::WindowModal);
       break;
-    case WindowKind::document:
-      break;
+    case WindowKind::document: break;
   }
 }
 
@@ -97,10 +96,8 @@ bool ToolboxWindow::blockedBySheet(QObject* target, QEvent* e) {
     case QEvent::MouseButtonDblClick:
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
-    case QEvent::ContextMenu:
-      break;
-    default:
-      return false;  // the list still scrolls under a sheet
+    case QEvent::ContextMenu: break;
+    default: return false;  // the list still scrolls under a sheet
   }
   auto* w = qobject_cast<QWidget*>(target);
   auto* win = w ? dynamic_cast<ToolboxWindow*>(w->window()) : nullptr;
@@ -144,9 +141,8 @@ QMargins frameExtents(QWidget* w) {
   }();
   if (atom == XCB_ATOM_NONE) return {};
   std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
-      xcb_get_property_reply(c, xcb_get_property(c, 0, static_cast<xcb_window_t>(w->winId()), atom,
-                                                 XCB_ATOM_CARDINAL, 0, 4),
-                             nullptr),
+      xcb_get_property_reply(
+          c, xcb_get_property(c, 0, static_cast<xcb_window_t>(w->winId()), atom, XCB_ATOM_CARDINAL, 0, 4), nullptr),
       &std::free);
   if (!reply || reply->format != 32 || xcb_get_property_value_length(reply.get()) != 16) return {};
   const auto* v = static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
@@ -238,8 +234,7 @@ void ToolboxWindow::setContentRect(const ToolboxRect& r) {
 }
 
 void ToolboxWindow::applyMinimumSize() {
-  if (desc_.minWidth > 0 || desc_.minHeight > 0)
-    setMinimumSize(desc_.minWidth, desc_.minHeight + menuBarHeight());
+  if (desc_.minWidth > 0 || desc_.minHeight > 0) setMinimumSize(desc_.minWidth, desc_.minHeight + menuBarHeight());
   if (desc_.kind != WindowKind::document) setFixedSize(desc_.content.width, desc_.content.height + menuBarHeight());
 }
 
@@ -552,7 +547,8 @@ ListView::ListView(std::vector<ListColumnDesc> columns, std::int32_t rowHeight, 
   setSortingEnabled(true);
   header->setSortIndicator(-1, Qt::AscendingOrder);
   connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& cur) {
-    if (cur.isValid() && adapter_->callbacks()) adapter_->callbacks()->notify(adapter_->rowID(cur.row()), ListNotification::selected);
+    if (cur.isValid() && adapter_->callbacks())
+      adapter_->callbacks()->notify(adapter_->rowID(cur.row()), ListNotification::selected);
   });
   connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& i) {
     if (i.isValid() && adapter_->callbacks())
@@ -607,8 +603,9 @@ void ListView::fitColumns() {
   int left = room;
   for (std::size_t k = 0; k < stretching.size(); ++k) {
     const ListColumnDesc& col = adapter_->column(stretching[k]);
-    int w = k + 1 == stretching.size() ? left
-                                        : static_cast<int>(std::lround(h->sectionSize(stretching[k]) * room / stretchWidth));
+    int w = k + 1 == stretching.size()
+                ? left
+                : static_cast<int>(std::lround(h->sectionSize(stretching[k]) * room / stretchWidth));
     w = std::clamp(w, std::min(col.minWidth, col.maxWidth), col.maxWidth);
     h->resizeSection(stretching[k], w);
     left -= w;

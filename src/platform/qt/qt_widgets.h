@@ -134,8 +134,7 @@ class ListDelegate : public QStyledItemDelegate {
 
 class ListView : public QTreeView {
  public:
-  ListView(std::vector<ListColumnDesc> columns, std::int32_t rowHeight, ListViewCallbacks* callbacks,
-           QWidget* parent);
+  ListView(std::vector<ListColumnDesc> columns, std::int32_t rowHeight, ListViewCallbacks* callbacks, QWidget* parent);
   ListAdapter* adapter() const { return adapter_; }
   // Commits an open cell editor (while its row still has the ID it was
   // opened on) and closes it. A model reset would drop it unsaved, and a

@@ -52,8 +52,7 @@ bool windowExists(std::int16_t window) { return findWindow(window) != nullptr; }
 void toolboxCreateWindow(const WindowDesc& desc) {
   hookLoop();
   ensureDefaultMenus();
-  ToolboxWindow* owner =
-      desc.kind == WindowKind::sheet || desc.kind == WindowKind::modal ? findWindow(1) : nullptr;
+  ToolboxWindow* owner = desc.kind == WindowKind::sheet || desc.kind == WindowKind::modal ? findWindow(1) : nullptr;
   WindowPtr w(new ToolboxWindow(desc, owner));
   tb().windows[desc.number] = std::move(w);  // any earlier window of that number goes
   ToolboxWindow* win = findWindow(desc.number);
@@ -244,8 +243,7 @@ QWidget* makeWidget(const ControlDesc& d, QWidget* parent) {
       w->setAttribute(Qt::WA_TransparentForMouseEvents);
       return w;
     }
-    case ControlKind::bigNotice:
-      return new NoticeWidget(parent);
+    case ControlKind::bigNotice: return new NoticeWidget(parent);
     case ControlKind::radioButton: {
       // The program selects and deselects the buttons of a group itself.
       auto* r = new QRadioButton(literalText(d.text), parent);

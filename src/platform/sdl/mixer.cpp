@@ -9,6 +9,5 @@ void mixWithVolume(std::span<const std::int16_t> in, std::span<std::int16_t> out
   const std::size_t n = std::min(in.size(), out.size());
   constexpr std::int32_t lo = std::numeric_limits<std::int16_t>::min();
   constexpr std::int32_t hi = std::numeric_limits<std::int16_t>::max();
-  for (std::size_t i = 0; i < n; ++i)
-    out[i] = static_cast<std::int16_t>(std::clamp(in[i] * v / 256, lo, hi));
+  for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::int16_t>(std::clamp(in[i] * v / 256, lo, hi));
 }

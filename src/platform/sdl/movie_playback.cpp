@@ -43,8 +43,7 @@ void StartMovie(Movie movie) {
   movie->endReached = false;
   // A movie that cannot play counts as played, so that whoever waits for its
   // end is not kept waiting.
-  if (Playback::start(movie->path, movie->playFrame, movie->volume, movie->playback) != noErr)
-    movie->endReached = true;
+  if (Playback::start(movie->path, movie->playFrame, movie->volume, movie->playback) != noErr) movie->endReached = true;
 }
 
 void StopMovie(Movie movie) {

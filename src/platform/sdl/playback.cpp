@@ -190,7 +190,7 @@ class SharedOutput {
   }
 
   static constexpr std::size_t kFadeFrames = AudioSource::kRate / 200;  // 5 ms
-  static constexpr std::size_t kMixSamples = 4 * 4096 * kChannels;     // more than any device buffer
+  static constexpr std::size_t kMixSamples = 4 * 4096 * kChannels;      // more than any device buffer
   std::array<std::int16_t, kMixSamples> mix_{};
 
   // Runs while the device is open.
@@ -231,8 +231,8 @@ void setPlaybackTap(PlaybackTap tap) { gTap = std::move(tap); }
 
 bool sharedOutputOpen() { return sharedOutput().open(); }
 
-OSErr Playback::start(const std::string& path, std::int64_t frame, std::int16_t volume,
-                      std::unique_ptr<Playback>& out, bool paused) {
+OSErr Playback::start(const std::string& path, std::int64_t frame, std::int16_t volume, std::unique_ptr<Playback>& out,
+                      bool paused) {
   out.reset();
   std::unique_ptr<Playback> p(new Playback());
   OSErr err = p->source_.open(path, AudioSource::Options{.exactDuration = false, .maxChannels = 2});
@@ -332,9 +332,8 @@ std::int64_t Playback::heardPosition() const {
   if (paused()) return startFrame_ + played;
   const std::int64_t at = lastFillTime_.load(std::memory_order_acquire);
   if (at == 0) return startFrame_ + played;
-  const std::int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                               std::chrono::steady_clock::now().time_since_epoch())
-                               .count();
+  const std::int64_t now =
+      std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch()).count();
   const std::int64_t sounded = (now - at) * AudioSource::kRate / 1'000'000'000;
   const std::int64_t behind = std::max<std::int64_t>(0, lastFillFrames_.load(std::memory_order_relaxed) - sounded);
   return startFrame_ + std::max<std::int64_t>(0, played - behind);
@@ -388,8 +387,8 @@ void Playback::fill(std::span<std::int16_t> out) {
   const std::uint64_t available = written_.load(std::memory_order_acquire) - t;
   // A mono sound on the stereo device: each sample goes to both sides.
   const std::size_t spread = deviceChannels_ == 2 && channels_ == 1 ? 2 : 1;
-  const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(available, out.size() / spread)) /
-                        channels_ * channels_;
+  const std::size_t n =
+      static_cast<std::size_t>(std::min<std::uint64_t>(available, out.size() / spread)) / channels_ * channels_;
   const std::uint64_t capacity = ring_.size();
   for (std::size_t i = 0; i < n; ++i) out[i] = ring_[(t + i) % capacity];
   taken_.store(t + n, std::memory_order_release);
@@ -398,10 +397,9 @@ void Playback::fill(std::span<std::int16_t> out) {
     for (std::size_t i = n; i-- > 0;) out[2 * i] = out[2 * i + 1] = out[i];  // backwards: 2i >= i
   std::fill(out.begin() + static_cast<std::ptrdiff_t>(n * spread), out.end(), std::int16_t{0});
   lastFillFrames_.store(static_cast<std::int64_t>(n / channels_), std::memory_order_relaxed);
-  lastFillTime_.store(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                          std::chrono::steady_clock::now().time_since_epoch())
-                          .count(),
-                      std::memory_order_release);
+  lastFillTime_.store(
+      std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch()).count(),
+      std::memory_order_release);
   played_.fetch_add(static_cast<std::int64_t>(n / channels_), std::memory_order_release);
   if (all && n == available) done_.store(true, std::memory_order_release);
   if (tap_) tap_(out);

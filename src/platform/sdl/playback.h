@@ -25,8 +25,8 @@ class Playback {
   // Opens `path`, positions it at `frame` and starts the sound (or, with
   // `paused`, only decodes ahead and waits for resume()). 0 or a negative
   // code (the file could not be decoded, or no audio output at all).
-  static OSErr start(const std::string& path, std::int64_t frame, std::int16_t volume,
-                     std::unique_ptr<Playback>& out, bool paused = false);
+  static OSErr start(const std::string& path, std::int64_t frame, std::int16_t volume, std::unique_ptr<Playback>& out,
+                     bool paused = false);
   ~Playback();
   Playback(const Playback&) = delete;
   Playback& operator=(const Playback&) = delete;
