@@ -5,7 +5,7 @@ set -eu
 PACKAGES="g++ cmake ninja-build pkg-config python3 \
   qt6-base-dev libavformat-dev libavcodec-dev libswresample-dev libavutil-dev libsdl2-dev libxcb1-dev \
   libgtest-dev libgmock-dev libbenchmark-dev ffmpeg xvfb xauth dbus playerctl \
-  desktop-file-utils appstream openbox xdotool x11-utils imagemagick"
+  desktop-file-utils appstream clang-format clang-tidy openbox xdotool x11-utils imagemagick"
 missing=""
 for p in $PACKAGES; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -158,7 +158,7 @@ void hookQuitSignals() {
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0) return;
   t.signalNotifier = std::make_unique<QSocketNotifier>(gSignalPipe[0], QSocketNotifier::Read);
   QObject::connect(t.signalNotifier.get(), &QSocketNotifier::activated, [] {
-    char b;
+    char b = 0;
     [[maybe_unused]] const ssize_t n = ::read(gSignalPipe[0], &b, 1);
     if (tb().handlers.command) tb().handlers.command(kQuitNowCommand);
     QCoreApplication::quit();
