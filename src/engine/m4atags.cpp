@@ -173,18 +173,11 @@ OSErr readM4ATags(std::string_view filePath, std::int16_t folderVolume, std::int
   if (!searched) return refuse(fstatOk && length < kSmallestM4A ? TagRefusal::tooSmall : TagRefusal::noTag);
 
   Tune& t = gTunes_A[gTotalTunes_L];
-  t.fileLength = static_cast<std::uint32_t>(length / 4);
-  t.fileKind = 4;
-  t.fileName.assign(name);
-  t.folderDirID = folderDirID;
-  t.folderVolume = folderVolume;
+  storeTagFile(t, static_cast<std::uint32_t>(length / 4), kFileKindM4A, name, folderVolume, folderDirID);
 
   M4ATagTexts texts;
   if (!parseAtoms(QuarterSearch::find, &search, texts)) return refuse(TagRefusal::noTag);
-  t.title.assign(texts.title);
-  t.album.assign(texts.album);
-  t.artist.assign(texts.artist);
-  t.genre.assign(texts.genre);
+  storeTagTexts(t, texts);
 
   if (gTotalTunes_L > 1 && isDuplicateTune(t.artist.view(), t.title.view(), t.album.view()))
     return refuse(TagRefusal::duplicate);

@@ -105,15 +105,8 @@ OSErr readMP3Tags(std::string_view filePath, std::int16_t folderVolume, std::int
   if (parseMP3TagBlock(file.block, texts) != noErr) return refuse(kMP3Unusable, TagRefusal::noTag);
 
   Tune& t = gTunes_A[gTotalTunes_L];
-  t.fileLength = static_cast<std::uint32_t>(file.length);
-  t.fileKind = 1;
-  t.fileName.assign(name);
-  t.folderVolume = folderVolume;
-  t.folderDirID = folderDirID;
-  t.artist.assign(texts.artist);
-  t.title.assign(texts.title);
-  t.album.assign(texts.album);
-  t.genre.assign(texts.genre);
+  storeTagFile(t, static_cast<std::uint32_t>(file.length), kFileKindMP3, name, folderVolume, folderDirID);
+  storeTagTexts(t, texts);
 
   if (texts.v23 && upperCaseMacRoman(texts.genre) == "PODCAST") return refuse(kMP3Unusable, TagRefusal::podcast);
 

@@ -83,3 +83,12 @@ bool claimTagSlot() { return claimTuneRecord() != 0; }
 void giveBackTagSlot() {
   if (gTotalTunes_L > 0) --gTotalTunes_L;
 }
+
+void storeTagFile(Tune& t, std::uint32_t fileLength, std::uint16_t fileKind, std::string_view name,
+                  std::int16_t folderVolume, std::int32_t folderDirID) {
+  t.fileLength = fileLength;
+  t.fileKind = fileKind;
+  t.fileName.assign(name);
+  t.folderVolume = folderVolume;
+  t.folderDirID = folderDirID;
+}

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "library/tune.h"
 
 // The file's name as stored: the last component of the path, first 63 bytes.
 std::string_view tagFileName(std::string_view filePath);
@@ -51,3 +52,15 @@ extern TagRefusal gLastTagRefusal;
 bool claimTagSlot();
 // Gives the slot claimed by claimTagSlot back.
 void giveBackTagSlot();
+
+// What every tag reader stores in the record it claimed: where the file is,
+// its length and kind, and the four texts.
+void storeTagFile(Tune& t, std::uint32_t fileLength, std::uint16_t fileKind, std::string_view name,
+                  std::int16_t folderVolume, std::int32_t folderDirID);
+template <class Texts>
+void storeTagTexts(Tune& t, const Texts& texts) {
+  t.artist.assign(texts.artist);
+  t.title.assign(texts.title);
+  t.album.assign(texts.album);
+  t.genre.assign(texts.genre);
+}

@@ -79,16 +79,10 @@ OSErr readVorbisTags(std::string_view filePath, std::int16_t folderVolume, std::
   Tune& t = gTunes_A[gTotalTunes_L];
   // A file beyond 4 GiB keeps the largest length the field holds, so its
   // data rate stays large instead of wrapping round to a small one.
-  t.fileLength =
-      static_cast<std::uint32_t>(std::min<std::uint64_t>(file.length, std::numeric_limits<std::uint32_t>::max()));
-  t.fileKind = texts.fileKind;
-  t.fileName.assign(name);
-  t.folderVolume = folderVolume;
-  t.folderDirID = folderDirID;
-  t.artist.assign(texts.artist);
-  t.title.assign(texts.title);
-  t.album.assign(texts.album);
-  t.genre.assign(texts.genre);
+  storeTagFile(
+      t, static_cast<std::uint32_t>(std::min<std::uint64_t>(file.length, std::numeric_limits<std::uint32_t>::max())),
+      texts.fileKind, name, folderVolume, folderDirID);
+  storeTagTexts(t, texts);
 
   setControlText(kAddWindow, kAddStatusText, "Inspecting: " + t.title.str());
   setControlText(kAddWindow, kAddCountText, "Total Tunes: " + numText(gTotalTunes_L));
