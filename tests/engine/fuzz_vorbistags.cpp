@@ -1,7 +1,5 @@
 // Fuzzing the FLAC, Ogg Vorbis and Opus tag reader: any bytes as a whole
 // file. FFmpeg's demuxers read the comments, so the file goes to disk.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -9,30 +7,12 @@
 
 #include "engine/vorbistags.h"
 #include "library/tune.h"
-
-namespace {
-
-const std::string& scratchFile() {
-  static const std::string path = [] {
-    std::string tmpl = "/tmp/lumaroll-fuzz-tags-XXXXXX";
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) std::abort();
-    ::close(fd);
-    return tmpl;
-  }();
-  return path;
-}
-
-}  // namespace
+#include "support/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const bool entered = EnterMovies() == noErr;
   if (!entered) std::abort();
-  const std::string& path = scratchFile();
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) std::abort();
-  if (size > 0 && std::fwrite(data, 1, size, f) != size) std::abort();
-  std::fclose(f);
+  const std::string& path = writeFuzzInputFile(data, size);
 
   MovieFileTags tags;
   const OSErr err = GetMovieFileTags(path, tags);

@@ -1,8 +1,6 @@
 // libFuzzer target over opening a movie and exporting from it: whatever the
 // bytes of the file, the services answer with a code or a block, never a
 // crash, a hang or a read outside their buffers.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -10,30 +8,12 @@
 #include <vector>
 
 #include "platform/movie.h"
-
-namespace {
-
-const std::string& scratchFile() {
-  static const std::string path = [] {
-    std::string tmpl = "/tmp/lumaroll-fuzz-XXXXXX";
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) std::abort();
-    ::close(fd);
-    return tmpl;
-  }();
-  return path;
-}
-
-}  // namespace
+#include "support/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const bool entered = EnterMovies() == noErr;
   if (!entered) std::abort();
-  const std::string& path = scratchFile();
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) std::abort();
-  if (size > 0 && std::fwrite(data, 1, size, f) != size) std::abort();
-  std::fclose(f);
+  const std::string& path = writeFuzzInputFile(data, size);
 
   ClearMoviesStickyError();
   MovieOwner movie;

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string>
 
+#include "program_runner.h"
 #include "support/temp_dir.h"
 #include "tools/tool_runner.h"
 
@@ -25,29 +26,8 @@ TEST(ProgramAndTool, TheToolWaitsForTheProgramToQuit) {
   writeFileBytes(db, std::string(4566, '\0'));  // one tune
   const std::string err = dir.file("stderr");
 
-  int out[2];
-  ASSERT_EQ(pipe(out), 0);
-  const pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    dup2(out[1], 1);
-    close(out[0]);
-    setenv("XDG_DATA_HOME", data.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    setenv("LUMAROLL_ANNOUNCE_PAINT", "1", 1);
-    setenv("LSAN_OPTIONS", "suppressions=" LUMAROLL_LSAN_SUPPRESSIONS, 1);
-    const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(e, 2);
-    execl(LUMAROLL_PROGRAM, LUMAROLL_PROGRAM, music.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(out[1]);
-  std::string said;
-  char c;
-  while (said.find("painted\n") == std::string::npos && read(out[0], &c, 1) == 1) said += c;
-  close(out[0]);
-  ASSERT_EQ(said, "painted\n");
+  const pid_t pid = startPaintedProgram(data, config, {music}, err);
+  ASSERT_GT(pid, 0);
 
   ToolResult r = runTool("add " + shellQuote(music) + " --db " + shellQuote(db));
   EXPECT_EQ(r.status, 1);

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "library/database.h"
+#include "program_runner.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -40,29 +41,8 @@ TEST(Sigterm, SavesTheLibraryAndThePreferences) {
   std::filesystem::create_directories(data + "/Lumaroll");
   writeFileBytes(database, records);
 
-  int out[2];
-  ASSERT_EQ(pipe(out), 0);
-  const pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    dup2(out[1], 1);
-    close(out[0]);
-    setenv("XDG_DATA_HOME", data.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    setenv("LUMAROLL_ANNOUNCE_PAINT", "1", 1);
-    setenv("LSAN_OPTIONS", "suppressions=" LUMAROLL_LSAN_SUPPRESSIONS, 1);  // sanitizer builds
-    const int devnull = open("/dev/null", O_WRONLY);
-    dup2(devnull, 2);
-    execl(LUMAROLL_PROGRAM, LUMAROLL_PROGRAM, static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(out[1]);
-  std::string said;
-  char c;
-  while (said.find("painted\n") == std::string::npos && read(out[0], &c, 1) == 1) said += c;
-  close(out[0]);
-  ASSERT_EQ(said, "painted\n");
+  const pid_t pid = startPaintedProgram(data, config);
+  ASSERT_GT(pid, 0);
   kill(pid, SIGTERM);
   int status = 0;
   ASSERT_EQ(waitpid(pid, &status, 0), pid);
