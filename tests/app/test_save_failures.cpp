@@ -19,6 +19,7 @@
 #include "ingest/save_alerts.h"
 #include "library/database.h"
 #include "platform/headless/headless_toolbox.h"
+#include "support/file_size_limit.h"
 #include "ui/mainwindow.h"
 
 namespace {
@@ -85,25 +86,20 @@ TEST_F(SaveFailures, AFailedSaveAtTheEndOfAnAddRunIsShownInTheWindow) {
 TEST_F(SaveFailures, AFullDiskAtQuitLetsThePersonKeepTheProgramRunning) {
   ASSERT_TRUE(startLumaroll());
   makeLibrary(50, song);  // about 228 KB to write
-  const pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    // A file-size limit stands in for a full disk.
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit lim{20000, 20000};
-    setrlimit(RLIMIT_FSIZE, &lim);
-    headlessToolbox().cautionAnswers = {false};
-    const bool kept = MyCommandHandler(kQuitCommand) == 0;
-    _exit(kept && loggedContaining("caution:The Library Could Not Be Saved|Lumaroll could not save your library in " +
-                                       libraryFilePath() + ": File too large",
-                                   "Quit anyway")
-              ? 0
-              : 3);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  // A file-size limit stands in for a full disk.
+  EXPECT_EQ(exitCodeUnderFileSizeLimit(20000,
+                                       [&] {
+                                         headlessToolbox().cautionAnswers = {false};
+                                         const bool kept = MyCommandHandler(kQuitCommand) == 0;
+                                         return kept && loggedContaining(
+                                                            "caution:The Library Could Not Be Saved|Lumaroll could "
+                                                            "not save your library in " +
+                                                                libraryFilePath() + ": File too large",
+                                                            "Quit anyway")
+                                                    ? 0
+                                                    : 3;
+                                       }),
+            0);
 }
 
 TEST_F(SaveFailures, ASecondCopySaysTheFirstIsRunningAndEnds) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "library_fixture.h"
+#include "support/file_size_limit.h"
 
 namespace {
 
@@ -137,20 +138,13 @@ TEST_F(Database, AFailedSaveLeavesThePreviousFile) {
   const std::string before = readFileBytes(dbPath);
   for (int i = 0; i < 50; ++i) addTune("more");
   // A file-size limit makes the write fail part-way, as a full disk would.
-  const pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit lim{20000, 20000};
-    setrlimit(RLIMIT_FSIZE, &lim);
-    if (saveDatabaseFiles() == noErr) _exit(0);
-    const LibrarySaveFailure& f = librarySaveFailure();
-    _exit(f.pending && f.path == dbPath && !f.reason.empty() ? 3 : 4);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 3);
+  EXPECT_EQ(exitCodeUnderFileSizeLimit(20000,
+                                       [&] {
+                                         if (saveDatabaseFiles() == noErr) return 0;
+                                         const LibrarySaveFailure& f = librarySaveFailure();
+                                         return f.pending && f.path == dbPath && !f.reason.empty() ? 3 : 4;
+                                       }),
+            3);
   EXPECT_TRUE(readFileBytes(dbPath) == before);
   // No temporary file is left behind.
   int files = 0;
