@@ -189,18 +189,3 @@ TEST_F(Media, TonesStayCalmAndNoiseCountsTooManyStrongBins) {
     }
   }
 }
-
-TEST_F(Media, LengthAndChannelsDecide) {
-  MediaRecipe s;
-  s.seconds = 26.9;
-  EXPECT_EQ(analyse(make("short.mp3", s)), 37);
-  s.seconds = 27.2;
-  EXPECT_EQ(analyse(make("long.mp3", s)), noErr);
-  EXPECT_EQ(+tune().durationSeconds, 27);
-  s.channels = 1;
-  s.seconds = 30;
-  EXPECT_EQ(analyse(make("mono.mp3", s)), 20);
-  s.channels = 2;
-  s.sampleRate = 48000;
-  EXPECT_EQ(analyse(make("48k.mp3", s)), noErr);
-}
