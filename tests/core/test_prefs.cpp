@@ -70,7 +70,7 @@ TEST_F(Prefs, OnlyASmallPlainFileIsRead) {
   const std::function<void()> makers[] = {
       [&] { ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0); },
       [&] { ASSERT_EQ(::symlink("/dev/zero", path.c_str()), 0); },
-      [&] { writeFileBytes(path, " 4353\r" + std::string(kLongestPrefsFile, ' ')); },
+      [&] { writeFileBytes(path, "\r\r 8195\r" + std::string(kLongestPrefsFile, ' ')); },
   };
   for (const auto& make : makers) {
     std::filesystem::remove(path);

@@ -41,21 +41,22 @@ class Tasks : public ::testing::Test {
 
 }  // namespace
 
-// Started close to the end of the tick counter, so the run's wait spans the wrap.
+// Started close to the end of the tick counter, so the chain's steps cross the wrap.
 TEST_F(Tasks, AwaitedTaskYieldsSuspendTheWholeChainInStartOrderAcrossTheWrap) {
   startTask(folderItems(1));
   startTask(addRun());
   EXPECT_TRUE(trace.empty()) << "a task first runs at the next pass";
-  EXPECT_EQ(runTasks(0xFFFFFFFDu), 2);
+  EXPECT_EQ(nextTaskTick(0xFFFFFFFEu), 0xFFFFFFFEu) << "a task that never ran is due at once";
+  EXPECT_EQ(runTasks(0xFFFFFFFEu), 2);
   EXPECT_EQ(trace, (std::vector<std::string>{"item 1", "start", "item 1"}));
-  runTasks(0xFFFFFFFEu);
+  runTasks(0xFFFFFFFFu);
   EXPECT_EQ(trace.back(), "item 2");
-  runTasks(0xFFFFFFFFu);  // the folder ends, the run goes on to its 2-tick wait
+  runTasks(0);  // the folder ends, the run goes on to its 2-tick wait
   EXPECT_EQ(trace.back(), "after folder");
-  EXPECT_EQ(nextTaskTick(0xFFFFFFFFu), 1u);
-  EXPECT_EQ(runTasks(0), 0) << "woken before its ticks passed";
+  EXPECT_EQ(nextTaskTick(0), 2u);
+  EXPECT_EQ(runTasks(1), 0) << "woken before its ticks passed";
   EXPECT_EQ(activeTaskCount(), 1u);
-  runTasks(1);
+  runTasks(2);
   EXPECT_EQ(trace.back(), "end");
   EXPECT_EQ(activeTaskCount(), 0u);
 }

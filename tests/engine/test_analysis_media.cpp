@@ -140,18 +140,6 @@ TEST_F(Media, VorbisCommentsTellDuplicatesApart) {
   EXPECT_EQ(readVorbisTags(c, 7, 1), kVorbisDuplicate);
   EXPECT_EQ(readVorbisTags(d, 7, 1), noErr);
   EXPECT_EQ(gTotalTunes_L, 3);
-
-  MovieFileTags tags;  // texts beyond the stored fields are cut
-  tags.tagged = true;
-  tags.audio = TaggedAudio::opus;
-  tags.title = std::string(5000, 'x');
-  tags.genre = std::string(100, 'g');
-  VorbisTagTexts out;
-  ASSERT_EQ(convertVorbisTags(tags, out), noErr);
-  EXPECT_EQ(out.fileKind, kFileKindOpus);
-  EXPECT_EQ(out.title.size(), 255u);
-  EXPECT_EQ(out.genre.size(), 63u);
-  EXPECT_EQ(out.artist, "Unknown");
 }
 
 TEST_F(Media, TonesStayCalmAndNoiseCountsTooManyStrongBins) {
