@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
 #include "core/errors.h"
 #include "core/paths.h"
@@ -28,60 +29,35 @@ class Prefs : public ::testing::Test {
 
 TEST_F(Prefs, FirstStartCreatesAnEmptyFileAndKeepsTheDefaults) {
   loadPrefs();
-  EXPECT_TRUE(fileExists(prefsFilePath()));
   EXPECT_EQ(readFileBytes(prefsFilePath()), "");
-  EXPECT_EQ(gWin1SizeHor_S, 1440 - 100);
-  EXPECT_EQ(gWin1SizeVert_S, 900 - 100);
-  EXPECT_EQ(gWin1PosHor_S, 0);
-  EXPECT_EQ(gWin1PosVert_S, 0);
-  EXPECT_EQ(gPlayerVolume_S, 273);
+  EXPECT_EQ(std::tuple(gWin1SizeVert_S, gWin1SizeHor_S, gWin1PosHor_S, gWin1PosVert_S, gPlayerVolume_S),
+            std::tuple(800, 1340, 0, 0, 273));
 }
 
-TEST_F(Prefs, QuitWritesByteExchangedLines) {
-  gWin1PosHor_S = 10;
-  gWin1PosVert_S = 44;
-  gWin1SizeHor_S = 900;
+// Each setting on a line of its own ending in a return, its two bytes
+// exchanged, written as a signed number after one blank or a minus.
+TEST_F(Prefs, QuitWritesByteExchangedLinesAndTheStartReadsThemBack) {
   gWin1SizeVert_S = 700;
-  gPlayerVolume_S = 273;
-  savePrefs();
-  EXPECT_EQ(readFileBytes(prefsFilePath()), "-17406\r-31741\r 2560\r 11264\r 4353\r");
-}
-
-TEST_F(Prefs, NegativePositionsAndRoundTrip) {
-  gWin1SizeVert_S = 800;
-  gWin1SizeHor_S = 1200;
+  gWin1SizeHor_S = 900;
   gWin1PosHor_S = -5;
-  gWin1PosVert_S = 30;
+  gWin1PosVert_S = 44;
   gPlayerVolume_S = 1168;
   savePrefs();
-  EXPECT_EQ(readFileBytes(prefsFilePath()).substr(0, 13), " 8195\r-20476\r");
-  EXPECT_NE(readFileBytes(prefsFilePath()).find("\r-1025\r"), std::string::npos);
+  EXPECT_EQ(readFileBytes(prefsFilePath()), "-17406\r-31741\r-1025\r 11264\r-28668\r");
   setDefaultPrefs(1440, 900);
   loadPrefs();
-  EXPECT_EQ(gWin1SizeVert_S, 800);
-  EXPECT_EQ(gWin1SizeHor_S, 1200);
-  EXPECT_EQ(gWin1PosHor_S, -5);
-  EXPECT_EQ(gWin1PosVert_S, 30);
-  EXPECT_EQ(gPlayerVolume_S, 1168);
+  EXPECT_EQ(std::tuple(gWin1SizeVert_S, gWin1SizeHor_S, gWin1PosHor_S, gWin1PosVert_S, gPlayerVolume_S),
+            std::tuple(700, 900, -5, 44, 1168));
 }
 
-TEST_F(Prefs, ParsingFollowsTheNumberReader) {
+TEST_F(Prefs, ParsingFollowsTheNumberReaderAndAShortFileKeepsTheRest) {
   // Leading blanks and tabs, a number that ends at a comma, text without
-  // digits, values beyond 16 bits keep their low 16 bits.
-  applyPrefsFileText(" \t8195,junk\rabc\r 70000\r-1025\r 4353\r");
+  // digits, values beyond 16 bits keep their low 16 bits; no volume line.
+  applyPrefsFileText(" \t8195,junk\rabc\r 70000\r-1025\r");
   EXPECT_EQ(gWin1SizeVert_S, 800);
   EXPECT_EQ(gWin1SizeHor_S, 0);
   EXPECT_EQ(gWin1PosHor_S, byteExchange16(static_cast<std::int16_t>(70000 & 0xFFFF)));
   EXPECT_EQ(gWin1PosVert_S, -5);
-  EXPECT_EQ(gPlayerVolume_S, 273);
-}
-
-TEST_F(Prefs, ShortFileKeepsTheSettingsItLacks) {
-  gPlayerVolume_S = 273;
-  gWin1SizeVert_S = 800;
-  applyPrefsFileText(" 8195\r");  // only the height
-  EXPECT_EQ(gWin1SizeVert_S, 800);
-  EXPECT_EQ(gWin1SizeHor_S, 1440 - 100);
   EXPECT_EQ(gPlayerVolume_S, 273);  // not exchanged into 4353
 }
 
@@ -94,7 +70,7 @@ TEST_F(Prefs, OnlyASmallPlainFileIsRead) {
   const std::function<void()> makers[] = {
       [&] { ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0); },
       [&] { ASSERT_EQ(::symlink("/dev/zero", path.c_str()), 0); },
-      [&] { writeFileBytes(path, " 4353\r" + std::string(kLongestPrefsFile, ' ')); },
+      [&] { writeFileBytes(path, "\r\r 8195\r" + std::string(kLongestPrefsFile, ' ')); },
   };
   for (const auto& make : makers) {
     std::filesystem::remove(path);

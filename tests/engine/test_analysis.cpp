@@ -140,40 +140,23 @@ std::int16_t tone(std::size_t frame, double binsOfStream, double amplitude) {
 
 // ---- The transform ----------------------------------------------------------
 
-TEST(Transform, AgreesWithDirectEvaluationAndPutsAToneAtItsBin) {
+// The measures above compare with the textbook loop bit for bit; this checks
+// the loop itself against the sums it stands for. The twiddles use
+// 6.2831853072 for 2 pi and a recurrence that drifts by about one rounding
+// per step: every bin is within about 1e-11 * sum|x| of the exact sum, plus
+// rounding. A wrong sign, order or twiddle is off by far more.
+TEST(Transform, AgreesWithDirectEvaluation) {
   std::mt19937 rng(7);
   std::uniform_int_distribution<int> sample(-32768, 32767);
-  std::vector<double> x(2 * 16384, 0.0);
+  std::vector<double> input(16384), x(2 * 16384, 0.0);
   double sumAbs = 0;
-  for (std::size_t p = 0; p < 16384; ++p) {
-    x[2 * p] = sample(rng);
-    sumAbs += std::fabs(x[2 * p]);
-  }
-  const std::vector<double> input = [&] {
-    std::vector<double> r(16384);
-    for (std::size_t p = 0; p < 16384; ++p) r[p] = x[2 * p];
-    return r;
-  }();
+  for (std::size_t p = 0; p < 16384; ++p) sumAbs += std::fabs(x[2 * p] = input[p] = sample(rng));
   transform16384(x);
-  // The twiddles use 6.2831853072 for 2 pi (2e-11 too large) and a
-  // recurrence that drifts by about one rounding per step: at most about
-  // 1e-11 rad on any twiddle, so every bin is within 1e-11 * sum|x| of the
-  // exact sum, plus rounding (eps * 14 stages * sqrt(N) * rms, ~1e-9 here).
-  // A wrong sign, permutation or twiddle is off by the order of sum|x|.
-  const double tolerance = 1e-9 * sumAbs;
-  for (std::int32_t k : {0, 1, 2, 3, 511, 4096, 5461, 8191, 8192, 8193, 12000, 16383}) {
+  for (std::int32_t k : {0, 1, 3, 511, 5461, 8191, 8192, 8193, 16383}) {
     const auto [re, im] = reference::directBin(input, k);
-    EXPECT_NEAR(x[2 * k], static_cast<double>(re), tolerance) << "bin " << k;
-    EXPECT_NEAR(x[2 * k + 1], static_cast<double>(im), tolerance) << "bin " << k;
+    EXPECT_NEAR(x[2 * k], static_cast<double>(re), 1e-9 * sumAbs) << "bin " << k;
+    EXPECT_NEAR(x[2 * k + 1], static_cast<double>(im), 1e-9 * sumAbs) << "bin " << k;
   }
-
-  // cos(2 pi 300 n / N): N/2 at bins 300 and N - 300, nothing elsewhere.
-  std::vector<double> c(2 * 16384, 0.0);
-  for (std::size_t p = 0; p < 16384; ++p) c[2 * p] = std::cos(6.283185307179586 * 300.0 * p / 16384.0);
-  transform16384(c);
-  EXPECT_NEAR(c[600], 8192.0, 1e-6);
-  EXPECT_NEAR(c[2 * (16384 - 300)], 8192.0, 1e-6);
-  for (std::int32_t k : {0, 299, 301, 1000, 8192}) EXPECT_NEAR(std::hypot(c[2 * k], c[2 * k + 1]), 0.0, 1e-6);
 }
 
 // ---- Positions, lengths, refusals --------------------------------------------
@@ -182,82 +165,49 @@ TEST_F(Analysis, FourteenPositionsFromTheDuration) {
   // 100001 units at 600 per second.
   const std::int32_t expected[15] = {0,     37000, 49700, 73000, 90000, 10000, 24000, 63000,
                                      18500, 49850, 36500, 45000, 12000, 31500, 5000};
-  for (std::int32_t part = 1; part <= 14; ++part) EXPECT_EQ(analysisStartTime(part, 100001, 600), expected[part]);
   EXPECT_FALSE(analysisStartTime(0, 100001, 600));
   EXPECT_FALSE(analysisStartTime(15, 100001, 600));
-
   play(stereoBlock([](std::size_t, int) { return 0; }), 0);
   movie.duration = 100001;
-  for (std::int32_t part = 1; part <= 14; ++part) ASSERT_EQ(measureTuneAudio(st, &movie, part, gTunes_A[1]), noErr);
-  ASSERT_EQ(movie.starts.size(), 14u);
-  for (std::int32_t part = 1; part <= 14; ++part)
-    EXPECT_EQ(movie.starts[static_cast<std::size_t>(part - 1)], expected[part]);
+  for (std::int32_t part = 1; part <= 14; ++part) {
+    EXPECT_EQ(analysisStartTime(part, 100001, 600), expected[part]);
+    ASSERT_EQ(measureTuneAudio(st, &movie, part, gTunes_A[1]), noErr);
+    EXPECT_EQ(movie.starts.back(), expected[part]);
+  }
   EXPECT_EQ(st.gFundCount_S, 28);
   EXPECT_EQ(measureTuneAudio(st, &movie, 15, gTunes_A[1]), -50);
 }
 
-TEST_F(Analysis, TwentySixSecondsAreNotAnalysedTwentySevenAre) {
+TEST_F(Analysis, LengthFieldsFirstThenRefusalsByTheirCodes) {
   play(stereoBlock([](std::size_t, int) { return 0; }));
   gTunes_A[1].fileLength = 1620000;
   movie.duration = 27 * 600 - 1;
   EXPECT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), 37);
   EXPECT_TRUE(movie.starts.empty());
   EXPECT_EQ(+gTunes_A[1].durationSeconds, 0);
-
   movie.duration = 27 * 600;
   EXPECT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), noErr);
   EXPECT_EQ(+gTunes_A[1].durationSeconds, 27);
   EXPECT_EQ(+gTunes_A[1].dataRate, 100);  // 1,620,000 / (27 * 600)
-
-  // A movie without a time scale has no length rather than a crash.
-  movie.scale = 0;
+  movie.scale = 0;                        // no time scale: no length rather than a crash
   EXPECT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), 37);
-}
 
-TEST_F(Analysis, RefusalsReturnTheirCodesAfterTheLengthFields) {
-  gTunes_A[1].fileLength = 4800000;
+  gTunes_A[1].fileLength = 0;  // dataRate is left alone when the length is unknown
   play(stereoBlock([](std::size_t, int) { return 100; }, kFrames, 1), 100);
+  movie.scale = kMovieTimeScale;
   EXPECT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), 20);  // mono
   EXPECT_EQ(+gTunes_A[1].durationSeconds, 100);
-  EXPECT_EQ(+gTunes_A[1].dataRate, 80);
-  EXPECT_EQ(st.gFundCount_S, 0);
-
+  EXPECT_EQ(+gTunes_A[1].dataRate, 100);
+  EXPECT_EQ(st.gFundCount_S, 2);  // only the 27 s call measured
   movie.sound = [](std::int32_t) { return std::vector<std::uint8_t>(10, 2); };
   EXPECT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), 20);  // too short even for a header
-
-  movie.exportError = -2048;
-  EXPECT_EQ(measureTuneAudio(st, &movie, 2, gTunes_A[1]), -2048);
-  movie.exportError = noErr;
   movie.memError = -108;
   EXPECT_EQ(measureTuneAudio(st, &movie, 3, gTunes_A[1]), -108);
-
-  // dataRate is left alone when the length is unknown.
-  gTunes_A[1].fileLength = 0;
-  gTunes_A[1].dataRate = 5;
-  movie.memError = noErr;
-  EXPECT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), 20);
-  EXPECT_EQ(+gTunes_A[1].dataRate, 5);
+  movie.exportError = -2048;
+  EXPECT_EQ(measureTuneAudio(st, &movie, 2, gTunes_A[1]), -2048);
 }
 
 // ---- Measures ------------------------------------------------------------------
-
-TEST_F(Analysis, SilenceHasNoPowerAndNoStrongBin) {
-  play(stereoBlock([](std::size_t, int) { return 0; }));
-  ASSERT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), noErr);
-  const Tune& t = gTunes_A[1];
-  EXPECT_EQ(samplePitchAt(t, 1), 0);
-  EXPECT_EQ(samplePitchAt(t, 2), 0);
-  EXPECT_EQ(sampleAmplitudeAt(t, 1), 0);
-  EXPECT_EQ(st.gCTCounter_L, 0);
-  EXPECT_EQ(st.gTotalPitches_UL, 0u);
-  EXPECT_EQ(st.gBypassCntOne_L, 0);
-  EXPECT_EQ(st.gTotalUniqueFundPitches_L, 1);
-  EXPECT_EQ(st.gUniqueFundOffPass_LA[1], 0);
-  EXPECT_EQ(st.gAverageTunePitch_D, 0.0);
-  EXPECT_EQ(+t.firstPassStrongBins, 0);
-  EXPECT_EQ(+t.firstPassDistinctBins, 0);
-  EXPECT_EQ(st.gFundCount_S, 2);
-}
 
 TEST_F(Analysis, EqualPowersKeepTheLowerBin) {
   // Words +1 at position 0 and -1 at 8192: every odd bin has power exactly 4,
@@ -270,9 +220,11 @@ TEST_F(Analysis, EqualPowersKeepTheLowerBin) {
   ASSERT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), noErr);
   EXPECT_EQ(samplePitchAt(gTunes_A[1], 1), 1);
   EXPECT_EQ(samplePitchAt(gTunes_A[1], 2), 0);  // the second frame is silent
+  EXPECT_EQ(sampleAmplitudeAt(gTunes_A[1], 2), 0);
   EXPECT_EQ(st.gTotalUniqueFundPitches_L, 2);
   // Too quiet for any strong bin: each frame's pitch is its dominant bin.
   EXPECT_EQ(st.gCTCounter_L, 0);
+  EXPECT_EQ(st.gBypassCntOne_L, 0);
   EXPECT_EQ(st.gAverageTunePitch_D, 0.5);
 }
 
@@ -281,34 +233,25 @@ TEST_F(Analysis, RunsAreBitIdenticalAndShortExportsReadSilence) {
   std::uniform_int_distribution<int> noise(-9000, 9000);
   std::vector<std::int16_t> samples(2 * kFrames);
   for (auto& s : samples) s = static_cast<std::int16_t>(noise(rng));
-  const auto block = stereoBlock([&](std::size_t f, int c) { return samples[2 * f + static_cast<std::size_t>(c)]; });
-  play(block);
-
+  auto sample = [&](std::size_t f, int c) { return samples[2 * f + static_cast<std::size_t>(c)]; };
+  play(stereoBlock(sample));
   auto run = [&] {
-    gTotalTunes_L = 1;
     gTunes_A[1] = Tune{};
     resetAnalysisState(st);
     for (int part = 1; part <= 14; ++part) EXPECT_EQ(measureTuneAudio(st, &movie, part, gTunes_A[1]), noErr);
     std::vector<std::uint8_t> record(sizeof(Tune));
     std::memcpy(record.data(), &gTunes_A[1], sizeof(Tune));
     return std::make_tuple(record, st.gCTCounter_L, st.gTotalPitches_UL, st.gBypassCntOne_L, st.gAverageUniquePitch_D,
-                           st.gAverageTunePitch_D);
+                           st.gAverageTunePitch_D, st.gFundCount_S);
   };
-  const auto first = run();
-  EXPECT_EQ(first, run());
-  EXPECT_EQ(+gTunes_A[1].firstPassStrongBins, expectFrame(block, 1).strong);
-  EXPECT_GT(+gTunes_A[1].firstPassStrongBins, 1000);
-  EXPECT_EQ(st.gFundCount_S, 28);
-  EXPECT_EQ(st.gBypassCntOne_L, std::get<3>(first));
-  EXPECT_LE(st.gBypassCntOne_L, 8192);
+  EXPECT_EQ(run(), run());
 
   // Only 1000 frames delivered: the rest of the second reads as silence and
   // frame 2 (stream positions 16384..) is silent too.
-  const auto shortBlock =
-      stereoBlock([&](std::size_t f, int c) { return samples[2 * f + static_cast<std::size_t>(c)]; }, 1000);
-  play(shortBlock);
+  play(stereoBlock(sample, 1000));
   resetAnalysisState(st);
   ASSERT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), noErr);
+  EXPECT_NE(samplePitchAt(gTunes_A[1], 1), 0);
   EXPECT_EQ(samplePitchAt(gTunes_A[1], 2), 0);
   EXPECT_EQ(sampleAmplitudeAt(gTunes_A[1], 2), 0);
 }

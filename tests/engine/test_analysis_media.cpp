@@ -1,10 +1,12 @@
-// Tag reading, analysis and classification of generated MP3 and M4A files,
-// through the movie services, as adding a file runs them.
+// The tag readers, the analysis and the classification on generated MP3,
+// M4A, FLAC, Ogg Vorbis and Opus files, through the movie services, as
+// adding a file runs them. The tags are FFmpeg's, as the tools people tag
+// their music with would write them.
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include <cstring>
+#include <filesystem>
+#include <memory>
 #include <vector>
 
 #include "engine/analysis.h"
@@ -12,29 +14,39 @@
 #include "engine/genres.h"
 #include "engine/m4atags.h"
 #include "engine/mp3tags.h"
-#include "library/tune.h"
+#include "engine/tag_test.h"
+#include "engine/vorbistags.h"
 #include "platform/movie.h"
 #include "support/media.h"
-#include "support/temp_dir.h"
 
 namespace {
 
-class Media : public ::testing::Test {
+MediaRecipe recipe(MediaFormat format, MediaTags tags = {"Caf\xC3\xA9 Noir", "Ana Mo\xC3\xB1o", "Nocturnes", "Jazz"},
+                   double seconds = 0) {
+  MediaRecipe s;
+  s.format = format;
+  // By default the shortest file each reader takes.
+  s.seconds = seconds > 0 ? seconds : format == MediaFormat::m4a ? 12 : format == MediaFormat::mp3Cbr ? 6 : 1;
+  s.tags = std::move(tags);
+  s.muxerTags = true;
+  return s;
+}
+
+class Media : public TagReading {
  protected:
   static void SetUpTestSuite() {
     initMP3Categories();
     ASSERT_EQ(EnterMovies(), noErr);
   }
-  void SetUp() override {
-    gTotalTunes_L = gStartTotalTunes_L = 0;
-    gTunes_A[1] = Tune{};
-  }
-  void TearDown() override { gTotalTunes_L = gStartTotalTunes_L = 0; }
-
   std::string make(const std::string& name, const MediaRecipe& recipe) {
-    const std::string path = dir.file(name);
-    writeTestMedia(path, recipe);
-    return path;
+    writeTestMedia(dir.file(name), recipe);
+    return dir.file(name);
+  }
+  // The reader adding a file runs for its format.
+  static OSErr readTags(MediaFormat format, const std::string& path) {
+    if (format == MediaFormat::m4a) return readM4ATags(path, 7, 123456);
+    if (format == MediaFormat::mp3Cbr || format == MediaFormat::mp3Vbr) return readMP3Tags(path, 7, 123456);
+    return readVorbisTags(path, 7, 123456);
   }
   // The analysis calls until the first failure; the last result.
   OSErr analyse(const std::string& path) {
@@ -46,57 +58,88 @@ class Media : public ::testing::Test {
       if (OSErr err = measureTuneAudio(st, movie.get(), part, gTunes_A[gTotalTunes_L]); err != noErr) return err;
     return noErr;
   }
-  const Tune& tune() { return gTunes_A[gTotalTunes_L]; }
   std::unique_ptr<AnalysisState> state = std::make_unique<AnalysisState>();
   AnalysisState& st = *state;
-  TempDir dir;
 };
-
-MediaRecipe tagged(Id3Version version, Id3Encoding encoding) {
-  MediaRecipe s;
-  s.seconds = 6;  // 6 s at 128 kbit/s: about 96,000 bytes
-  s.id3 = version;
-  s.encoding = encoding;
-  s.tags = {"Caf\xC3\xA9 Song", "Jos\xC3\xA9", "Blue Train", "Jazz"};
-  return s;
-}
 
 }  // namespace
 
-// The byte layouts of each tag version are the tag reader's unit tests; here
-// files without tags and tags written by the muxer.
-TEST_F(Media, Mp3TagsOfTheMuxer) {
-  gTotalTunes_L = 0;
-  MediaRecipe none = tagged(Id3Version::none, Id3Encoding::latin1);
-  EXPECT_EQ(readMP3Tags(make("none.mp3", none), 1, 2), 7);
-
-  // Tags another tool wrote.
-  MediaRecipe muxed = tagged(Id3Version::v24, Id3Encoding::utf8);
-  muxed.muxerTags = true;
-  muxed.tags = {"Naima", "John Coltrane", "Giant Steps", "Podcast"};
-  EXPECT_EQ(readMP3Tags(make("podcast.mp3", muxed), 1, 2), 7);
-  muxed.tags.genre = "Jazz";
-  ASSERT_EQ(readMP3Tags(make("muxed.mp3", muxed), 1, 2), noErr);
-  EXPECT_EQ(tune().title.view(), "Naima");
-  EXPECT_EQ(tune().artist.view(), "John Coltrane");
-  EXPECT_EQ(tune().album.view(), "Giant Steps");
-  EXPECT_EQ(tune().genre.view(), "Jazz");
+// Each reader on its files; the Vorbis comment reader tells the codec by its
+// kind, whatever the file's name says. UTF-8 is folded to Mac Roman.
+TEST_F(Media, EveryReaderReadsTheTagsAnotherToolWrote) {
+  struct Case {
+    MediaFormat format;
+    const char* name;
+    std::uint16_t kind;
+  };
+  for (const Case& c : {Case{MediaFormat::mp3Cbr, "a.mp3", kFileKindMP3}, Case{MediaFormat::m4a, "b.m4a", kFileKindM4A},
+                        Case{MediaFormat::flac, "c.flac", kFileKindFLAC}, Case{MediaFormat::vorbis, "d.ogg", 6},
+                        Case{MediaFormat::opus, "e.opus", 7}, Case{MediaFormat::vorbis, "f.OGA", 6},
+                        Case{MediaFormat::opus, "g.ogg", 7}}) {
+    SCOPED_TRACE(c.name);
+    SetUp();
+    const std::string path = make(c.name, recipe(c.format));
+    ASSERT_EQ(readTags(c.format, path), noErr);
+    EXPECT_EQ(gTotalTunes_L, 1);
+    EXPECT_EQ(texts(), (TagTexts{"Caf\x8E Noir", "Ana Mo\x96o", "Nocturnes", "Jazz"}));
+    EXPECT_EQ(+tune().fileKind, c.kind);
+    if (c.kind >= kFileKindFLAC) {
+      EXPECT_EQ(+tune().fileLength, std::filesystem::file_size(path));
+    }
+    EXPECT_EQ(tune().fileName.view(), c.name);
+  }
+  EXPECT_TRUE(headlessToolbox().logged("text:4000/55=Inspecting: Caf\x8E Noir"));
 }
 
-TEST_F(Media, M4aTagsWrittenByTheMuxer) {
-  MediaRecipe s;
-  s.format = MediaFormat::m4a;
-  s.seconds = 12;
-  s.tags = {"So What", "Miles Davis", "Kind of Blue", "Jazz"};
-  ASSERT_EQ(readM4ATags(make("a.m4a", s), 1, 2), noErr);
-  EXPECT_EQ(tune().title.view(), "So What");
-  EXPECT_EQ(tune().artist.view(), "Miles Davis");
-  EXPECT_EQ(tune().album.view(), "Kind of Blue");
-  EXPECT_EQ(tune().genre.view(), "Jazz");
-  EXPECT_EQ(+tune().fileKind, 4);
+// Every refusal gives the slot back and says why by its code; nothing that
+// is not FLAC, Vorbis or Opus in a FLAC or Ogg file gets through.
+TEST_F(Media, RefusalsByTheirCodes) {
+  const std::string whole = make("whole.flac", recipe(MediaFormat::flac));
+  const std::string bytes = readFileBytes(whole);
+  writeFileBytes(dir.file("text.flac"), "This is not a tune, only words about one.\n");
+  std::string garbled = bytes;
+  for (std::size_t i = 4; i < 60; ++i) garbled[i] = '\xFF';
+  writeFileBytes(dir.file("garbled.flac"), garbled);
+  writeFileBytes(dir.file("empty.opus"), "");
+  make("mp3.flac", recipe(MediaFormat::mp3Cbr));
+  std::filesystem::create_directory(dir.file("folder.ogg"));
+  std::filesystem::copy_file(whole, dir.file(".hidden.flac"));  // refused before the file is looked at
+  make("untagged.ogg", recipe(MediaFormat::vorbis, {}));
+  make("pod.opus", recipe(MediaFormat::opus, {"Episode 1", "Host", "Show", "podcast"}));
 
-  s.tags.album = "";
-  EXPECT_EQ(readM4ATags(make("b.m4a", s), 1, 2), 1);
+  const std::pair<const char*, OSErr> cases[] = {
+      {"text.flac", invalidMovieErr}, {"garbled.flac", 0},  {"empty.opus", 0},  // 0: some negative code
+      {"mp3.flac", invalidMovieErr},  {"missing.flac", 37}, {"folder.ogg", 37},
+      {".hidden.flac", 37},           {"untagged.ogg", 7},  {"pod.opus", 8},
+  };
+  for (const auto& [name, code] : cases) {
+    SetUp();
+    const OSErr err = readVorbisTags(dir.file(name), 7, 1);
+    if (code == 0)
+      EXPECT_LT(err, 0) << name;
+    else
+      EXPECT_EQ(err, code) << name;
+    EXPECT_EQ(gTotalTunes_L, 0) << name;
+  }
+}
+
+// A missing title reads "Unknown" like the MP3 reader's; titled tunes are
+// duplicates by artist, title and album, untitled ones only by their path.
+TEST_F(Media, VorbisCommentsTellDuplicatesApart) {
+  const std::string a = make("a.flac", recipe(MediaFormat::flac, {"Same", "Artist", "Album", ""}));
+  const std::string b = make("b.ogg", recipe(MediaFormat::vorbis, {"Same", "Artist", "Album", "Rock"}));
+  const std::string c = make("c.flac", recipe(MediaFormat::flac, {"", " ", "", "Rock"}));
+  const std::string d = make("d.flac", recipe(MediaFormat::flac, {"", " ", "", "Rock"}));
+  ASSERT_EQ(readVorbisTags(a, 7, 1), noErr);
+  EXPECT_EQ(tune().genre.view(), "Unknown");
+  gTunes_A[1].filePath.assign(a);
+  EXPECT_EQ(readVorbisTags(b, 7, 1), kVorbisDuplicate);
+  ASSERT_EQ(readVorbisTags(c, 7, 1), noErr);
+  EXPECT_EQ(texts(), (TagTexts{"Unknown", "Unknown", "Unknown", "Rock"}));
+  gTunes_A[2].filePath.assign(c);
+  EXPECT_EQ(readVorbisTags(c, 7, 1), kVorbisDuplicate);
+  EXPECT_EQ(readVorbisTags(d, 7, 1), noErr);
+  EXPECT_EQ(gTotalTunes_L, 3);
 }
 
 TEST_F(Media, TonesStayCalmAndNoiseCountsTooManyStrongBins) {
@@ -110,53 +153,27 @@ TEST_F(Media, TonesStayCalmAndNoiseCountsTooManyStrongBins) {
       {"noise.m4a", MediaFormat::m4a, MediaContent::noise},
   };
   for (const Case& c : cases) {
-    MediaRecipe s;
-    s.format = c.format;
+    SCOPED_TRACE(c.name);
+    MediaRecipe s = recipe(c.format, {c.name, "Generator", "Tests", "Electronic"}, 40);
     s.content = c.content;
-    s.seconds = 40;
-    s.tags = {c.name, "Generator", "Tests", "Electronic"};
     const std::string path = make(c.name, s);
     gTotalTunes_L = 0;
-    ASSERT_EQ(c.format == MediaFormat::m4a ? readM4ATags(path, 1, 2) : readMP3Tags(path, 1, 2), noErr) << c.name;
-    ASSERT_EQ(analyse(path), noErr) << c.name;
-    EXPECT_EQ(st.gFundCount_S, 28);
-    EXPECT_EQ(+tune().durationSeconds, 40) << c.name;
-    std::vector<std::uint8_t> first(sizeof(Tune));
-    std::memcpy(first.data(), &tune(), sizeof(Tune));
-    const std::int32_t strong = st.gCTCounter_L;
-
-    // The same file gives the same numbers every time.
+    ASSERT_EQ(readTags(c.format, path), noErr);
     ASSERT_EQ(analyse(path), noErr);
-    EXPECT_EQ(st.gCTCounter_L, strong) << c.name;
-    EXPECT_EQ(0, std::memcmp(first.data(), &tune(), sizeof(Tune))) << c.name;
-
+    EXPECT_EQ(st.gFundCount_S, 28);
+    EXPECT_EQ(+tune().durationSeconds, 40);
     if (c.content == MediaContent::tone) {
       // 440 Hz: 440 * 16384 / 33075 = 218 bins of the compacted stream.
       for (std::int32_t n = 1; n <= 28; ++n) EXPECT_NEAR(samplePitchAt(tune(), n), 218, 1) << n;
     }
-    ASSERT_EQ(classifyTune(st, c.name), noErr) << c.name;
+    ASSERT_EQ(classifyTune(st, c.name), noErr);
     if (c.content == MediaContent::noise) {
       // A flat spectrum: most bins of every frame pass the threshold, far
       // more than the 60000 strong bins of any tune that is kept.
-      EXPECT_GE(st.gCTCounter_L, 60000) << c.name;
+      EXPECT_GE(st.gCTCounter_L, 60000);
     } else {
-      EXPECT_EQ(+tune().colourCategory, 1) << c.name << " hpe " << +tune().hpe;
-      EXPECT_GT(st.gCTCounter_L, 7) << c.name;
+      EXPECT_EQ(+tune().colourCategory, 1) << " hpe " << +tune().hpe;
+      EXPECT_GT(st.gCTCounter_L, 7);
     }
   }
-}
-
-TEST_F(Media, LengthAndChannelsDecide) {
-  MediaRecipe s;
-  s.seconds = 26.9;
-  EXPECT_EQ(analyse(make("short.mp3", s)), 37);
-  s.seconds = 27.2;
-  EXPECT_EQ(analyse(make("long.mp3", s)), noErr);
-  EXPECT_EQ(+tune().durationSeconds, 27);
-  s.channels = 1;
-  s.seconds = 30;
-  EXPECT_EQ(analyse(make("mono.mp3", s)), 20);
-  s.channels = 2;
-  s.sampleRate = 48000;
-  EXPECT_EQ(analyse(make("48k.mp3", s)), noErr);
 }

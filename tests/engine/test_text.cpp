@@ -1,5 +1,7 @@
+// The text folding of tags, the match keys and the duration texts.
 #include <gtest/gtest.h>
 
+#include "engine/durations.h"
 #include "engine/text.h"
 
 TEST(ConvertToProperPascalString, FoldsEveryPairInItsOrder) {
@@ -21,37 +23,25 @@ TEST(ConvertToProperPascalString, FoldsEveryPairInItsOrder) {
   EXPECT_EQ(convertToProperPascalString(std::string(300, 'a')).size(), 255u);
 }
 
-TEST(ReplaceStringOut, ComparesOnlyThePairsFirstTwoBytes) {
-  EXPECT_EQ(ReplaceStringOut("xabyab", "abc", "Z"), "xZyZ");
-  EXPECT_EQ(ReplaceStringOut("aab", "ab", "--"), "a--");
-  EXPECT_EQ(ReplaceStringOut("a", "ab", "Z"), "a");
-  EXPECT_EQ(ReplaceStringOut(std::string(200, 'a'), "aa", "bbbb").size(), 255u);
-}
-
 TEST(StripIt, KeepsTheKeyCharactersUpperCased) {
-  EXPECT_EQ(stripIt("Rock & Roll"), "ROCKROLL");
-  EXPECT_EQ(stripIt("Hip-Hop"), "HIP-HOP");
-  EXPECT_EQ(stripIt("R&B, 80's {live}"), "RB80SLIVE");  // braces and below-hyphen bytes go
-  EXPECT_EQ(stripIt("Caf\x8E"), "CAF");                 // accented letters are dropped
-  EXPECT_EQ(stripIt("a/b.c"), "A/B.C");
+  // Hyphen and slash stay; braces, '&', ',' and accented letters go.
+  EXPECT_EQ(stripIt("R&B-Hop, 80's {live} a/b.c Caf\x8E"), "RB-HOP80SLIVEA/B.CCAF");
 }
 
-TEST(Replace, SearchesAndReplacesInABlock) {
-  std::vector<std::uint8_t> block = {'x', 'T', 'I', 'T', '2', 'y', 'T', 'I', 'T', '2'};
-  EXPECT_EQ(Replace(block, 0, "TIT2", "TIT2"), 5);
-  EXPECT_EQ(Replace(block, 2, "TIT2", "TIT2"), 10);
-  EXPECT_LT(Replace(block, 7, "TIT2", "TIT2"), 0);
-  EXPECT_LT(Replace(block, 11, "TIT2", "TIT2"), 0);  // offset past the end
-  EXPECT_LT(Replace(block, -1, "TIT2", "TIT2"), 0);
-  EXPECT_EQ(Replace(block, 0, "TIT2", "AB"), 3);
-  EXPECT_EQ(std::string(block.begin(), block.end()), "xAByTIT2");
-}
-
-TEST(ReplaceString, IsASubstringTestThatLeavesTheText) {
-  const std::string text = "PODCAST feed";
-  EXPECT_GE(ReplaceString(text, 0, "PODCAST", "PODCAST"), 0);
-  EXPECT_GE(ReplaceString(text, 0, "feed", "x"), 0);
-  EXPECT_EQ(ReplaceString(text, 0, "nothing", "x"), -1);
-  EXPECT_EQ(ReplaceString("", 0, "a", "a"), -1);
-  EXPECT_EQ(text, "PODCAST feed");
+TEST(Durations, ShortAndLongForms) {
+  const std::pair<int, const char*> shortForms[] = {
+      {9, "0:09"},       {10, "0:10"},        {60, "1:00"},       {599, "9:59"},      {3599, "59:59"},
+      {3600, "1:00:00"}, {86399, "23:59:59"}, {86400, "1:0:0:0"}, {90061, "1:1:1:1"},
+  };
+  for (const auto& [s, text] : shortForms) EXPECT_EQ(convertSecstoTimeStringShort(s), text) << s;
+  const std::pair<int, const char*> longForms[] = {
+      {1, " 1 secs "},
+      {61, " 1 min  1 secs "},
+      {3599, " 59 mins  59 secs "},
+      {3600, " 1 hr  0 mins  0 secs "},
+      {7322, " 2 hrs 2 mins  2 secs "},
+      {90000, " 1 day  1 hr  0 mins  0 secs "},
+      {2 * 86400 + 5 * 3600 + 61, " 2 days  5 hrs  1 mins  1 secs "},
+  };
+  for (const auto& [s, text] : longForms) EXPECT_EQ(convertSecstoTimeString(s), text) << s;
 }
