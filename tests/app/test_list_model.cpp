@@ -1,7 +1,6 @@
 // The main window's list: its cells, sorting, edits, clicks and swatches.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <utility>
 #include <vector>
 
@@ -39,13 +38,6 @@ class ListModel : public AppTest {
 };
 
 using Rows = std::vector<std::int32_t>;
-
-struct RecordingContext : ListDrawContext {
-  std::vector<std::array<double, 4>> circles;  // cx, cy, r, red or blue
-  void fillCircle(double cx, double cy, double r, double red, double, double blue, double) override {
-    circles.push_back({cx, cy, r, blue == 1.0 ? blue : red});
-  }
-};
 
 }  // namespace
 
@@ -101,23 +93,4 @@ TEST_F(ListModel, EditsReachTheLibraryAndThePlayingTableButNotThePlaylist) {
   EXPECT_EQ(gTunes_A[1].title.str() + "|" + gNowPlaying_A[1].title.str() + "|" + gNowPlaying_A[2].title.str(),
             "apple|Mango|Zebra Crossing");
   EXPECT_EQ(gPlaylistTunes_A[2].title.str() + "|" + text(kColName, 2), "Zebra|Zebra Crossing");
-}
-
-// The colour swatch: a ring and a disc, and the now-playing dot only in the
-// list that shows the playing table.
-TEST_F(ListModel, SwatchHasRingDiscAndTheNowPlayingDotOnlyForThePlayingList) {
-  auto circles = [] {
-    RecordingContext ctx;
-    cb().drawCell(1, kColEnergy, ctx, 100, 40, 40, 21);
-    return ctx.circles;
-  };
-  ASSERT_EQ(circles().size(), 2u);
-  EXPECT_NEAR(circles()[1][3], 0x5000 / 65535.0, 1e-12) << "the disc in the tune's colour";
-  gWeArePlaying_S = 1;
-  gNowPlayingItemID_L = 1;
-  gCurrentPlayingIDName$ = gCurrentPlayllistIDName$;
-  ASSERT_EQ(circles().size(), 3u);
-  EXPECT_DOUBLE_EQ(circles()[2][3], 1.0);
-  gCurrentPlayingIDName$.assign("another list");
-  EXPECT_EQ(circles().size(), 2u);
 }

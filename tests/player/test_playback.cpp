@@ -141,28 +141,22 @@ TEST_F(Playback, UncheckedEntriesAreNeverOpened) {
   EXPECT_EQ(opened().size(), 5u) << "nothing more was opened";
 }
 
-TEST_F(Playback, LoopCurrentTuneReplaysOnNextInBothOrders) {
+// Loop Current Tune plays the tune again on Next, Back or its end, in both
+// orders; Loop Current Playlist starts again at entry 1 until Stop.
+TEST_F(Playback, LoopsReplayTheTuneOrThePlaylistUntilStopped) {
   library(3);
   playerLoopCurrentTune();
   play(2);
   steps("NFANB");
   EXPECT_EQ(opened(), (Tunes{2, 2, 2, 2, 2}));
-  playerLoopCurrentTune();  // off again
-  EXPECT_EQ(gLoopTune_S + gLoopPlaylist_S, 0);
-  finishTune();
-  EXPECT_EQ(opened().back(), 3);
-}
-
-TEST_F(Playback, LoopCurrentPlaylistStartsAgainAtEntryOneUntilStopped) {
-  library(3);
   playerLoopCurrentPlaylist();
   EXPECT_EQ(lastMark(kPlayerMenu, kPlayerLoopItem), "1");
-  play(2);
+  EXPECT_EQ(gLoopTune_S, 0);
   steps("FF.");  // after the last entry a new run begins
-  EXPECT_EQ(opened(), (Tunes{2, 3, 1}));
+  EXPECT_EQ(opened(), (Tunes{2, 2, 2, 2, 2, 3, 1}));
   steps("S...");
   EXPECT_FALSE(playRunActive()) << "Stop also ends the repetition";
-  EXPECT_EQ(opened().size(), 3u);
+  EXPECT_EQ(opened().size(), 7u);
 }
 
 // A colour switch during a run: the old tune stops at once and its movie is
