@@ -1,18 +1,20 @@
+// The event handler: the search field's Return, the list's check marks, the
+// start requests and the display's redraws.
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
 #include "app/app.h"
-#include "app_fixture.h"
-#include "core/appstate.h"
-#include "platform/headless/headless_toolbox.h"
 #include "playlists/builder.h"
 #include "ui/dbdata.h"
+#include "ui/fixture.h"
 #include "ui/mainwindow.h"
 
 namespace {
 
 TuneRecipe song(std::int32_t i) {
-  TuneRecipe s;
-  s.title = "Song " + std::to_string(i);
+  TuneRecipe s{"Song " + std::to_string(i)};
   s.album = i == 3 ? "Moonlight Sessions" : "Daylight";
   return s;
 }
@@ -21,18 +23,15 @@ class EventHook : public AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
-    makeLibrary(5, song);
-    buildCurrentPlaylist();
-    buildMainWindow();
+    start(5, song);
   }
-  // Return pressed in the search field with `text` in it.
-  void search(const std::string& text, std::int16_t key = kReturnKeyCode) {
+  // A key (Return) pressed with `text` in the search field and `focus` holding the keyboard.
+  static void search(const std::string& text, std::int16_t key = kReturnKeyCode, std::int16_t focus = kSearchField) {
     setControlText(kMainWindow, kSearchField, text);
-    toolboxSetKeyboardFocus(kMainWindow, kSearchField);
+    toolboxSetKeyboardFocus(kMainWindow, focus);
     ToolboxEvent e{kKeyDownEvent, key, kMainWindow};
     doEvent(e);
   }
-  std::string summary() { return getControlText(kMainWindow, kSummaryText); }
 };
 
 std::int32_t gHookEntry = -1;
@@ -40,58 +39,33 @@ void recordStart(std::int32_t entry) { gHookEntry = entry; }
 
 }  // namespace
 
-TEST_F(EventHook, EmptySearchBeepsAndRebuildsNothing) {
-  const Str255 identity = gCurrentPlayllistIDName$;
-  search("");
-  EXPECT_EQ(headlessToolbox().beeps, 1);
-  EXPECT_EQ(gCurrentPlaylist_S, 3);
-  EXPECT_EQ(gCurrentPlayllistIDName$, identity);
-  EXPECT_EQ(toolboxKeyboardFocus(kMainWindow), kSearchField);
-}
-
-TEST_F(EventHook, TextFoundOnlyInAnAlbumShowsTheSearchPlaylist) {
-  gCurrentSelectedTune_L = 4;
-  search("moonLIGHT", kEnterKeyCode);
-  EXPECT_EQ(headlessToolbox().beeps, 0);
+TEST_F(EventHook, SearchListsTheMatchesOfCommittedTunesOrBeepsAndKeepsThePlaylist) {
+  fillTune(gTunes_A[6], TuneRecipe{"Fresh From The Run"}, 6);
+  gTotalTunes_L = 6;  // claimed by an add run, not yet committed
+  // Empty, not committed, not found (beeps); Return in the list, another key.
+  const std::tuple<const char*, std::int16_t, std::int16_t, int> cases[] = {
+      {"", kReturnKeyCode, kSearchField, 1},
+      {"Fresh", kReturnKeyCode, kSearchField, 1},
+      {"Nowhere", kReturnKeyCode, kSearchField, 1},
+      {"Moonlight", kReturnKeyCode, kListControl, 0},
+      {"Moonlight", 12, kSearchField, 0}};
+  for (const auto& [text, key, focus, beeped] : cases) {
+    headlessToolbox().log.clear();
+    search(text, key, focus);
+    EXPECT_EQ(beeps(), beeped) << text;
+    EXPECT_EQ(std::pair(gCurrentPlaylist_S, shownRows().size()), std::pair(kPlaylistAllTunes, std::size_t{5})) << text;
+  }
+  EXPECT_FALSE(logged("notice:No match found."));
+  search("Nowhere");
+  EXPECT_TRUE(logged("notice:No match found.") && logged("delay:2000") && !windowExists(kNoticeWindow));
+  select(4);
+  search("moonLIGHT", kEnterKeyCode);  // found only in an album
   EXPECT_EQ(gCurrentPlaylist_S, 8);
   EXPECT_EQ(gSearchString$, "moonLIGHT");
   EXPECT_EQ(gCurrentSelectedTune_L, 0) << "after a search nothing is selected";
-  EXPECT_EQ(listViewShownRows(kMainWindow, kListControl), std::vector<std::int32_t>{1});
-  std::string title;
-  ASSERT_TRUE(DBDataGetText(gKWEDBrowser, kColName, 1, title));
-  EXPECT_EQ(title, "Song 3");
-  EXPECT_EQ(summary(), playlistSummaryText());
-  EXPECT_EQ(summary().rfind("Tunes: 1 ", 0), 0u);
-}
-
-TEST_F(EventHook, NoMatchShowsTheNoticeForTwoSecondsAndKeepsThePlaylist) {
-  search("Nowhere");
-  auto& tb = headlessToolbox();
-  EXPECT_EQ(tb.beeps, 1);
-  EXPECT_TRUE(tb.logged("notice:No match found."));
-  EXPECT_TRUE(tb.logged("delay:2000"));
-  EXPECT_FALSE(windowExists(kNoticeWindow));
-  EXPECT_EQ(gCurrentPlaylist_S, 3);
-  EXPECT_EQ(listViewShownRows(kMainWindow, kListControl).size(), 5u);
-}
-
-TEST_F(EventHook, SearchSeesOnlyCommittedTunes) {
-  fillTune(gTunes_A[6], TuneRecipe{"Fresh From The Run"}, 6);
-  gTotalTunes_L = 6;  // claimed by an add run, not yet committed
-  search("Fresh");
-  EXPECT_EQ(headlessToolbox().beeps, 1);
-  EXPECT_EQ(gCurrentPlaylist_S, 3);
-}
-
-TEST_F(EventHook, ReturnOutsideTheSearchFieldOrAnotherKeyDoesNotSearch) {
-  setControlText(kMainWindow, kSearchField, "Moonlight");
-  toolboxSetKeyboardFocus(kMainWindow, kListControl);
-  ToolboxEvent e{kKeyDownEvent, kReturnKeyCode, kMainWindow};
-  doEvent(e);
-  toolboxSetKeyboardFocus(kMainWindow, kSearchField);
-  ToolboxEvent other{kKeyDownEvent, 12, kMainWindow};
-  doEvent(other);
-  EXPECT_EQ(gCurrentPlaylist_S, 3);
+  EXPECT_EQ(shownRows(), std::vector<std::int32_t>{1});
+  EXPECT_EQ(gPlaylistTunes_A[1].title, "Song 3");
+  EXPECT_EQ(getControlText(kMainWindow, kSummaryText).rfind("Tunes: 1 ", 0), 0u);
 }
 
 TEST_F(EventHook, CheckMarkReachesFirstPlayingEntryAndFirstLibraryTuneOfSameTitleAndAlbum) {
@@ -103,28 +77,18 @@ TEST_F(EventHook, CheckMarkReachesFirstPlayingEntryAndFirstLibraryTuneOfSameTitl
   gNowPlaying_A[1] = gTunes_A[2];
   gNowPlaying_A[2] = gTunes_A[1];
   gNowPlaying_A[3] = gTunes_A[4];
-  // The user unticks row 4 (library tune 4).
-  gCheckCurrent_L = 1;
-  gCheckedItem_L = 4;
   ToolboxEvent e;
-  doEvent(e);
-  EXPECT_EQ(gCheckCurrent_L, 0);
-  EXPECT_EQ(gPlaylistTunes_A[4].checked, 0);
-  EXPECT_EQ(gNowPlaying_A[1].checked, 0);
-  EXPECT_EQ(gNowPlaying_A[3].checked, 1);
-  EXPECT_EQ(gTunes_A[2].checked, 0) << "the first library tune with that title and album";
-  EXPECT_EQ(gTunes_A[4].checked, 1);
-  // A second click ticks it again.
+  for (std::uint16_t mark : {0, 1}) {  // the user unticks row 4 (library tune 4), then ticks it again
+    gCheckCurrent_L = 1;
+    gCheckedItem_L = 4;
+    doEvent(e);
+    EXPECT_EQ(gCheckCurrent_L, 0);
+    EXPECT_EQ(gPlaylistTunes_A[4].checked + gNowPlaying_A[1].checked + gTunes_A[2].checked, 3 * mark)
+        << "the first playing entry and library tune with that title and album";
+    EXPECT_EQ(gNowPlaying_A[3].checked + gTunes_A[4].checked, 2);
+  }
   gCheckCurrent_L = 1;
-  doEvent(e);
-  EXPECT_EQ(gPlaylistTunes_A[4].checked, 1);
-  EXPECT_EQ(gTunes_A[2].checked, 1);
-}
-
-TEST_F(EventHook, CheckMarkOfAnEntryOutsideThePlaylistChangesNothing) {
-  gCheckCurrent_L = 1;
-  gCheckedItem_L = 6;
-  ToolboxEvent e;
+  gCheckedItem_L = 6;  // outside the playlist: nothing changes
   doEvent(e);
   EXPECT_EQ(gCheckCurrent_L, 0);
   EXPECT_EQ(gPlaylistTunes_A[6].checked, 0);
@@ -133,32 +97,16 @@ TEST_F(EventHook, CheckMarkOfAnEntryOutsideThePlaylistChangesNothing) {
 TEST_F(EventHook, StartAndDoubleClickRequestsGoToThePlayer) {
   gStartPlayingHook = recordStart;
   gHookEntry = -1;
-  gCurrentSelectedTune_L = 2;
+  select(2);
   gStartPlaying_S = 1;
   EXPECT_TRUE(applicationNeedsPasses());
   applicationPass();
-  EXPECT_EQ(gStartPlaying_S, 0);
-  EXPECT_EQ(gHookEntry, 2);
+  EXPECT_EQ(std::pair(gStartPlaying_S, gHookEntry), std::pair(std::int16_t{0}, 2));
 
   gKWEDBrowser->callbacks->notify(4, ListNotification::doubleClicked);
   EXPECT_EQ(gDoubleClick_S, 1);
   applicationPass();
-  EXPECT_EQ(gDoubleClick_S, 0);
-  EXPECT_EQ(gHookEntry, 4);
-  EXPECT_TRUE(headlessToolbox().logged("icon:1/11=StopBtn"));
+  EXPECT_EQ(std::pair(gDoubleClick_S, gHookEntry), std::pair(std::int16_t{0}, 4));
+  EXPECT_TRUE(logged("icon:1/11=StopBtn"));
   EXPECT_FALSE(applicationNeedsPasses());
-}
-
-TEST_F(EventHook, RefreshFlagAndWindowEventsRedrawTheDisplay) {
-  auto& tb = headlessToolbox();
-  tb.log.clear();
-  gRefreshDisplay_S = 1;
-  ToolboxEvent e;
-  doEvent(e);
-  EXPECT_EQ(gRefreshDisplay_S, 0);
-  EXPECT_TRUE(tb.logged("display:1/7002=-\rAll Tunes\r-"));
-  tb.log.clear();
-  ToolboxEvent os{kOSEvent, -1, kMainWindow};
-  doEvent(os);
-  EXPECT_TRUE(tb.logged("display:"));
 }

@@ -11,26 +11,18 @@
 #include <filesystem>
 
 #include "app/app.h"
-#include "app_fixture.h"
-#include "core/appstate.h"
 #include "core/paths.h"
 #include "core/tasks.h"
 #include "ingest/add_runs.h"
 #include "ingest/save_alerts.h"
 #include "library/database.h"
-#include "platform/headless/headless_toolbox.h"
 #include "support/file_size_limit.h"
+#include "ui/fixture.h"
 #include "ui/mainwindow.h"
 
 namespace {
 
 TuneRecipe song(std::int32_t i) { return TuneRecipe{"Song " + std::to_string(i)}; }
-
-bool loggedContaining(const std::string& prefix, const std::string& part) {
-  for (const std::string& l : headlessToolbox().log)
-    if (l.rfind(prefix, 0) == 0 && l.find(part) != std::string::npos) return true;
-  return false;
-}
 
 using SaveFailures = AppTest;
 
@@ -40,15 +32,15 @@ TEST_F(SaveFailures, AnUnreadableLibraryIsNamedAtStartAndAgainAtQuit) {
   const std::string path = libraryFilePath();
   ASSERT_TRUE(createNewDirectory(path));  // a folder where the file should be
   ASSERT_TRUE(startLumaroll());
-  EXPECT_TRUE(loggedContaining("stop:Your Library Could Not Be Read|Lumaroll could not read " + path,
-                               "changes will not be saved"));
+  EXPECT_TRUE(
+      loggedWith("stop:Your Library Could Not Be Read|Lumaroll could not read " + path, "changes will not be saved"));
   // Not an empty library to fill: no welcome window.
   EXPECT_FALSE(windowExists(kFirstTimeWindow));
 
   headlessToolbox().cautionAnswers = {false, true};
   EXPECT_EQ(MyCommandHandler(kQuitCommand), 0);  // Cancel: still running
-  EXPECT_TRUE(loggedContaining("caution:The Library Could Not Be Saved|Lumaroll could not save your library in " + path,
-                               "could not be read completely"));
+  EXPECT_TRUE(loggedWith("caution:The Library Could Not Be Saved|Lumaroll could not save your library in " + path,
+                         "could not be read completely"));
   EXPECT_FALSE(windowExists(7999));
   EXPECT_THROW(MyCommandHandler(kQuitCommand), ProgramExit);  // Quit Anyway
   EXPECT_TRUE(std::filesystem::is_directory(path));
@@ -62,7 +54,7 @@ TEST_F(SaveFailures, ALibraryLongerThanTheTableIsKeptUnlessThePersonAgrees) {
     headlessToolbox().reset();
     headlessToolbox().cautionAnswers = {agree};
     ASSERT_TRUE(startLumaroll());
-    EXPECT_TRUE(loggedContaining("caution:Your Library Is Larger Than Lumaroll Can Hold", "holds 30001 tunes"));
+    EXPECT_TRUE(loggedWith("caution:Your Library Is Larger Than Lumaroll Can Hold", "holds 30001 tunes"));
     EXPECT_EQ(gDatabaseLoadIncomplete, !agree);
     EXPECT_EQ(saveDatabaseFiles() == noErr, agree);
   }
@@ -78,9 +70,9 @@ TEST_F(SaveFailures, AFailedSaveAtTheEndOfAnAddRunIsShownInTheWindow) {
   startTask(addTunes({dir.path().string() + "/"}));
   while (activeTaskCount() > 0) runTasks(headlessToolbox().ticks++);
   applicationPass();
-  EXPECT_TRUE(loggedContaining("stop:The Library Could Not Be Saved|Lumaroll could not save your library in " +
-                                   dir.file("blocked/LumarollDatabase") + ": Not a directory",
-                               "are not in it"));
+  EXPECT_TRUE(loggedWith("stop:The Library Could Not Be Saved|Lumaroll could not save your library in " +
+                             dir.file("blocked/LumarollDatabase") + ": Not a directory",
+                         "are not in it"));
 }
 
 TEST_F(SaveFailures, AFullDiskAtQuitLetsThePersonKeepTheProgramRunning) {
@@ -91,7 +83,7 @@ TEST_F(SaveFailures, AFullDiskAtQuitLetsThePersonKeepTheProgramRunning) {
                                        [&] {
                                          headlessToolbox().cautionAnswers = {false};
                                          const bool kept = MyCommandHandler(kQuitCommand) == 0;
-                                         return kept && loggedContaining(
+                                         return kept && loggedWith(
                                                             "caution:The Library Could Not Be Saved|Lumaroll could "
                                                             "not save your library in " +
                                                                 libraryFilePath() + ": File too large",
@@ -119,6 +111,6 @@ TEST_F(SaveFailures, ASecondCopySaysTheFirstIsRunningAndEnds) {
   kill(holder, SIGKILL);
   waitpid(holder, nullptr, 0);
   EXPECT_FALSE(started);
-  EXPECT_TRUE(loggedContaining("stop:Lumaroll Is Running|Lumaroll is running; quit it first.", libraryFilePath()));
+  EXPECT_TRUE(loggedWith("stop:Lumaroll Is Running|Lumaroll is running; quit it first.", libraryFilePath()));
   EXPECT_TRUE(startLumaroll());  // the holder's end released the lock
 }

@@ -1,0 +1,121 @@
+#include "ui/fixture.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/app.h"
+#include "core/errors.h"
+#include "core/paths.h"
+#include "core/tasks.h"
+#include "player/playback.h"
+#include "playlists/builder.h"
+#include "playlists/rnd.h"
+#include "ui/dbdata.h"
+#include "ui/dialog.h"
+#include "ui/mainwindow.h"
+
+void fillTune(Tune& t, const TuneRecipe& s, std::int32_t number) {
+  t = Tune{};
+  t.title.assign(s.title);
+  t.artist.assign(s.artist);
+  t.album.assign(s.album);
+  t.genre.assign(s.genre);
+  t.durationText.assign(s.duration);
+  t.durationSeconds = s.seconds;
+  t.hpe = s.hpe;
+  t.colourCategory = s.category;
+  t.colourRed = static_cast<std::uint16_t>(0x1000 * s.category);
+  t.colourGreen = 0x2000;
+  t.colourBlue = 0x3000;
+  t.avgAmplitude = 400;
+  t.playCount = s.playCount;
+  t.checked = s.checked;
+  t.fileKind = static_cast<std::uint16_t>(number % 2);
+  t.fileLength = 4u << 20;
+  t.tuneNumber = number;
+  t.permID = static_cast<std::uint32_t>(number);
+  t.filePath.assign("/music/" + s.title + ".mp3");
+}
+
+void makeLibrary(std::int32_t n, TuneRecipe (*describe)(std::int32_t)) {
+  for (std::int32_t i = 1; i <= n; ++i) fillTune(gTunes_A[i], describe(i), i);
+  gTotalTunes_L = gStartTotalTunes_L = n;
+  gNextPermIDNumber_UL = static_cast<std::uint32_t>(n);
+  recountColours();
+}
+
+TuneRecipe numbered(std::int32_t i) {
+  TuneRecipe s;
+  s.title = "Tune " + std::to_string(i);
+  s.artist = i % 2 ? "Odd" : "Even";
+  s.album = "Album " + std::to_string(i % 3);
+  s.category = 1 + i % 3;
+  s.playCount = i;
+  return s;
+}
+
+void AppTest::SetUp() {
+  headlessToolbox().reset();
+  gExitHook = [](int status) { throw ProgramExit{status}; };
+  setLibraryFilePath(dir.file("Lumaroll/LumarollDatabase"));
+  setPrefsFilePath(dir.file("Orvane-Lumaroll/LumarollPrefs"));
+  initGlobals();
+  gStartPlayingHook = nullptr;
+  seedRnd(20261206);
+}
+
+void AppTest::TearDown() {
+  cancelAllTasks();
+  disposeKWED3rowser();
+  gExitHook = nullptr;
+  setLibraryFilePath("");
+  setPrefsFilePath("");
+}
+
+void AppTest::start(std::int32_t n, TuneRecipe (*make)(std::int32_t)) {
+  if (n > 0) makeLibrary(n, make);
+  gCurrentPlaylist_S = kPlaylistAllTunes;
+  buildCurrentPlaylist();
+  buildMenus();
+  buildMainWindow();
+  headlessToolbox().log.clear();
+}
+
+int AppTest::beeps() {
+  const auto& log = headlessToolbox().log;
+  return static_cast<int>(std::count(log.begin(), log.end(), std::string("beep")));
+}
+
+void AppTest::pass() {
+  auto& tb = headlessToolbox();
+  ++tb.ticks;
+  if (gStartPlaying_S == 1) {
+    gStartPlaying_S = 0;
+    startPlayingFromButtons();
+  }
+  runTasks(tb.ticks);
+}
+
+bool AppTest::loggedWith(const std::string& prefix, const std::string& part) {
+  for (const std::string& l : headlessToolbox().log)
+    if (l.rfind(prefix, 0) == 0 && l.find(part) != std::string::npos) return true;
+  return false;
+}
+
+std::string AppTest::lastMark(int menu, int item) {
+  const std::string prefix = "menumark:" + std::to_string(menu) + "/" + std::to_string(item) + "=";
+  const auto& log = headlessToolbox().log;
+  for (auto it = log.rbegin(); it != log.rend(); ++it)
+    if (it->rfind(prefix, 0) == 0) return it->substr(prefix.size());
+  return "";
+}
+
+void MenuTest::playShownPlaylist(std::int32_t playing) {
+  gTotalPlaying_L = gTotalPlaylistTunes_L;
+  std::memcpy(&gNowPlaying_A[1], &gPlaylistTunes_A[1], sizeof(Tune) * static_cast<std::size_t>(gTotalPlaying_L));
+  gNowPlayingItemID_L = playing;
+  gCurrentPlayingIDName$ = gCurrentPlayllistIDName$;
+  gCurrentPlayingPL_S = gCurrentPlaylist_S;
+  gWeArePlaying_S = 1;
+  gTestMovieLoaded = true;
+}
