@@ -85,11 +85,7 @@ class AddRunTest : public ::testing::Test {
     }
     gTotalTunes_L = gStartTotalTunes_L = count;
   }
-  std::size_t savedRecords() const {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(dbPath, ec);
-    return ec ? 0 : static_cast<std::size_t>(size / kTuneRecordSize);
-  }
+  std::size_t savedRecords() const { return readFileBytes(dbPath).size() / kTuneRecordSize; }
 
   TempDir dir;
   std::string dbPath;

@@ -85,7 +85,8 @@ class PlaylistTest : public ::testing::Test {
     return v;
   }
 
-  // Every entry is its library record byte for byte, matchScore aside.
+  // Every entry is its library record byte for byte, matchScore aside, and
+  // the totals are the entries' own.
   static void expectWholeCopies() {
     for (std::int32_t k = 1; k <= gTotalPlaylistTunes_L; ++k) {
       Tune entry;
@@ -95,6 +96,7 @@ class PlaylistTest : public ::testing::Test {
       entry.matchScore = gTunes_A[tune].matchScore;
       EXPECT_EQ(0, std::memcmp(&entry, &gTunes_A[tune], sizeof(Tune))) << "entry " << k;
     }
+    expectTotalsOfEntries();
   }
 
   static void expectTotalsOfEntries() {

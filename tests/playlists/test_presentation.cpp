@@ -49,22 +49,14 @@ class Presentation : public PlaylistTest {
 };
 
 TEST_F(Presentation, SummaryLineCountsTimeAndSize) {
-  gTotalPlaylistTunes_L = 0;
   EXPECT_EQ(playlistSummaryText(), "Tunes: 0 \xE2\x80\xA2 Time: 0 secs \xE2\x80\xA2 Size: 0 MB");
   gTotalPlaylistTunes_L = 12;
   gMatchResultSeconds_L = 61;
-  gTotalTuneMBs_UL = 48;
-  EXPECT_EQ(playlistSummaryText(), "Tunes: 12  \xE2\x80\xA2  Time: 1 min  1 secs  \xE2\x80\xA2  Size: 48 MB");
-  const auto size = [](std::uint32_t mb) {
+  for (const auto& [mb, size] : {std::pair{48u, "48 MB"}, {1024u, "1024 MB"}, {1025u, "1 GB"}, {2048u, "2 GB"}}) {
     gTotalTuneMBs_UL = mb;
-    const std::string s = playlistSummaryText();
-    return s.substr(s.rfind("Size:"));
-  };
-  EXPECT_EQ(size(1024), "Size: 1024 MB");
-  EXPECT_EQ(size(1025), "Size: 1 GB");
-  EXPECT_EQ(size(2047), "Size: 1 GB");
-  EXPECT_EQ(size(2048), "Size: 2 GB");
-
+    EXPECT_EQ(playlistSummaryText(),
+              std::string("Tunes: 12  \xE2\x80\xA2  Time: 1 min  1 secs  \xE2\x80\xA2  Size: ") + size);
+  }
   library(2);
   gCurrentPlaylist_S = kPlaylistSearch;
   gSearchString$.assign("nowhere");
@@ -82,100 +74,81 @@ TEST_F(Presentation, AColourButtonStopsShowsItsPlaylistAndAsksToPlay) {
   gCurrentSelectedTune_L = 4;
   doColorButtons(7);
   EXPECT_EQ(gPlayerCalls, (std::vector<std::string>{"stop", "stop icon"}));
-  EXPECT_EQ(gStopPlaying_S, 1);
-  EXPECT_EQ(gWeArePlaying_S, 0);
   EXPECT_EQ(gCurrentMatchTune_L, 4) << "the selection became the match tune";
   EXPECT_EQ(gCurrentPlaylist_S, 17);
   EXPECT_EQ(rows().size(), 2u);
-  EXPECT_EQ(gCurrentSelectedTune_L, 1);
   EXPECT_EQ(headlessToolbox().list(kMainWindow, kListControl)->selected, 1);
-  EXPECT_EQ(headlessToolbox().list(kMainWindow, kListControl)->sortColumn, fourCharCode("PLID"));
   EXPECT_TRUE(headlessToolbox().logged("reveal:1/7001=1"));
   EXPECT_EQ(summary().substr(0, 9), "Tunes: 2 ");
   EXPECT_EQ(gStartPlaying_S, 1);
 }
 
-TEST_F(Presentation, AnEmptyColourShowsItsNoticeAndChangesNothing) {
+// An empty colour beeps, shows its notice and changes nothing; All Tunes
+// neither stops nor starts, and beeps three times in an empty library.
+TEST_F(Presentation, AnEmptyColourShowsItsNoticeAllTunesNeitherStopsNorStarts) {
+  doColorButtons(10);
+  EXPECT_EQ(headlessToolbox().beeps, 3) << "an empty library";
   library(3, 2);
   build(kPlaylistAllTunes);
   const Str255 identity = gCurrentPlayllistIDName$;
-  doColorButtons(9);
-  EXPECT_EQ(headlessToolbox().beeps, 1);
-  EXPECT_EQ(gNotices, (std::vector<std::string>{"No purple tunes... 9"}));
+  for (std::int32_t button : {9, 1, 0, 11}) doColorButtons(button);
+  EXPECT_EQ(headlessToolbox().beeps, 5);
+  EXPECT_EQ(gNotices, (std::vector<std::string>{"No purple tunes... 9", "No midnight blue tunes... 1"}));
   EXPECT_TRUE(headlessToolbox().logged("delay:2000"));
-  EXPECT_TRUE(gPlayerCalls.empty());
-  EXPECT_EQ(gCurrentPlaylist_S, kPlaylistAllTunes);
   EXPECT_TRUE(gCurrentPlayllistIDName$ == identity);
-  EXPECT_EQ(gStartPlaying_S, 0);
-  doColorButtons(1);
-  EXPECT_EQ(gNotices.back(), "No midnight blue tunes... 1");
-  doColorButtons(0);
-  doColorButtons(11);
-  EXPECT_EQ(gNotices.size(), 2u);
-}
-
-TEST_F(Presentation, AllTunesNeitherStopsNorStarts) {
-  doColorButtons(10);
-  EXPECT_EQ(headlessToolbox().beeps, 3) << "an empty library";
-  library(4);
   gCurrentPlaylist_S = 15;
   doColorButtons(10);
   EXPECT_EQ(gCurrentPlaylist_S, kPlaylistAllTunes);
-  EXPECT_EQ(rows(), (std::vector<std::int32_t>{1, 2, 3, 4}));
+  EXPECT_EQ(rows(), (std::vector<std::int32_t>{1, 2, 3}));
+  EXPECT_EQ(gCurrentSelectedTune_L, 1);
   EXPECT_TRUE(gPlayerCalls.empty());
   EXPECT_EQ(gStopPlaying_S + gStartPlaying_S, 0);
-  EXPECT_EQ(gCurrentSelectedTune_L, 1);
 }
 
-TEST_F(Presentation, MoreFromCountsAPlayOfTheMatchTuneSurpriseMeDoesNot) {
-  library(5);
-  build(kPlaylistAllTunes);
-  gCurrentSelectedTune_L = 3;
-  doPlaylistSwitch(PlaylistSwitch::moreFromArtist);
-  EXPECT_EQ(gCurrentMatchTune_L, 3);
-  EXPECT_EQ(+gTunes_A[3].playCount, 1);
-  EXPECT_EQ(gCurrentPlaylist_S, kPlaylistArtist);
-  EXPECT_EQ(gStartPlaying_S, 1);
-
-  gCurrentSelectedTune_L = 0;  // nothing selected: the previous match tune counts again
-  doPlaylistSwitch(PlaylistSwitch::smartPlays);
-  EXPECT_EQ(gCurrentMatchTune_L, 3);
-  EXPECT_EQ(+gTunes_A[3].playCount, 2);
-  EXPECT_EQ(gCurrentPlaylist_S, kPlaylistSmartPlays);
-
-  std::int32_t plays = 0;
-  doPlaylistSwitch(PlaylistSwitch::surpriseMe);
-  for (std::int32_t k = 1; k <= 5; ++k) plays += gTunes_A[k].playCount;
-  EXPECT_EQ(plays, 2);
-  EXPECT_EQ(gCurrentPlaylist_S, kPlaylistSmartMore);
-
-  gStartTotalTunes_L = 0;
-  doPlaylistSwitch(PlaylistSwitch::lastAdded);
-  EXPECT_EQ(headlessToolbox().beeps, 3);
-}
-
-TEST_F(Presentation, SwitchesAroundASelectedTuneAskForOneAndChangeNothing) {
-  library(5);
+// Each switch with entry 3 selected and with nothing selected (the previous
+// match tune, 2, stays): the ones around a selected tune ask for one and change
+// nothing; the ones that play stop what sounds first, and all but Surprise Me
+// count a play of the match tune.
+TEST_F(Presentation, EachSwitchShowsItsPlaylistPlaysAndCountsOrAsksForASelection) {
   const std::string alert = "caution:No Tune Selected|Please select a tune first to use this feature.|Okay";
-  const std::pair<PlaylistSwitch, bool> switches[] = {
-      {PlaylistSwitch::moreFromArtist, true}, {PlaylistSwitch::moreFromAlbum, true},
-      {PlaylistSwitch::moreFromGenre, true},  {PlaylistSwitch::smartMore, true},
-      {PlaylistSwitch::allTunes, false},      {PlaylistSwitch::lastAdded, false},
-      {PlaylistSwitch::smartPlays, false},    {PlaylistSwitch::surpriseMe, false}};
-  for (const auto& [which, needsSelection] : switches) {
-    build(kPlaylistAllTunes);
-    headlessToolbox().log.clear();
-    gCurrentSelectedTune_L = 0;
-    gStartPlaying_S = 0;
-    doPlaylistSwitch(which);
-    const auto& log = headlessToolbox().log;
-    EXPECT_EQ(std::count(log.begin(), log.end(), alert), needsSelection ? 1 : 0) << static_cast<int>(which);
-    if (needsSelection) {
-      EXPECT_EQ(gCurrentPlaylist_S, kPlaylistAllTunes);
-      EXPECT_EQ(gStartPlaying_S, 0);
-      EXPECT_TRUE(gPlayerCalls.empty()) << "what plays goes on";
+  using enum PlaylistSwitch;
+  const struct {
+    PlaylistSwitch which;
+    std::int16_t kind;
+    bool needsSelection, plays, countsPlay;
+  } rows[] = {
+      {allTunes, kPlaylistAllTunes, false, false, false},  {lastAdded, kPlaylistLastAdded, false, false, false},
+      {moreFromArtist, kPlaylistArtist, true, true, true}, {moreFromAlbum, kPlaylistAlbum, true, true, true},
+      {moreFromGenre, kPlaylistGenre, true, true, true},   {smartPlays, kPlaylistSmartPlays, false, true, true},
+      {smartMore, kPlaylistSmartMore, true, true, true},   {surpriseMe, kPlaylistSmartMore, false, true, false}};
+  for (const auto& r : rows) {
+    for (bool selected : {false, true}) {
+      SCOPED_TRACE(std::to_string(static_cast<int>(r.which)) + (selected ? " selected" : " nothing selected"));
+      library(5);
+      gCurrentPlaylist_S = kPlaylistSearch;
+      build(kPlaylistAllTunes);
+      headlessToolbox().log.clear();
+      gPlayerCalls.clear();
+      gStartPlaying_S = 0;
+      gCurrentMatchTune_L = 2;
+      gCurrentSelectedTune_L = selected ? 3 : 0;
+      doPlaylistSwitch(r.which);
+      const bool asks = r.needsSelection && !selected, plays = !asks && r.plays;
+      const auto& log = headlessToolbox().log;
+      EXPECT_EQ(std::count(log.begin(), log.end(), alert), asks ? 1 : 0);
+      EXPECT_EQ(gCurrentPlaylist_S, asks ? kPlaylistAllTunes : r.kind);
+      EXPECT_EQ(gStartPlaying_S, plays ? 1 : 0);
+      EXPECT_EQ(gPlayerCalls.size(), plays ? 2u : 0u) << "what plays goes on";
+      std::int32_t total = 0;
+      for (std::int32_t k = 1; k <= 5; ++k) total += gTunes_A[k].playCount;
+      EXPECT_EQ(total, plays && r.countsPlay ? 1 : 0);
+      EXPECT_EQ(+gTunes_A[selected ? 3 : 2].playCount, plays && r.countsPlay ? 1 : 0);
     }
   }
+  gStartTotalTunes_L = 0;
+  headlessToolbox().beeps = 0;
+  doPlaylistSwitch(lastAdded);
+  EXPECT_EQ(headlessToolbox().beeps, 3) << "an empty library";
 }
 
 }  // namespace

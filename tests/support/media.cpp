@@ -82,8 +82,6 @@ void putSyncsafe(std::string& out, std::uint32_t v) {
   for (int i = 3; i >= 0; --i) out += static_cast<char>((v >> (7 * i)) & 0x7F);
 }
 
-std::string ffmpegTagArg(const char* key, const std::string& value) { return std::string(key) + "=" + value; }
-
 }  // namespace
 
 std::string id3v2Tag(const MediaTags& tags, Id3Version version, Id3Encoding encoding, std::uint32_t padding) {
@@ -204,7 +202,7 @@ void writeTestMedia(const std::string& path, const MediaRecipe& recipe) {
                                                                {"album", &recipe.tags.album},
                                                                {"genre", &recipe.tags.genre}};
     for (const auto& [key, value] : keys)
-      if (!value->empty()) args.insert(args.end(), {"-metadata", ffmpegTagArg(key, *value)});
+      if (!value->empty()) args.insert(args.end(), {"-metadata", std::string(key) + "=" + *value});
   }
   if (mp3) {
     args.insert(args.end(), {"-c:a", "libmp3lame"});
