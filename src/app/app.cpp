@@ -58,18 +58,6 @@ void connectIngest() {
   setIngestHooks(hooks);
 }
 
-// What the menu commands reach: the player's movie, the add runs and a pass
-// of the event loop.
-void connectMenus() {
-  gMovieLoadedHook = [] { return gNowPlayingMovie != nullptr; };
-  gStopMovieHook = [] {
-    if (gNowPlayingMovie && !IsMovieDone(gNowPlayingMovie)) StopMovie(gNowPlayingMovie);
-  };
-  gStartAddTunesHook = startAddTunes;
-  gStartAddTunesFromMusicFolderHook = startAddTunesFromMusicFolder;
-  gRunPendingEventsHook = applicationPass;
-}
-
 }  // namespace
 
 void initGlobals() {
@@ -132,7 +120,6 @@ bool startLumaroll() {
   gPlaylistRedrawHook = drawDisplay;
   connectPlayer();
   connectIngest();
-  connectMenus();
   buildCurrentPlaylist();
   buildMenus();
   buildMainWindow();

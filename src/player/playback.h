@@ -15,6 +15,12 @@
 // when nothing plays. Others may stop it or change its volume, never dispose
 // of it.
 extern Movie gNowPlayingMovie;
+// True when a tune is loaded in the player (gNowPlayingMovie is not null),
+// playing or finished.
+bool movieLoaded();
+// Silences the loaded tune at once unless it has already finished; the run
+// that owns it still disposes of it.
+void stopSoundingMovie();
 // The player volume saved when muting.
 extern std::int16_t gHolderVolume_S;
 

@@ -1,6 +1,6 @@
 // A running program on the headless toolbox for the menu and maintenance
 // tests: a library, the All Tunes playlist in the main window's list, the
-// menus built, and a stand-in for the player's loaded movie.
+// menus built, and a scripted movie as the player's loaded one.
 #pragma once
 
 #include <algorithm>
@@ -9,7 +9,9 @@
 
 #include "../app/app_fixture.h"
 #include "core/appstate.h"
+#include "platform/fake/fake_movie.h"
 #include "platform/headless/headless_toolbox.h"
+#include "player/playback.h"
 #include "playlists/builder.h"
 #include "playlists/presentation.h"
 #include "ui/dbdata.h"
@@ -17,26 +19,15 @@
 #include "ui/mainwindow.h"
 #include "ui/menus.h"
 
-inline bool gTestMovieLoaded = false;
-inline int gTestStops = 0;
-
 class MenuTest : public AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
-    gTestMovieLoaded = false;
-    gTestStops = 0;
-    gMovieLoadedHook = [] { return gTestMovieLoaded; };
-    gStopMovieHook = [] { ++gTestStops; };
-    playerStopSounding = gPlaylistSwitchHooks.stopSounding;
-    gPlaylistSwitchHooks.stopSounding = [] { ++gTestStops; };
+    fakeMovieReset();
   }
   void TearDown() override {
-    gPlaylistSwitchHooks.stopSounding = playerStopSounding;
-    gMovieLoadedHook = nullptr;
-    gStopMovieHook = nullptr;
-    gStartAddTunesHook = nullptr;
-    gStartAddTunesFromMusicFolderHook = nullptr;
+    gNowPlayingMovie = nullptr;
+    loaded.reset();
     AppTest::TearDown();
   }
   // Library of n tunes, All Tunes shown, menus built.
@@ -56,10 +47,25 @@ class MenuTest : public AppTest {
     gCurrentPlayingIDName$ = gCurrentPlayllistIDName$;
     gCurrentPlayingPL_S = gCurrentPlaylist_S;
     gWeArePlaying_S = 1;
-    gTestMovieLoaded = true;
+    const std::string path = "/music/loaded.mp3";
+    fakeMovieScript(path, {.duration = 600});
+    MovieFileRef ref = 0;
+    Movie movie = nullptr;
+    OpenMovieFile(path, ref);
+    NewMovieFromFile(ref, movie);
+    CloseMovieFile(ref);
+    loaded = MovieOwner(movie);
+    gNowPlayingMovie = movie;
+  }
+  // The player's movie is forgotten, as between tunes.
+  static void unloadMovie() { gNowPlayingMovie = nullptr; }
+  // How often the loaded tune was silenced.
+  static int stops() {
+    return static_cast<int>(std::count_if(fakeMovieCalls().begin(), fakeMovieCalls().end(),
+                                          [](const FakeMovieCall& c) { return c.kind == FakeMovieCallKind::stop; }));
   }
   void select(std::int32_t row) { gCurrentSelectedTune_L = row; }
-  void (*playerStopSounding)() = nullptr;
+  MovieOwner loaded;
   int beeps() const {
     const auto& log = headlessToolbox().log;
     return static_cast<int>(std::count(log.begin(), log.end(), std::string("beep")));

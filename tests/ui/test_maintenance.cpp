@@ -160,7 +160,7 @@ TEST_F(MenuTest, FlushCancelledChangesNothingConfirmedLeavesAnEmptyLibrary) {
   EXPECT_EQ(std::filesystem::file_size(file), sizeBefore);
   playShownPlaylist(1);
   doMenu(kFileMenu, 4);
-  EXPECT_EQ(gTestStops, 1);
+  EXPECT_EQ(stops(), 1);
   EXPECT_EQ(gStopPlaying_S, 1);
   EXPECT_EQ(gStartTotalTunes_L, 0);
   EXPECT_EQ(gTotalPlaylistTunes_L, 0);
@@ -219,7 +219,7 @@ TEST_F(MenuTest, RevealNowPlayingShowsThePlayingPlaylistAgain) {
   EXPECT_EQ(gTotalTuneMBs_UL, 16u);
   EXPECT_EQ(shownRows(), (Rows{1, 2, 3, 4}));
   EXPECT_EQ(getControlText(kMainWindow, kSummaryText).rfind("Tunes: 4", 0), 0u);
-  gTestMovieLoaded = false;
+  unloadMovie();
   doMenu(kPlayerMenu, 12);
   EXPECT_TRUE(tb().logged("caution:Nothing Playing|There is no actively playing playlist.|Okay"));
 }
@@ -231,7 +231,7 @@ namespace {
 TEST_F(MenuTest, DeleteTuneRemovesTheRowsOwnTuneWhateverItsTexts) {
   start(4, numbered);
   playShownPlaylist(1);
-  gTestMovieLoaded = false;
+  unloadMovie();
   gTunes_A[3].title.assign("Edited");  // an edit reaches the library, not the playlist
   gNowPlaying_A[3].title.assign("Edited");
   fillTune(gTunes_A[2], numbered(4), 2);  // tune 2 now has all four texts of tune 4
@@ -253,7 +253,6 @@ TEST_F(MenuTest, DeleteTuneRemovesTheRowsOwnTuneWhateverItsTexts) {
 // Delete Tune while a run plays: the run goes on over exactly the entries
 // that remain, in the list's order and in index order.
 TEST_F(MenuTest, DeleteTuneDuringAPlayRunLeavesTheRunOnTheEntriesThatRemain) {
-  gMovieLoadedHook = [] { return gNowPlayingMovie != nullptr; };
   fakeMovieReset();
   start(5, numbered);
   for (std::int32_t k = 1; k <= 5; ++k) fakeMovieScript("/music/Tune " + std::to_string(k) + ".mp3", {.duration = 600});

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/prefs.h"
+#include "ingest/add_runs.h"
 #include "menus_fixture.h"
 
 namespace {
@@ -62,16 +63,14 @@ TEST_F(MenuTest, EmptyLibraryAnswersThreeBeepsAndChangesNothing) {
     EXPECT_FALSE(windowExists(kSheetWindow));
   }
   // The commands without the guard.
-  int adds = 0;
-  static int* addsSeen = &adds;
-  gStartAddTunesHook = [] { ++*addsSeen; };
-  gStartAddTunesFromMusicFolderHook = [] { ++*addsSeen; };
+  tb().chosenFolders = {""};  // Add Tunes asks for a folder; cancelled
   for (auto [menu, item] : std::vector<std::pair<int, int>>{{254, 1}, {1, 1}, {1, 2}, {4, 6}, {4, 7}, {4, 8}, {7, 1}}) {
     tb().log.clear();
     doMenu(static_cast<std::int16_t>(menu), static_cast<std::int16_t>(item));
     EXPECT_EQ(beeps(), 0) << menu << "/" << item;
   }
-  EXPECT_EQ(adds, 2);
+  EXPECT_TRUE(tb().chosenFolders.empty());
+  EXPECT_TRUE(addRunActive()) << "the Music folder's run is started";
   EXPECT_TRUE(windowExists(kAboutWindow));
   tb().log.clear();
   doMenu(kEnergyMixMenu, 1);
@@ -83,7 +82,7 @@ TEST_F(MenuTest, MoreFromThisArtistStopsCountsBuildsRanksAndPlays) {
   playShownPlaylist(2);
   select(3);  // All Tunes keeps library order: row 3 is tune 3, artist "Odd"
   doMenu(kPlaylistsMenu, 4);
-  EXPECT_EQ(gTestStops, 1);
+  EXPECT_EQ(stops(), 1);
   EXPECT_EQ(gStopPlaying_S, 1);
   EXPECT_EQ(gCurrentPlaylist_S, kPlaylistArtist);
   EXPECT_EQ(gCurrentMatchTune_L, 3);
@@ -113,7 +112,7 @@ TEST_F(MenuTest, SmartPlaysAndSurpriseMeNeedNoSelection) {
 TEST_F(MenuTest, AnEmptyPlaylistFromTheMenuLeavesNothingSelected) {
   start(6, numbered);  // nothing was just added: Last Added is empty
   playShownPlaylist(2);
-  gTestMovieLoaded = false;
+  unloadMovie();
   gWeArePlaying_S = 0;
   select(4);
   doMenu(kPlaylistsMenu, 2);
@@ -183,8 +182,7 @@ TEST_F(MenuTest, PlayWithNothingSelectedSelectsRowOneAndStopReverts) {
 
 TEST_F(MenuTest, BusyAddingPromptOnlyRaisesTheStopFlag) {
   start(3, numbered);
-  static int adds = 0;
-  gStartAddTunesHook = [] { ++adds; };
+  tb().chosenFolders = {""};
   gWeAeAddingTunes_S = 1;
   tb().cautionAnswers = {false};
   doMenu(kFileMenu, 1);
@@ -194,14 +192,14 @@ TEST_F(MenuTest, BusyAddingPromptOnlyRaisesTheStopFlag) {
   doMenu(kFileMenu, 4);  // Flush asks the same
   EXPECT_EQ(gStopCollectingPerUser_S, 1);
   EXPECT_EQ(gStartTotalTunes_L, 3);
-  EXPECT_EQ(adds, 0);
+  EXPECT_EQ(tb().chosenFolders.size(), 1u) << "no folder is asked for while adding";
   tb().log.clear();
   doMenu(kEditMenu, 15);
   EXPECT_EQ(beeps(), 3) << "no Delete Tune while adding";
   EXPECT_EQ(gStartTotalTunes_L, 3);
   gWeAeAddingTunes_S = 0;
   doMenu(kFileMenu, 1);
-  EXPECT_EQ(adds, 1);
+  EXPECT_TRUE(tb().chosenFolders.empty());
 }
 
 TEST_F(MenuTest, SetGenreStoresTheChosenItemsText) {
