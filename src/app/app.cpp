@@ -28,19 +28,11 @@
 #include "ui/mainwindow.h"
 #include "ui/menus.h"
 
-void (*gStartPlayingHook)(std::int32_t firstEntry) = nullptr;
-
 namespace {
 
 // What the player reaches above itself: the About window (the playlist
 // switches are connected to the list with the menus).
-void connectPlayer() {
-  gStartPlayingHook = [](std::int32_t firstEntry) {
-    gCurrentSelectedTune_L = firstEntry;
-    startPlayingFromButtons();
-  };
-  gAboutWindowHook = aboutWindowEvent;
-}
+void connectPlayer() { gAboutWindowHook = aboutWindowEvent; }
 
 // What an add run reaches above itself: the rebuild of the shown playlist at
 // the end of a run and the colour of the saving window.
@@ -177,10 +169,6 @@ void searchFromField() {
   toolboxFlush();
 }
 
-void startPlaying() {
-  if (gStartPlayingHook) gStartPlayingHook(gCurrentSelectedTune_L);
-}
-
 // A check box was clicked in playlist entry k: toggle its mark and carry the
 // new value to the first playing entry and the first library tune with the
 // same title and album.
@@ -237,12 +225,12 @@ void doEvent(ToolboxEvent& event) {
     event.handled = true;
   if (gStartPlaying_S == 1) {
     gStartPlaying_S = 0;
-    startPlaying();
+    startPlayingFromButtons();
   }
   if (gDoubleClick_S == 1) {
     gDoubleClick_S = 0;
     swapPlayBtn(2);
-    startPlaying();
+    startPlayingFromButtons();
   }
   if (gCheckCurrent_L == 1) synchroniseCheckMark();
   gInEventHandler = false;

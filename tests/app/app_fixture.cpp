@@ -49,7 +49,6 @@ void AppTest::SetUp() {
   setLibraryFilePath(dir.file("Lumaroll/LumarollDatabase"));
   setPrefsFilePath(dir.file("Orvane-Lumaroll/LumarollPrefs"));
   initGlobals();
-  gStartPlayingHook = nullptr;
 }
 
 void AppTest::TearDown() {
