@@ -30,10 +30,6 @@
 
 namespace {
 
-// What the player reaches above itself: the About window (the playlist
-// switches are connected to the list with the menus).
-void connectPlayer() { gAboutWindowHook = aboutWindowEvent; }
-
 // What an add run reaches above itself: the rebuild of the shown playlist at
 // the end of a run and the colour of the saving window.
 void connectIngest() {
@@ -110,7 +106,6 @@ bool startLumaroll() {
   openDatabaseFiles();
   gStartTotalTunes_L = gTotalTunes_L;
   gPlaylistRedrawHook = drawDisplay;
-  connectPlayer();
   connectIngest();
   buildCurrentPlaylist();
   buildMenus();
@@ -129,7 +124,7 @@ bool startLumaroll() {
 
   h.menu = doMenu;
   h.event = doEvent;
-  h.dialog = doDialog;
+  h.dialog = dispatchDialog;
   h.boundsChanged = MyWindowBoundsChangedHandler;
   h.controlAction = MyControlAction;
   h.pass = applicationPass;
