@@ -105,7 +105,6 @@ bool startLumaroll() {
   }
   openDatabaseFiles();
   gStartTotalTunes_L = gTotalTunes_L;
-  gPlaylistRedrawHook = drawDisplay;
   connectIngest();
   buildCurrentPlaylist();
   buildMenus();

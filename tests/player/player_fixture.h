@@ -31,7 +31,6 @@ inline void resetPlayerState() {
   gCurrentPlayingIDName$.assign("");
   gPlayerVolume_S = kDefaultPlayerVolume;
   gRefreshDisplay_S = 0;
-  gPlaylistRedrawHook = nullptr;
   gSearchString$.assign("");
   seedRnd(20261206);
   buildMainWindowForTests();
