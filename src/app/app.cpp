@@ -28,25 +28,7 @@
 #include "ui/mainwindow.h"
 #include "ui/menus.h"
 
-namespace {
-
-// What an add run reaches above itself: the rebuild of the shown playlist at
-// the end of a run and the colour of the saving window.
-void connectIngest() {
-  IngestHooks hooks;
-  hooks.runEnded = [] {
-    if (gNowPlayingMovie) return;  // a tune is loaded: its list stays as it is
-    // The rebuilt playlist is shown as every playlist is, so the list holds
-    // exactly its entries (none, for an empty one) and nothing stays selected
-    // that now names another tune.
-    buildCurrentPlaylist();
-    presentPlaylist(false, false);
-  };
-  hooks.selectedPlaylistEntry = [] { return gCurrentSelectedTune_L; };
-  setIngestHooks(hooks);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 void initGlobals() {
   gMaxTunes_L = kMaxTunes;
@@ -105,7 +87,6 @@ bool startLumaroll() {
   }
   openDatabaseFiles();
   gStartTotalTunes_L = gTotalTunes_L;
-  connectIngest();
   buildCurrentPlaylist();
   buildMenus();
   buildMainWindow();

@@ -18,6 +18,8 @@
 #include "library/tune.h"
 #include "platform/movie.h"
 #include "platform/toolbox.h"
+#include "playlists/builder.h"
+#include "playlists/presentation.h"
 
 namespace {
 
@@ -25,7 +27,6 @@ constexpr std::int16_t kFirstGuardedMenu = 1;  // File, Edit, Playlists, Player
 constexpr std::int16_t kLastGuardedMenu = 4;
 constexpr std::int16_t kIndeterminate = 2;
 
-IngestHooks gHooks;
 bool gRunStarted = false;
 
 // The start mark of a run: set when its task is made, cleared however the
@@ -86,7 +87,14 @@ void finishAddRun() {
   // each file left out was.
   setControlText(kMainWindow, kActivityText, addRunReportLine(addRunStats()));
   setGuardedMenus(true);
-  if (gHooks.runEnded) gHooks.runEnded();
+  // Nothing loaded in the player: the shown playlist is rebuilt with the new
+  // tunes and shown as every playlist is, so the list holds exactly its
+  // entries (none, for an empty one) and nothing stays selected that now
+  // names another tune. A loaded tune keeps its list as it is.
+  if (!gNowPlayingMovie) {
+    buildCurrentPlaylist();
+    presentPlaylist(false, false);
+  }
   gWeAeAddingTunes_S = 0;
 }
 
@@ -99,9 +107,6 @@ Task addFolder(std::string path) {
 }
 
 }  // namespace
-
-void setIngestHooks(const IngestHooks& hooks) { gHooks = hooks; }
-const IngestHooks& ingestHooks() { return gHooks; }
 
 bool addRunActive() { return gRunStarted || gWeAeAddingTunes_S != 0; }
 

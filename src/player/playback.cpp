@@ -17,7 +17,6 @@
 #include "playlists/builder.h"
 #include "playlists/presentation.h"
 
-Movie gNowPlayingMovie = nullptr;
 std::int16_t gHolderVolume_S = 0;
 
 bool movieLoaded() { return gNowPlayingMovie != nullptr; }

@@ -8,13 +8,10 @@
 
 #include <cstdint>
 
+#include "library/tune.h"  // gNowPlayingMovie
 #include "platform/movie.h"
 #include "player/display.h"  // swapPlayBtn
 
-// The movie that sounds now, owned by the play run; nullptr between tunes and
-// when nothing plays. Others may stop it or change its volume, never dispose
-// of it.
-extern Movie gNowPlayingMovie;
 // True when a tune is loaded in the player (gNowPlayingMovie is not null),
 // playing or finished.
 bool movieLoaded();
