@@ -5,7 +5,7 @@
 # own headers and those of the folders before it.
 set -eu
 cd "$(dirname "$0")/.."
-ORDER="core platform library engine ingest playlists export player harness ui app"
+ORDER="core platform library engine playlists ingest export player harness ui app"
 
 status=0
 rank() { i=0; for l in $ORDER; do [ "$l" = "$1" ] && { echo $i; return; }; i=$((i + 1)); done; echo -1; }

@@ -9,7 +9,9 @@
 #include "app/app.h"
 #include "core/appstate.h"
 #include "library/tune.h"
+#include "platform/fake/fake_movie.h"
 #include "platform/headless/headless_toolbox.h"
+#include "player/playback.h"
 #include "playlists/builder.h"
 #include "ui/dbdata.h"
 #include "ui/dialog.h"
@@ -42,8 +44,6 @@ void makeLibrary() {
   recountColours();
 }
 
-bool gLoaded = true;
-
 void setUp() {
   headlessToolbox().reset();
   disposeKWED3rowser();
@@ -57,7 +57,12 @@ void setUp() {
   std::memcpy(&gNowPlaying_A[1], &gPlaylistTunes_A[1], sizeof(Tune) * static_cast<std::size_t>(gTotalPlaying_L));
   gNowPlayingItemID_L = kTunes;
   gCurrentPlayingIDName$ = gCurrentPlayllistIDName$;
-  gMovieLoadedHook = [] { return gLoaded; };
+  // The last entry is loaded in the player: a scripted movie.
+  fakeMovieScript("/bench/loaded.mp3", {.duration = 600});
+  MovieFileRef ref = 0;
+  OpenMovieFile("/bench/loaded.mp3", ref);
+  NewMovieFromFile(ref, gNowPlayingMovie);
+  CloseMovieFile(ref);
 }
 
 void BM_CheckMarkAllOnAllTunes(benchmark::State& state) {

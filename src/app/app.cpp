@@ -10,67 +10,22 @@
 #include "core/prefs.h"
 #include "core/tasks.h"
 #include "engine/genres.h"
-#include "ingest/add_runs.h"
 #include "ingest/save_alerts.h"
 #include "ingest/windows.h"
 #include "library/database.h"
 #include "library/tune.h"
 #include "platform/critical_error.h"
 #include "platform/movie.h"
-#include "player/controls.h"
 #include "player/display.h"
 #include "player/playback.h"
 #include "player/position.h"
 #include "playlists/builder.h"
 #include "playlists/presentation.h"
-#include "ui/dbdata.h"
 #include "ui/dialog.h"
 #include "ui/mainwindow.h"
 #include "ui/menus.h"
 
-void (*gStartPlayingHook)(std::int32_t firstEntry) = nullptr;
-
-namespace {
-
-// What the player reaches above itself: the About window (the playlist
-// switches are connected to the list with the menus).
-void connectPlayer() {
-  gStartPlayingHook = [](std::int32_t firstEntry) {
-    gCurrentSelectedTune_L = firstEntry;
-    startPlayingFromButtons();
-  };
-  gAboutWindowHook = aboutWindowEvent;
-}
-
-// What an add run reaches above itself: the rebuild of the shown playlist at
-// the end of a run and the colour of the saving window.
-void connectIngest() {
-  IngestHooks hooks;
-  hooks.runEnded = [] {
-    if (gNowPlayingMovie) return;  // a tune is loaded: its list stays as it is
-    // The rebuilt playlist is shown as every playlist is, so the list holds
-    // exactly its entries (none, for an empty one) and nothing stays selected
-    // that now names another tune.
-    buildCurrentPlaylist();
-    presentPlaylist(false, false);
-  };
-  hooks.selectedPlaylistEntry = [] { return gCurrentSelectedTune_L; };
-  setIngestHooks(hooks);
-}
-
-// What the menu commands reach: the player's movie, the add runs and a pass
-// of the event loop.
-void connectMenus() {
-  gMovieLoadedHook = [] { return gNowPlayingMovie != nullptr; };
-  gStopMovieHook = [] {
-    if (gNowPlayingMovie && !IsMovieDone(gNowPlayingMovie)) StopMovie(gNowPlayingMovie);
-  };
-  gStartAddTunesHook = startAddTunes;
-  gStartAddTunesFromMusicFolderHook = startAddTunesFromMusicFolder;
-  gRunPendingEventsHook = applicationPass;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 void initGlobals() {
   gMaxTunes_L = kMaxTunes;
@@ -129,10 +84,6 @@ bool startLumaroll() {
   }
   openDatabaseFiles();
   gStartTotalTunes_L = gTotalTunes_L;
-  gPlaylistRedrawHook = drawDisplay;
-  connectPlayer();
-  connectIngest();
-  connectMenus();
   buildCurrentPlaylist();
   buildMenus();
   buildMainWindow();
@@ -150,7 +101,7 @@ bool startLumaroll() {
 
   h.menu = doMenu;
   h.event = doEvent;
-  h.dialog = doDialog;
+  h.dialog = dispatchDialog;
   h.boundsChanged = MyWindowBoundsChangedHandler;
   h.controlAction = MyControlAction;
   h.pass = applicationPass;
@@ -188,10 +139,6 @@ void searchFromField() {
   toolboxSetKeyboardFocus(kMainWindow, kSearchField);
   setPlaylistSummary();
   toolboxFlush();
-}
-
-void startPlaying() {
-  if (gStartPlayingHook) gStartPlayingHook(gCurrentSelectedTune_L);
 }
 
 // A check box was clicked in playlist entry k: toggle its mark and carry the
@@ -250,12 +197,12 @@ void doEvent(ToolboxEvent& event) {
     event.handled = true;
   if (gStartPlaying_S == 1) {
     gStartPlaying_S = 0;
-    startPlaying();
+    startPlayingFromButtons();
   }
   if (gDoubleClick_S == 1) {
     gDoubleClick_S = 0;
     swapPlayBtn(2);
-    startPlaying();
+    startPlayingFromButtons();
   }
   if (gCheckCurrent_L == 1) synchroniseCheckMark();
   gInEventHandler = false;

@@ -26,12 +26,6 @@ void applicationPass();
 // raised, a task runs, or a tune plays).
 bool applicationNeedsPasses();
 
-// Starts playing the current playlist at an entry; the playback engine
-// installs it. A run is a cooperative task, so the run itself starts again
-// at entry 1 when it ends while gLoopPlaylist_S is 1. While it is unset a
-// start request is taken off its flag and nothing plays.
-extern void (*gStartPlayingHook)(std::int32_t firstEntry);
-
 // The search of the search field: the first committed tune whose title,
 // artist, album or genre contains the text, upper-cased (0 when none).
 std::int32_t findFirstSearchMatch(std::string_view storedText);

@@ -18,6 +18,8 @@
 #include "library/tune.h"
 #include "platform/movie.h"
 #include "platform/toolbox.h"
+#include "playlists/builder.h"
+#include "playlists/presentation.h"
 
 namespace {
 
@@ -25,15 +27,24 @@ constexpr std::int16_t kFirstGuardedMenu = 1;  // File, Edit, Playlists, Player
 constexpr std::int16_t kLastGuardedMenu = 4;
 constexpr std::int16_t kIndeterminate = 2;
 
-IngestHooks gHooks;
 bool gRunStarted = false;
 
-// Clears the start mark however the run's task ends (finished or dropped).
-struct RunMark {
-  RunMark() = default;
-  ~RunMark() { gRunStarted = false; }
+// The start mark of a run: set when its task is made, cleared however the
+// task ends (finished, or dropped before or after its first step). The run's
+// body takes it as a parameter, so the task's frame owns it from the start.
+class RunMark {
+ public:
+  RunMark() { gRunStarted = true; }
+  RunMark(RunMark&& o) noexcept : live_(std::exchange(o.live_, false)) {}
   RunMark(const RunMark&) = delete;
   RunMark& operator=(const RunMark&) = delete;
+  RunMark& operator=(RunMark&&) = delete;
+  ~RunMark() {
+    if (live_) gRunStarted = false;
+  }
+
+ private:
+  bool live_ = true;
 };
 
 void setGuardedMenus(bool enabled) {
@@ -76,7 +87,14 @@ void finishAddRun() {
   // each file left out was.
   setControlText(kMainWindow, kActivityText, addRunReportLine(addRunStats()));
   setGuardedMenus(true);
-  if (gHooks.runEnded) gHooks.runEnded();
+  // Nothing loaded in the player: the shown playlist is rebuilt with the new
+  // tunes and shown as every playlist is, so the list holds exactly its
+  // entries (none, for an empty one) and nothing stays selected that now
+  // names another tune. A loaded tune keeps its list as it is.
+  if (!gNowPlayingMovie) {
+    buildCurrentPlaylist();
+    presentPlaylist(false, false);
+  }
   gWeAeAddingTunes_S = 0;
 }
 
@@ -90,15 +108,11 @@ Task addFolder(std::string path) {
 
 }  // namespace
 
-void setIngestHooks(const IngestHooks& hooks) { gHooks = hooks; }
-const IngestHooks& ingestHooks() { return gHooks; }
-
 bool addRunActive() { return gRunStarted || gWeAeAddingTunes_S != 0; }
 
 namespace {
 
-Task addTunesRun(std::vector<std::string> folders) {
-  RunMark mark;
+Task addTunesRun(std::vector<std::string> folders, RunMark /*mark*/) {
   beginAddRun();
   {
     AnalysisAhead ahead(folders);
@@ -107,8 +121,7 @@ Task addTunesRun(std::vector<std::string> folders) {
   finishAddRun();
 }
 
-Task addTunesFromMusicFolderRun() {
-  RunMark mark;
+Task addTunesFromMusicFolderRun(RunMark /*mark*/) {
   if (GetSysFolderVol("cusr").empty()) {
     SysBeep();
     co_return;
@@ -127,15 +140,9 @@ Task addTunesFromMusicFolderRun() {
 }  // namespace
 
 // A run counts as active from the moment its task exists.
-Task addTunes(std::vector<std::string> folders) {
-  gRunStarted = true;
-  return addTunesRun(std::move(folders));
-}
+Task addTunes(std::vector<std::string> folders) { return addTunesRun(std::move(folders), RunMark{}); }
 
-Task addTunesFromMusicFolder() {
-  gRunStarted = true;
-  return addTunesFromMusicFolderRun();
-}
+Task addTunesFromMusicFolder() { return addTunesFromMusicFolderRun(RunMark{}); }
 
 void startAddTunes() {
   if (addRunActive()) return;

@@ -11,18 +11,6 @@
 
 #include "core/tasks.h"
 
-// What the levels above the adding provide; each may stay unset.
-struct IngestHooks {
-  // The last step of a run's ending: when nothing is loaded in the player,
-  // rebuild the current playlist, the list and the summary line.
-  void (*runEnded)() = nullptr;
-  // The selected entry of the current playlist (0: none), whose colour the
-  // "Saving Library..." window takes.
-  std::int32_t (*selectedPlaylistEntry)() = nullptr;
-};
-void setIngestHooks(const IngestHooks& hooks);
-const IngestHooks& ingestHooks();
-
 // File > "Add Tunes To Library...": lets the user choose a folder, then adds
 // it in a new task. Nothing happens while a run is active or when the user
 // cancels. Without usable movie services the program beeps and ends.

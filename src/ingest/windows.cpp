@@ -7,6 +7,7 @@
 #include "ingest/add_runs.h"
 #include "library/tune.h"
 #include "platform/toolbox.h"
+#include "playlists/builder.h"
 
 namespace {
 
@@ -111,8 +112,7 @@ void makeSavingDBTunesWindow() {
   panel.cornerRadius = 20;
   panel.outerColour = ToolboxRGB{65025, 65025, 65025};
   panel.innerColour = ToolboxRGB{52785, 52785, 52785};
-  const IngestHooks& hooks = ingestHooks();
-  const std::int32_t selected = hooks.selectedPlaylistEntry ? hooks.selectedPlaylistEntry() : 0;
+  const std::int32_t selected = gCurrentSelectedTune_L;
   if (selected >= 1 && selected <= kMaxTunes) {
     const Tune& t = gPlaylistTunes_A[selected];
     panel.innerColour = ToolboxRGB{t.colourRed, t.colourGreen, t.colourBlue};

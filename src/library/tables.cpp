@@ -49,6 +49,7 @@ void TuneTable::outOfRange(std::int64_t i) {
 TuneTable gTunes_A;
 TuneTable gPlaylistTunes_A;
 TuneTable gNowPlaying_A;
+Movie gNowPlayingMovie = nullptr;
 TuneTable gHoldTunes_A;
 
 std::int32_t* colourCounter(std::int32_t category) {

@@ -12,6 +12,7 @@
 #include <type_traits>
 
 #include "core/pstring.h"
+#include "platform/movie.h"
 
 #pragma pack(push, 1)
 struct Tune {
@@ -208,7 +209,13 @@ class TuneTable {
 extern TuneTable gTunes_A;          // the library
 extern TuneTable gPlaylistTunes_A;  // the current playlist, in playlist order
 extern TuneTable gNowPlaying_A;     // the playlist being played
-extern TuneTable gHoldTunes_A;      // scratch
+// The movie of the entry of gNowPlaying_A that sounds now, owned by the play
+// run (player/playback); nullptr between tunes and when nothing plays. It
+// lives with the tables so that the add runs and the playlist switches below
+// the player can tell whether a tune is loaded and silence it. Others may stop
+// it or change its volume, never dispose of it.
+extern Movie gNowPlayingMovie;
+extern TuneTable gHoldTunes_A;  // scratch
 
 // ---- Library counters ---------------------------------------------------
 

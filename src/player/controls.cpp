@@ -14,8 +14,6 @@
 #include "player/playback.h"
 #include "playlists/presentation.h"
 
-void (*gAboutWindowHook)(std::int16_t eventType, std::int16_t control) = nullptr;
-
 namespace {
 
 constexpr std::int16_t kPlaylistsMenu = 3;
@@ -92,10 +90,6 @@ void closeNameSheet() {
 }
 
 void doDialog(std::int16_t eventType, std::int16_t window, std::int16_t control) {
-  if (window == kAboutWindow) {
-    if (gAboutWindowHook) gAboutWindowHook(eventType, control);
-    return;
-  }
   switch (eventType) {
     case kControlClicked: controlClicked(window, control); break;
     case kWindowCloseBox:

@@ -1,6 +1,7 @@
-// The dialog handler: clicks on the controls of the main window, its sheets,
-// the first-time window and the About window; the main window's close box;
-// the notification after which the now-playing display is redrawn.
+// The dialog handler of the player's windows: clicks on the controls of the
+// main window, its sheets and the first-time window; the main window's close
+// box; the notification after which the now-playing display is redrawn. The
+// About window's events are the windows' own (ui/dialog.h).
 #pragma once
 
 #include <cstdint>
@@ -16,9 +17,6 @@ constexpr std::int16_t kPlaylistLimitField = 10005;
 constexpr std::int16_t kFirstTimeDoneButton = 4402;
 constexpr std::int16_t kFirstTimeYesButton = 4404;
 constexpr std::int16_t kFirstTimeNoButton = 4405;
-// The About window's button clicks and close box (the window is the main
-// window's builder's); installed at start-up.
-extern void (*gAboutWindowHook)(std::int16_t eventType, std::int16_t control);
 
 // eventType: kControlClicked, kWindowCloseBox, kContentRefresh (others are
 // ignored); window and control name what the event is about.

@@ -17,8 +17,13 @@
 #include "playlists/builder.h"
 #include "playlists/presentation.h"
 
-Movie gNowPlayingMovie = nullptr;
 std::int16_t gHolderVolume_S = 0;
+
+bool movieLoaded() { return gNowPlayingMovie != nullptr; }
+
+void stopSoundingMovie() {
+  if (gNowPlayingMovie && !IsMovieDone(gNowPlayingMovie)) StopMovie(gNowPlayingMovie);
+}
 
 namespace {
 
@@ -109,10 +114,6 @@ bool showingPlayingTable() { return gCurrentPlayingIDName$ == gCurrentPlayllistI
 // The movie's volume for the entry that sounds: silent while muted, so that a
 // listener who muted hears nothing until unmuting, whatever tune comes next.
 std::int16_t soundingVolume() { return gSoundMute_S == 1 ? std::int16_t{0} : adjustVolume(); }
-
-void stopSoundingMovie() {
-  if (gNowPlayingMovie && !IsMovieDone(gNowPlayingMovie)) StopMovie(gNowPlayingMovie);
-}
 
 // The switches of the playlists reach the player through these.
 const bool kConnectedToSwitches = [] {

@@ -8,13 +8,16 @@
 
 #include <cstdint>
 
+#include "library/tune.h"  // gNowPlayingMovie
 #include "platform/movie.h"
 #include "player/display.h"  // swapPlayBtn
 
-// The movie that sounds now, owned by the play run; nullptr between tunes and
-// when nothing plays. Others may stop it or change its volume, never dispose
-// of it.
-extern Movie gNowPlayingMovie;
+// True when a tune is loaded in the player (gNowPlayingMovie is not null),
+// playing or finished.
+bool movieLoaded();
+// Silences the loaded tune at once unless it has already finished; the run
+// that owns it still disposes of it.
+void stopSoundingMovie();
 // The player volume saved when muting.
 extern std::int16_t gHolderVolume_S;
 

@@ -9,15 +9,14 @@
 #include <vector>
 
 #include "core/macroman.h"
+#include "platform/toolbox.h"
 
 std::int16_t gCurrentPlaylist_S = kPlaylistAllTunes;
 std::int32_t gCurrentMatchTune_L = 0;
-void (*gPlaylistRebuildingHook)() = nullptr;
 std::int32_t gMatchResultSeconds_L = 0;
 std::uint32_t gTotalTuneMBs_UL = 0;
 std::int32_t gCurrentSelectedTune_L = 0;
 Str255 gCurrentPlayllistIDName$;
-void (*gPlaylistRedrawHook)() = nullptr;
 
 namespace {
 
@@ -185,7 +184,10 @@ void fillPlaylist(std::span<const PlaylistPick> picks, bool scored) {
 }  // namespace
 
 void buildCurrentPlaylist() {
-  if (gPlaylistRebuildingHook) gPlaylistRebuildingHook();
+  // A cell edit the user has open in the main window's list reaches the
+  // library (and so the new playlist) on the tune it was opened on, before
+  // the playlist table changes under it.
+  listViewEndEditing(kMainWindow, kListControl);
   if (gStartTotalTunes_L <= 0) return;
   const std::int32_t last = std::min(gStartTotalTunes_L, kMaxTunes);
   const std::int16_t kind = gCurrentPlaylist_S;
@@ -203,5 +205,7 @@ void buildCurrentPlaylist() {
   fillPlaylist(picks, kind == kPlaylistSmartMore);
 
   gCurrentSelectedTune_L = 0;
-  if (gWeArePlaying_S == 0 && gPlaylistRedrawHook) gPlaylistRedrawHook();
+  // The now-playing display names the shown playlist while nothing plays;
+  // the event handler redraws it at its next pass.
+  if (gWeArePlaying_S == 0) gRefreshDisplay_S = 1;
 }

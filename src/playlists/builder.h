@@ -3,8 +3,8 @@
 //
 // Every way of choosing music ends in buildCurrentPlaylist(): start-up, the
 // end of an add run, the Playlists menu, the colour buttons, the Smart-Plays
-// and Smart-More buttons and the search field. The builder never touches the
-// list view or the summary line; its caller presents the result (and, for the
+// and Smart-More buttons and the search field. The builder fills no list
+// view and no summary line; its caller presents the result (and, for the
 // kinds it ranks, calls sortByMatch() first, see ranking.h).
 //
 // All state is program-wide and owned by the GUI thread.
@@ -59,15 +59,6 @@ extern Str255 gCurrentPlayllistIDName$;
 // kind 8) and gWeArePlaying_S (1 while a tune sounds), application state
 // declared in core/appstate.h.
 
-// Called at the end of every build while nothing plays: the application
-// connects it to "redraw the now-playing display and flush the main window".
-// Null (the default, in tests and the command-line tool) means no redraw.
-extern void (*gPlaylistRedrawHook)();
-// Called at the start of every build, before the playlist table changes: the
-// application ends an open cell edit of the list there, so that the edit
-// reaches the library (and so the new playlist) on the tune it was opened on.
-extern void (*gPlaylistRebuildingHook)();
-
 // ---- Operations ---------------------------------------------------------
 
 // Builds the current playlist for gCurrentPlaylist_S. With an empty library it
@@ -76,5 +67,8 @@ extern void (*gPlaylistRebuildingHook)();
 // (whole copies of library records), both totals, the identity, and
 // gCurrentSelectedTune_L = 0. All Tunes keeps library order, Smart-More keeps
 // library order with matchScore set (the caller sorts), every other kind is
-// shuffled. A kind outside 3..19 gives an empty playlist.
+// shuffled. A kind outside 3..19 gives an empty playlist. Before anything
+// changes it ends a cell edit open in the main window's list (through the
+// toolbox); after a build while nothing plays it raises gRefreshDisplay_S,
+// so the event handler redraws the now-playing display at its next pass.
 void buildCurrentPlaylist();

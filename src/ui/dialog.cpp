@@ -10,3 +10,10 @@ void aboutWindowEvent(std::int16_t type, std::int16_t control) {
   else if (type == kControlClicked)
     doAboutButton(control);
 }
+
+void dispatchDialog(std::int16_t type, std::int16_t window, std::int16_t control) {
+  if (window == kAboutWindow)
+    aboutWindowEvent(type, control);
+  else
+    doDialog(type, window, control);
+}

@@ -6,9 +6,12 @@
 
 #include "player/controls.h"
 
-// doDialog, the handler of window events and control clicks, is the player's
-// (player/controls.h); the About window's events reach it here.
+// The About window's close box and button clicks.
 void aboutWindowEvent(std::int16_t type, std::int16_t control);
+// The dialog handler installed at start-up: the About window's events go to
+// aboutWindowEvent, every other window's to the player's doDialog
+// (player/controls.h).
+void dispatchDialog(std::int16_t type, std::int16_t window, std::int16_t control);
 
 // A menu choice (menu ID, 1-based item); menu 254 is the application menu.
 void doMenu(std::int16_t menu, std::int16_t item);

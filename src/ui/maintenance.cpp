@@ -9,11 +9,11 @@
 #include "library/tune.h"
 #include "platform/toolbox.h"
 #include "player/display.h"
+#include "player/playback.h"
 #include "playlists/builder.h"
 #include "playlists/presentation.h"
 #include "ui/dbdata.h"
 #include "ui/mainwindow.h"
-#include "ui/menus.h"
 
 namespace {
 
@@ -181,7 +181,7 @@ void doFlushLibrary() {
     return;
   DBDataEndEditing(gKWEDBrowser);
   if (movieLoaded()) {
-    if (gStopMovieHook) gStopMovieHook();
+    stopSoundingMovie();
     gStopPlaying_S = 1;
   }
   const std::int32_t libraryRecords = std::max(gStartTotalTunes_L, gTotalTunes_L);

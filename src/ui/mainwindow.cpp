@@ -29,7 +29,6 @@ constexpr ToolboxRGB kNoCategoryColour = {0xFE01, 0xFE01, 0xFE01};
 // its model, and give their notices here: the menus, the buttons, the keys
 // and the media-player interface all reach the same presentation.
 void connectPlaylistSwitches() {
-  gPlaylistRebuildingHook = [] { DBDataEndEditing(gKWEDBrowser); };
   gPlaylistSwitchHooks.clearList = [] { DBDataRemoveAllBrowserItems(gKWEDBrowser); };
   gPlaylistSwitchHooks.refillList = [] {
     DBDataSetSortColumn(gKWEDBrowser, kColID);

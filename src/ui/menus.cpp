@@ -6,6 +6,7 @@
 #include "core/appstate.h"
 #include "core/prefs.h"
 #include "harness/harness.h"
+#include "ingest/add_runs.h"
 #include "ingest/windows.h"
 #include "library/tune.h"
 #include "platform/toolbox.h"
@@ -19,12 +20,6 @@
 #include "ui/maintenance.h"
 #include "ui/mainwindow.h"
 #include "ui/name_sheet.h"
-
-bool (*gMovieLoadedHook)() = nullptr;
-void (*gStopMovieHook)() = nullptr;
-void (*gStartAddTunesHook)() = nullptr;
-void (*gStartAddTunesFromMusicFolderHook)() = nullptr;
-void (*gRunPendingEventsHook)() = nullptr;
 
 const std::string_view kGenreGroupNames[28] = {"Alternative Rock",
                                                "Blues",
@@ -54,8 +49,6 @@ const std::string_view kGenreGroupNames[28] = {"Alternative Rock",
                                                "Vocal",
                                                "World & International",
                                                "Young Adult & Children"};
-
-bool movieLoaded() { return gMovieLoadedHook && gMovieLoadedHook(); }
 
 namespace {
 
@@ -126,8 +119,8 @@ void doFileMenu(std::int16_t item) {
       playerCommandStop();
       if (gWeAeAddingTunes_S == 1)
         busyAddingPrompt();
-      else if (gStartAddTunesHook)
-        gStartAddTunesHook();
+      else
+        startAddTunes();
       return;
     case 2:
       playerCommandStop();
@@ -137,9 +130,11 @@ void doFileMenu(std::int16_t item) {
       }
       if (gWeArePlaying_S == 1) {
         gStopPlaying_S = 1;
-        if (gRunPendingEventsHook) gRunPendingEventsHook();
+        // One pass of the loop lets the run see its stop request and let go
+        // of the device before the add run starts.
+        if (const auto pass = toolboxHandlers().pass) pass();
       }
-      if (gStartAddTunesFromMusicFolderHook) gStartAddTunesFromMusicFolderHook();
+      startAddTunesFromMusicFolder();
       return;
     case 4:
       if (noLibraryBeep()) return;

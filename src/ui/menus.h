@@ -48,23 +48,5 @@ void menusForPlaybackStart();
 // Mute, the volume items, Loop and Reveal Now Playing disabled.
 void menusForPlaybackEnd();
 
-// True when a tune is loaded in the player (the player's movie is not null).
-bool movieLoaded();
-
-// ---- Connections to the playback engine and the add workflows --------------
-// Each is null until the part that owns the work installs it; a null hook
-// means that part is not linked in and the step does nothing.
-
-// True while a tune is loaded (a movie exists, playing or finished).
-extern bool (*gMovieLoadedHook)();
-// Stops the loaded tune unless it has already finished.
-extern void (*gStopMovieHook)();
-// Starts the add workflow over a folder the user chooses, as a task.
-extern void (*gStartAddTunesHook)();
-// Starts the automatic add from the Music folder, as a task.
-extern void (*gStartAddTunesFromMusicFolderHook)();
-// Lets the events that are waiting run once (one pass of the event loop).
-extern void (*gRunPendingEventsHook)();
-
 // The developer menu (ID 5) is offered when this environment variable is set.
 constexpr const char* kDeveloperEnvVar = "LUMAROLL_DEVELOPER";

@@ -20,6 +20,7 @@
 #include "library/tune.h"
 #include "platform/headless/headless_toolbox.h"
 #include "platform/movie.h"
+#include "playlists/builder.h"
 #include "support/media.h"
 #include "support/temp_dir.h"
 
@@ -38,7 +39,7 @@ class AddRunTest : public ::testing::Test {
     gDatabaseLoadIncomplete = false;
     gStopCollectingPerUser_S = gWeAeAddingTunes_S = 0;
     setAddYieldTicks(2);
-    setIngestHooks({});
+    gCurrentSelectedTune_L = 0;
   }
   void TearDown() override {
     cancelAllTasks();

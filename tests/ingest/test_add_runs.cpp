@@ -114,9 +114,7 @@ TEST_F(AddRunTest, FirstTimeWindowStartsTheAutomaticAdd) {
 
 TEST_F(AddRunTest, SavingWindowTakesTheSelectedTunesColour) {
   gPlaylistTunes_A[2].colourGreen = 0xAD00;
-  IngestHooks hooks;
-  hooks.selectedPlaylistEntry = [] { return std::int32_t{2}; };
-  setIngestHooks(hooks);
+  gCurrentSelectedTune_L = 2;
   makeSavingDBTunesWindow();
   HeadlessWindow* w = headlessToolbox().window(kSavingWindow);
   ASSERT_NE(w, nullptr);

@@ -69,7 +69,7 @@ class PlaylistTest : public ::testing::Test {
     gCurrentMatchTune_L = 0;
     gCurrentSelectedTune_L = 0;
     gWeArePlaying_S = 0;
-    gPlaylistRedrawHook = nullptr;
+    gRefreshDisplay_S = 0;
     gSearchString$.assign("");
   }
 

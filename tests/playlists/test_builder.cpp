@@ -172,22 +172,16 @@ TEST_F(PlaylistTest, ColourTakesAllUpToAHundredTunesThenDrawsCheckedOnes) {
   EXPECT_NEAR(static_cast<double>(kept) / (kChecked * kBuilds), 31.0 / 147.0, 0.0062);
 }
 
-namespace {
-int gRedraws = 0;
-void countRedraw() { ++gRedraws; }
-}  // namespace
-
 TEST_F(PlaylistTest, RedrawIsRequestedOnlyWhileNothingPlays) {
   putVariedLibrary();
-  gPlaylistRedrawHook = countRedraw;
-  gRedraws = 0;
   build(kPlaylistAllTunes);
-  EXPECT_EQ(gRedraws, 1);
+  EXPECT_EQ(gRefreshDisplay_S, 1);
+  gRefreshDisplay_S = 0;
   gWeArePlaying_S = 1;
   build(kPlaylistAllTunes);
-  EXPECT_EQ(gRedraws, 1);
+  EXPECT_EQ(gRefreshDisplay_S, 0);
   gWeArePlaying_S = 0;
   setLibrarySize(0);  // a build that returns at once redraws nothing
   build(kPlaylistAllTunes);
-  EXPECT_EQ(gRedraws, 1);
+  EXPECT_EQ(gRefreshDisplay_S, 0);
 }

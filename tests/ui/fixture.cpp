@@ -60,7 +60,6 @@ void AppTest::SetUp() {
   setLibraryFilePath(dir.file("Lumaroll/LumarollDatabase"));
   setPrefsFilePath(dir.file("Orvane-Lumaroll/LumarollPrefs"));
   initGlobals();
-  gStartPlayingHook = nullptr;
   seedRnd(20261206);
 }
 
@@ -117,5 +116,18 @@ void MenuTest::playShownPlaylist(std::int32_t playing) {
   gCurrentPlayingIDName$ = gCurrentPlayllistIDName$;
   gCurrentPlayingPL_S = gCurrentPlaylist_S;
   gWeArePlaying_S = 1;
-  gTestMovieLoaded = true;
+  const std::string path = "/music/loaded.mp3";
+  fakeMovieScript(path, {.duration = 600});
+  MovieFileRef ref = 0;
+  Movie movie = nullptr;
+  OpenMovieFile(path, ref);
+  NewMovieFromFile(ref, movie);
+  CloseMovieFile(ref);
+  loaded = MovieOwner(movie);
+  gNowPlayingMovie = movie;
+}
+
+int MenuTest::stops() {
+  return static_cast<int>(std::count_if(fakeMovieCalls().begin(), fakeMovieCalls().end(),
+                                        [](const FakeMovieCall& c) { return c.kind == FakeMovieCallKind::stop; }));
 }

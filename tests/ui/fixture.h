@@ -13,7 +13,9 @@
 #include "core/appstate.h"
 #include "core/prefs.h"
 #include "library/tune.h"
+#include "platform/fake/fake_movie.h"
 #include "platform/headless/headless_toolbox.h"
+#include "player/playback.h"
 #include "playlists/builder.h"
 #include "playlists/presentation.h"
 #include "support/temp_dir.h"
@@ -39,9 +41,6 @@ void fillTune(Tune& t, const TuneRecipe& s, std::int32_t number);
 void makeLibrary(std::int32_t n, TuneRecipe (*describe)(std::int32_t));
 // "Tune i", artists Odd and Even, albums "Album 0..2", categories 1..3, i plays.
 TuneRecipe numbered(std::int32_t i);
-
-inline bool gTestMovieLoaded = false;
-inline int gTestStops = 0;
 
 class AppTest : public ::testing::Test {
  protected:
@@ -70,27 +69,23 @@ class AppTest : public ::testing::Test {
   TempDir dir;
 };
 
-// The menu commands with a stand-in for the player's loaded movie.
+// The menu commands with a scripted movie as the player's loaded one.
 class MenuTest : public AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
-    gTestMovieLoaded = false;
-    gTestStops = 0;
-    gMovieLoadedHook = [] { return gTestMovieLoaded; };
-    gStopMovieHook = [] { ++gTestStops; };
-    playerStopSounding = gPlaylistSwitchHooks.stopSounding;
-    gPlaylistSwitchHooks.stopSounding = [] { ++gTestStops; };
+    fakeMovieReset();
   }
   void TearDown() override {
-    gPlaylistSwitchHooks.stopSounding = playerStopSounding;
-    gMovieLoadedHook = nullptr;
-    gStopMovieHook = nullptr;
-    gStartAddTunesHook = nullptr;
-    gStartAddTunesFromMusicFolderHook = nullptr;
+    gNowPlayingMovie = nullptr;
+    loaded.reset();
     AppTest::TearDown();
   }
   // The shown playlist becomes the playing one, entry `playing` loaded.
-  static void playShownPlaylist(std::int32_t playing);
-  void (*playerStopSounding)() = nullptr;
+  void playShownPlaylist(std::int32_t playing);
+  // The player's movie is forgotten, as between tunes.
+  static void unloadMovie() { gNowPlayingMovie = nullptr; }
+  // How often the loaded tune was silenced.
+  static int stops();
+  MovieOwner loaded;
 };

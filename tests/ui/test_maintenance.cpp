@@ -72,7 +72,7 @@ TEST_F(MenuTest, DeleteTuneInThePlayingPlaylistKeepsTablesListAndPlayingRowInSte
 TEST_F(MenuTest, DeleteTuneRemovesTheRowsOwnTuneWhateverItsTexts) {
   start(4);
   playShownPlaylist(1);
-  gTestMovieLoaded = false;
+  unloadMovie();
   gTunes_A[3].title.assign("Edited");  // an edit reaches the library, not the playlist
   gNowPlaying_A[3].title.assign("Edited");
   fillTune(gTunes_A[2], numbered(4), 2);  // tune 2 now has all four texts of tune 4
@@ -97,7 +97,6 @@ TEST_F(MenuTest, DeleteTuneRemovesTheRowsOwnTuneWhateverItsTexts) {
 // Delete Tune while a run plays: the run goes on over exactly the entries
 // that remain, in the list's order and in index order.
 TEST_F(MenuTest, DeleteTuneDuringAPlayRunLeavesTheRunOnTheEntriesThatRemain) {
-  gMovieLoadedHook = [] { return gNowPlayingMovie != nullptr; };
   fakeMovieReset();
   start(5);
   for (std::int32_t k = 1; k <= 5; ++k) fakeMovieScript("/music/Tune " + std::to_string(k) + ".mp3", {.duration = 600});
@@ -193,7 +192,7 @@ TEST_F(MenuTest, FlushCancelledChangesNothingConfirmedLeavesAnEmptyLibrary) {
   EXPECT_EQ(std::filesystem::file_size(file), 3 * kTuneRecordSize);
   playShownPlaylist(1);
   doMenu(kFileMenu, 4);
-  EXPECT_EQ(gTestStops + gStopPlaying_S, 2);
+  EXPECT_EQ(stops() + gStopPlaying_S, 2);
   EXPECT_EQ(gStartTotalTunes_L + gTotalPlaylistTunes_L + gTotalPlaying_L, 0);
   EXPECT_EQ(gTotalDarkBlueTunes_L + gTotalBlueTunes_L + gTotalGreenTunes_L, 0);
   EXPECT_EQ(std::filesystem::file_size(file), 0u);

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "ingest/add_runs.h"
 #include "ui/fixture.h"
 
 namespace {
@@ -49,14 +50,12 @@ TEST_F(MenuTest, EmptyLibraryAnswersThreeBeepsAndChangesNothing) {
     EXPECT_EQ(gStartPlaying_S + gStopPlaying_S + gNextTune_S + gBackTune_S, 0);
   }
   // The commands without the guard.
-  int adds = 0;
-  static int* addsSeen = &adds;
-  gStartAddTunesHook = [] { ++*addsSeen; };
-  gStartAddTunesFromMusicFolderHook = [] { ++*addsSeen; };
+  tb().chosenFolders = {""};  // Add Tunes asks for a folder; cancelled
   tb().log.clear();
   for (auto [menu, item] : Items{{254, 1}, {1, 1}, {1, 2}, {4, 6}, {4, 7}, {4, 8}, {7, 1}}) choose(menu, item);
   EXPECT_EQ(beeps(), 0);
-  EXPECT_EQ(adds, 2);
+  EXPECT_TRUE(tb().chosenFolders.empty());
+  EXPECT_TRUE(addRunActive()) << "the Music folder's run is started";
   EXPECT_TRUE(windowExists(kAboutWindow));
   choose(kEnergyMixMenu, 1);
   EXPECT_EQ(beeps(), 1) << "Energy Mix answers with its notice";
@@ -79,9 +78,9 @@ TEST_F(MenuTest, PlaylistItemsReachTheirPlaylists) {
   choose(kPlaylistsMenu, 1);
   playShownPlaylist(2);
   select(3);
-  const int stops = gTestStops, plays = gTunes_A[3].playCount;
+  const int stopsBefore = stops(), plays = gTunes_A[3].playCount;
   choose(kPlaylistsMenu, 4);
-  EXPECT_EQ(gTestStops, stops + 1);
+  EXPECT_EQ(stops(), stopsBefore + 1);
   EXPECT_EQ(gTunes_A[3].playCount, plays + 1);
   EXPECT_EQ(tb().list(kMainWindow, kListControl)->selected, 1);
   EXPECT_EQ(gStartPlaying_S, 1);
@@ -112,8 +111,7 @@ TEST_F(MenuTest, PlayWithNothingSelectedSelectsRowOneAndStopReverts) {
 
 TEST_F(MenuTest, BusyAddingPromptOnlyRaisesTheStopFlag) {
   start(3);
-  static int adds = 0;
-  gStartAddTunesHook = [] { ++adds; };
+  tb().chosenFolders = {""};
   gWeAeAddingTunes_S = 1;
   tb().cautionAnswers = {false};
   choose(kFileMenu, 1);
@@ -121,14 +119,14 @@ TEST_F(MenuTest, BusyAddingPromptOnlyRaisesTheStopFlag) {
   EXPECT_EQ(gStopCollectingPerUser_S, 0);
   choose(kFileMenu, 4);  // Flush asks the same
   EXPECT_EQ(gStopCollectingPerUser_S, 1);
-  EXPECT_EQ(adds, 0);
+  EXPECT_EQ(tb().chosenFolders.size(), 1u) << "no folder is asked for while adding";
   tb().log.clear();
   choose(kEditMenu, 15);
   EXPECT_EQ(beeps(), 3) << "no Delete Tune while adding";
   EXPECT_EQ(gStartTotalTunes_L, 3);
   gWeAeAddingTunes_S = 0;
   choose(kFileMenu, 1);
-  EXPECT_EQ(adds, 1);
+  EXPECT_TRUE(tb().chosenFolders.empty());
 }
 
 }  // namespace

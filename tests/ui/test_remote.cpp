@@ -19,7 +19,7 @@ class RemoteTest : public MenuTest {
     MenuTest::SetUp();
     tb().handlers.menu = doMenu;
   }
-  static void playing(std::int32_t entry) {
+  void playing(std::int32_t entry) {
     playShownPlaylist(entry);
     menusForPlaybackStart();
   }
