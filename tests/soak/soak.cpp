@@ -54,21 +54,15 @@ struct Options {
   int tunes = 2000;
   int changes = 500;
   std::string media;  // kept between runs when given
-  unsigned seed = 1;
+  int seed = 1;
 };
 
 // The resident set in KiB, from /proc.
 long residentKiB() {
   std::ifstream status("/proc/self/status");
-  std::string key;
-  while (status >> key) {
-    if (key == "VmRSS:") {
-      long kib = 0;
-      status >> kib;
-      return kib;
-    }
-    status.ignore(4096, '\n');
-  }
+  std::string line;
+  while (std::getline(status, line))
+    if (line.starts_with("VmRSS:")) return std::atol(line.c_str() + 6);
   return -1;
 }
 
@@ -191,22 +185,16 @@ long settledHeapKiB() {
 }
 
 bool parseOptions(int argc, char** argv, Options& o) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (i + 1 >= argc) return false;
-    const std::string v = argv[++i];
-    if (a == "--tunes")
-      o.tunes = std::atoi(v.c_str());
-    else if (a == "--changes")
-      o.changes = std::atoi(v.c_str());
-    else if (a == "--media")
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string a = argv[i], v = argv[i + 1];
+    if (a == "--media")
       o.media = v;
-    else if (a == "--seed")
-      o.seed = static_cast<unsigned>(std::strtoul(v.c_str(), nullptr, 10));
+    else if (a == "--tunes" || a == "--changes" || a == "--seed")
+      (a == "--tunes" ? o.tunes : a == "--changes" ? o.changes : o.seed) = std::atoi(v.c_str());
     else
       return false;
   }
-  return o.tunes > 0 && o.changes > 0;
+  return argc % 2 == 1 && o.tunes > 0 && o.changes > 0;
 }
 
 }  // namespace
@@ -246,7 +234,7 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  std::mt19937 rnd(opt.seed);
+  std::mt19937 rnd(static_cast<unsigned>(opt.seed));
   auto pick = [&](int n) { return static_cast<int>(rnd() % static_cast<unsigned>(n)); };
   doColorButtons(1 + pick(9));  // a colour button plays its playlist
   Sounding previous = sounding();
