@@ -60,6 +60,7 @@ MediaRecipe recipe(MediaFormat format, bool xing = true, int rate = 44100, int c
 struct ExactCase {
   const char* name;
   MediaRecipe recipe;
+  bool ffmpegAgrees = false;  // the ffmpeg program decodes the file to the same samples
   // Largest difference a sample may show, and how many samples of a second
   // may differ at all (Opus; every other format is exact).
   int tolerance = 0;
@@ -79,6 +80,12 @@ TEST_P(ExactExport, excerptsEqualTheFullDecode) {
   int channels = 0;
   const std::vector<std::int16_t> all = decodeAll(path, channels);
   ASSERT_EQ(channels, GetParam().recipe.channels);
+  if (GetParam().ffmpegAgrees) {  // so the reference is not merely this code compared with itself
+    runFfmpeg({"-i", path, "-f", "s16le", "-acodec", "pcm_s16le", dir.file("t.raw")});
+    const std::string bytes = readFileBytes(dir.file("t.raw"));
+    ASSERT_EQ(all.size() * 2, bytes.size());
+    EXPECT_EQ(std::memcmp(all.data(), bytes.data(), bytes.size()), 0);
+  }
   MovieOwner movie;
   ASSERT_EQ(open(path, movie), noErr);
   const std::int32_t duration = GetMovieDuration(movie.get());
@@ -111,40 +118,23 @@ TEST_P(ExactExport, excerptsEqualTheFullDecode) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, ExactExport,
-                         ::testing::Values(ExactCase{"mp3CbrXing", recipe(MediaFormat::mp3Cbr)},
+                         ::testing::Values(ExactCase{"mp3CbrXing", recipe(MediaFormat::mp3Cbr), true},
                                            ExactCase{"mp3CbrNoXing", recipe(MediaFormat::mp3Cbr, false)},
                                            ExactCase{"mp3VbrXing", recipe(MediaFormat::mp3Vbr)},
-                                           ExactCase{"mp3VbrNoXing", recipe(MediaFormat::mp3Vbr, false)},
+                                           ExactCase{"mp3VbrNoXing", recipe(MediaFormat::mp3Vbr, false), true},
                                            ExactCase{"mp3Mono", recipe(MediaFormat::mp3Cbr, true, 44100, 1)},
-                                           ExactCase{"m4a", recipe(MediaFormat::m4a)},
+                                           ExactCase{"m4a", recipe(MediaFormat::m4a), true},
                                            ExactCase{"mp3At48k", recipe(MediaFormat::mp3Cbr, true, 48000)},
                                            ExactCase{"m4aAt48k", recipe(MediaFormat::m4a, true, 48000)},
-                                           ExactCase{"flac", recipe(MediaFormat::flac)},
+                                           ExactCase{"flac", recipe(MediaFormat::flac), true},
                                            ExactCase{"flacAt48k", recipe(MediaFormat::flac, true, 48000)},
-                                           ExactCase{"vorbis", recipe(MediaFormat::vorbis)},
+                                           ExactCase{"vorbis", recipe(MediaFormat::vorbis), true},
                                            // Opus decodes at 48 kHz and its decoder's state after a seek only
                                            // converges on the state of a decode from the start: the excerpt
                                            // sits at the same frames, but a few samples may round one step
                                            // apart (measured: 3 of 14 seconds, at most 63 samples each).
-                                           ExactCase{"opus", recipe(MediaFormat::opus), 1, 44100 * 2 / 500}),
+                                           ExactCase{"opus", recipe(MediaFormat::opus), false, 1, 44100 * 2 / 500}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// The decode from the start agrees with the ffmpeg program's own decode, so
-// the reference above is not merely this code compared with itself.
-TEST(FullDecode, equalsTheFfmpegProgram) {
-  TempDir dir;
-  for (const MediaFormat format :
-       {MediaFormat::mp3Cbr, MediaFormat::mp3Vbr, MediaFormat::m4a, MediaFormat::flac, MediaFormat::vorbis}) {
-    const std::string path = dir.file("f.media"), raw = dir.file("f.raw");
-    writeTestMedia(path, recipe(format, format != MediaFormat::mp3Vbr, 44100, 2, 5));
-    runFfmpeg({"-i", path, "-f", "s16le", "-acodec", "pcm_s16le", raw});
-    const std::string bytes = readFileBytes(raw);
-    int channels = 0;
-    const std::vector<std::int16_t> ours = decodeAll(path, channels);
-    ASSERT_EQ(ours.size() * 2, bytes.size()) << static_cast<int>(format);
-    EXPECT_EQ(std::memcmp(ours.data(), bytes.data(), bytes.size()), 0) << static_cast<int>(format);
-  }
-}
 
 // PNS-coded AAC draws from a random generator, and Opus' state after a seek
 // depends on where it started: the same excerpt still gives the same bytes

@@ -6,7 +6,7 @@
 //
 //   soak [--tunes N] [--changes N] [--media DIR] [--seed N]
 //
-// Prints one line of memory per 50 tune changes and a verdict. Exits 1 when
+// Prints one line of memory per 100 tune changes and a verdict. Exits 1 when
 // the add fell short, the changes did not happen, or the heap in use grew by
 // more than the allowance between the first sample after warming up and the
 // last. Leaks are the sanitizer build's to find (LeakSanitizer at exit).
@@ -22,6 +22,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/app.h"
@@ -123,27 +124,22 @@ void writeMedia(const std::string& folder, int tunes) {
 
 // Headless time follows the clock; the toolbox's own waits (a notice shown
 // for two seconds) move it on further and are kept.
-class Ticks {
- public:
-  void update() {
-    auto& tb = headlessToolbox();
-    if (tb.ticks > set_) extra_ += tb.ticks - set_;
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count();
-    set_ = static_cast<std::uint32_t>(ms * 60 / 1000) + extra_;
-    tb.ticks = set_;
-  }
+const Clock::time_point gStart = Clock::now();
 
- private:
-  Clock::time_point start_ = Clock::now();
-  std::uint32_t set_ = 0, extra_ = 0;
-};
-
-Ticks gTicks;
+void updateTicks() {
+  static std::uint32_t set = 0, extra = 0;
+  auto& tb = headlessToolbox();
+  if (tb.ticks > set) extra += tb.ticks - set;
+  set = static_cast<std::uint32_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - gStart).count() * 60 / 1000) +
+        extra;
+  tb.ticks = set;
+}
 
 // One pass of the event loop as the program's, with the recording toolbox's
 // log (which keeps every call) emptied so that it is not mistaken for growth.
 void pass() {
-  gTicks.update();
+  updateTicks();
   applicationPass();
   headlessToolbox().log.clear();
 }
@@ -157,16 +153,9 @@ void passFor(std::chrono::milliseconds span) {
 }
 
 // What sounds: the tune of the playing table and the playlist it came from.
-struct Sounding {
-  const void* movie = nullptr;
-  std::int32_t entry = 0;
-  std::string playlist;
-  bool operator==(const Sounding&) const = default;
-};
+using Sounding = std::tuple<const void*, std::int32_t, std::string>;
 
-Sounding sounding() {
-  return Sounding{gNowPlayingMovie, gNowPlayingItemID_L, std::string(gCurrentPlayingIDName$.view())};
-}
+Sounding sounding() { return {gNowPlayingMovie, gNowPlayingItemID_L, std::string(gCurrentPlayingIDName$.view())}; }
 
 void stopPlaying() {
   if (gWeArePlaying_S == 1) toolboxChooseMenuItem(kPlayerMenu, kPlayerPlayItem);
@@ -240,7 +229,7 @@ int main(int argc, char** argv) {
   Sounding previous = sounding();
   int changes = 0, commands = 0, idlePasses = 0;
   std::vector<long> settled;  // at every 100 changes
-  long resident = 0, peak = 0;
+  long peak = 0;
   const auto s0 = Clock::now();
   while (changes < opt.changes) {
     // Commands come a tenth to a third of a second apart, as a restless
@@ -276,23 +265,18 @@ int main(int argc, char** argv) {
       doColorButtons(1 + pick(9));
     }
     const Sounding now = sounding();
-    if (now.movie && !(now == previous)) {
+    if (std::get<0>(now) && now != previous) {
       ++changes;
-      if (changes % 50 == 0) {
-        resident = residentKiB();
-        peak = std::max(peak, resident);
-        std::printf("changes %4d  commands %5d  heap in use %7ld KiB  resident %7ld KiB  playlist %d", changes,
-                    commands, heapInUseKiB(), resident, gTotalPlaylistTunes_L);
-        if (changes % 100 == 0) {
-          settled.push_back(settledHeapKiB());
-          std::printf("  settled heap %ld KiB", settled.back());
-          doColorButtons(1 + pick(9));
-        }
-        std::printf("\n");
+      if (changes % 100 == 0) {
+        settled.push_back(settledHeapKiB());
+        peak = std::max(peak, residentKiB());
+        std::printf("changes %4d  commands %5d  settled heap %7ld KiB  resident %7ld KiB  playlist %d\n", changes,
+                    commands, settled.back(), peak, gTotalPlaylistTunes_L);
         std::fflush(stdout);
+        doColorButtons(1 + pick(9));
       }
     }
-    if (now.movie) previous = now;
+    if (std::get<0>(now)) previous = now;
     if (Clock::now() - s0 > std::chrono::minutes(30)) {
       std::fprintf(stderr, "soak: only %d tune changes in 30 minutes\n", changes);
       return 1;
