@@ -44,14 +44,28 @@ TEST(Mixer, scalesTruncatesAndSaturates) {
   }
 }
 
+// What the device is handed, collected on the audio thread.
+struct Heard {
+  std::mutex lock;
+  std::vector<std::int16_t> samples;
+  PlaybackTap tap() {
+    return [this](std::span<const std::int16_t> s) {
+      std::lock_guard g(lock);
+      samples.insert(samples.end(), s.begin(), s.end());
+    };
+  }
+  std::vector<std::int16_t> all() {
+    std::lock_guard g(lock);
+    return samples;
+  }
+  std::int64_t frames() { return static_cast<std::int64_t>(all().size() / 2); }
+};
+
 class Playing : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(EnterMovies(), noErr);
-    setPlaybackTap([this](std::span<const std::int16_t> s) {
-      std::lock_guard lock(mutex_);
-      captured_.insert(captured_.end(), s.begin(), s.end());
-    });
+    setPlaybackTap(heard_.tap());
   }
   void TearDown() override { setPlaybackTap(nullptr); }
 
@@ -75,13 +89,10 @@ class Playing : public ::testing::Test {
     s.resize(static_cast<std::size_t>(std::max<std::int64_t>(0, source.read(s)) * source.channels()));
     return s;
   }
-  std::vector<std::int16_t> captured() {
-    std::lock_guard lock(mutex_);
-    return captured_;
-  }
+  std::vector<std::int16_t> captured() { return heard_.all(); }
   void clear() {
-    std::lock_guard lock(mutex_);
-    captured_.clear();
+    std::lock_guard lock(heard_.lock);
+    heard_.samples.clear();
   }
   // Plays to the end the way the play loop does; returns the seconds from
   // the start of the sound to its end.
@@ -97,8 +108,7 @@ class Playing : public ::testing::Test {
 
   TempDir dir_;
   int count_ = 0;
-  std::mutex mutex_;
-  std::vector<std::int16_t> captured_;
+  Heard heard_;
 };
 
 // What reaches the device is every decoded sample times the movie's volume,
@@ -242,36 +252,28 @@ TEST_F(Playing, seekingSoundsTheExportedSampleAndThePositionFollowsTheSound) {
   MovieOwner movie;
   ASSERT_EQ(openMovieByPath(make(4.0), movie), noErr);
   StartMovie(movie.get());
+  // The position against the frames handed over before and after it is read.
+  auto follows = [&](Heard& h, std::int64_t from) {
+    const std::int64_t before = h.frames(), time = GetMovieTime(movie.get()), after = h.frames();
+    EXPECT_LE(time, from + after * 600 / 44100);
+    EXPECT_GE(time, from + (before - 4096) * 600 / 44100 - 1);
+  };
   for (int i = 0; i < 10; ++i) {
     std::this_thread::sleep_for(milliseconds(37));
-    const std::int64_t before = static_cast<std::int64_t>(captured().size() / 2);
-    const std::int64_t time = GetMovieTime(movie.get());
-    const std::int64_t after = static_cast<std::int64_t>(captured().size() / 2);
-    EXPECT_LE(time, after * 600 / 44100);
-    EXPECT_GE(time, (before - 4096) * 600 / 44100 - 1);
+    follows(heard_, 0);
   }
-  std::mutex moved;
-  std::vector<std::int16_t> afterJump;
-  setPlaybackTap([&](std::span<const std::int16_t> s) {
-    std::lock_guard lock(moved);
-    afterJump.insert(afterJump.end(), s.begin(), s.end());
-  });
+  Heard jumped;
+  setPlaybackTap(jumped.tap());
   SetMovieTimeValue(movie.get(), 1501);
   EXPECT_FALSE(IsMoviePaused(movie.get()));
   std::this_thread::sleep_for(milliseconds(400));
-  const std::int32_t time = GetMovieTime(movie.get());
-  EXPECT_GE(time, 1501 + 200);
-  EXPECT_LE(time, 1501 + 300);
+  follows(jumped, 1501);
   StopMovie(movie.get());
-  const std::size_t atStop = [&] {
-    std::lock_guard lock(moved);
-    return afterJump.size();
-  }();
+  const std::int64_t atStop = jumped.frames();
   const std::vector<std::int16_t> want = exported(movie.get(), 1501, 180);
   std::this_thread::sleep_for(milliseconds(200));
-  std::lock_guard lock(moved);
-  EXPECT_EQ(afterJump.size(), atStop);  // nothing reaches the device after the stop
-  EXPECT_TRUE(startsWith(afterJump, want));
+  EXPECT_EQ(jumped.frames(), atStop);  // nothing reaches the device after the stop
+  EXPECT_TRUE(startsWith(jumped.all(), want));
 }
 
 }  // namespace
