@@ -40,8 +40,7 @@ FOLDER_TESTS = {
     "export": ["test_export"],
     "harness": ["test_harness"],
     "ui": ["test_menus", "test_app"],
-    "platform": ["test_fake_movie", "test_media", "test_movie_export",
-                 "test_movie_fallback"],
+    "platform": ["test_movie_export", "test_movie_fallback"],
     "tools": ["test_tool_library", "test_tool_playlist", "test_tool_analyze",
               "test_tool_add"],
 }

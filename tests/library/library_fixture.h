@@ -27,7 +27,8 @@ class LibraryTest : public ::testing::Test {
     gTotalTunes_L = gStartTotalTunes_L = 0;
     gDatabaseLoadIncomplete = false;
   }
-  // Appends a committed tune with a recognisable title.
+  // Appends a committed tune with a recognisable title, numbered as a load
+  // would number it.
   Tune& addTune(const std::string& title, std::int32_t colour = 1) {
     const std::int32_t k = claimTuneRecord();
     EXPECT_GT(k, 0);
@@ -35,6 +36,7 @@ class LibraryTest : public ::testing::Test {
     std::memset(&t, 0, sizeof t);
     t.title.assign(title);
     t.colourCategory = colour;
+    t.permID = static_cast<std::uint32_t>(k);  // as a load numbers it
     commitTunes();
     return t;
   }

@@ -6,7 +6,7 @@
 //
 //   soak [--tunes N] [--changes N] [--media DIR] [--seed N]
 //
-// Prints one line of memory per 50 tune changes and a verdict. Exits 1 when
+// Prints one line of memory per 100 tune changes and a verdict. Exits 1 when
 // the add fell short, the changes did not happen, or the heap in use grew by
 // more than the allowance between the first sample after warming up and the
 // last. Leaks are the sanitizer build's to find (LeakSanitizer at exit).
@@ -22,6 +22,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/app.h"
@@ -54,21 +55,15 @@ struct Options {
   int tunes = 2000;
   int changes = 500;
   std::string media;  // kept between runs when given
-  unsigned seed = 1;
+  int seed = 1;
 };
 
 // The resident set in KiB, from /proc.
 long residentKiB() {
   std::ifstream status("/proc/self/status");
-  std::string key;
-  while (status >> key) {
-    if (key == "VmRSS:") {
-      long kib = 0;
-      status >> kib;
-      return kib;
-    }
-    status.ignore(4096, '\n');
-  }
+  std::string line;
+  while (std::getline(status, line))
+    if (line.starts_with("VmRSS:")) return std::atol(line.c_str() + 6);
   return -1;
 }
 
@@ -129,27 +124,22 @@ void writeMedia(const std::string& folder, int tunes) {
 
 // Headless time follows the clock; the toolbox's own waits (a notice shown
 // for two seconds) move it on further and are kept.
-class Ticks {
- public:
-  void update() {
-    auto& tb = headlessToolbox();
-    if (tb.ticks > set_) extra_ += tb.ticks - set_;
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start_).count();
-    set_ = static_cast<std::uint32_t>(ms * 60 / 1000) + extra_;
-    tb.ticks = set_;
-  }
+const Clock::time_point gStart = Clock::now();
 
- private:
-  Clock::time_point start_ = Clock::now();
-  std::uint32_t set_ = 0, extra_ = 0;
-};
-
-Ticks gTicks;
+void updateTicks() {
+  static std::uint32_t set = 0, extra = 0;
+  auto& tb = headlessToolbox();
+  if (tb.ticks > set) extra += tb.ticks - set;
+  set = static_cast<std::uint32_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - gStart).count() * 60 / 1000) +
+        extra;
+  tb.ticks = set;
+}
 
 // One pass of the event loop as the program's, with the recording toolbox's
 // log (which keeps every call) emptied so that it is not mistaken for growth.
 void pass() {
-  gTicks.update();
+  updateTicks();
   applicationPass();
   headlessToolbox().log.clear();
 }
@@ -163,16 +153,9 @@ void passFor(std::chrono::milliseconds span) {
 }
 
 // What sounds: the tune of the playing table and the playlist it came from.
-struct Sounding {
-  const void* movie = nullptr;
-  std::int32_t entry = 0;
-  std::string playlist;
-  bool operator==(const Sounding&) const = default;
-};
+using Sounding = std::tuple<const void*, std::int32_t, std::string>;
 
-Sounding sounding() {
-  return Sounding{gNowPlayingMovie, gNowPlayingItemID_L, std::string(gCurrentPlayingIDName$.view())};
-}
+Sounding sounding() { return {gNowPlayingMovie, gNowPlayingItemID_L, std::string(gCurrentPlayingIDName$.view())}; }
 
 void stopPlaying() {
   if (gWeArePlaying_S == 1) toolboxChooseMenuItem(kPlayerMenu, kPlayerPlayItem);
@@ -191,22 +174,16 @@ long settledHeapKiB() {
 }
 
 bool parseOptions(int argc, char** argv, Options& o) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (i + 1 >= argc) return false;
-    const std::string v = argv[++i];
-    if (a == "--tunes")
-      o.tunes = std::atoi(v.c_str());
-    else if (a == "--changes")
-      o.changes = std::atoi(v.c_str());
-    else if (a == "--media")
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string a = argv[i], v = argv[i + 1];
+    if (a == "--media")
       o.media = v;
-    else if (a == "--seed")
-      o.seed = static_cast<unsigned>(std::strtoul(v.c_str(), nullptr, 10));
+    else if (a == "--tunes" || a == "--changes" || a == "--seed")
+      (a == "--tunes" ? o.tunes : a == "--changes" ? o.changes : o.seed) = std::atoi(v.c_str());
     else
       return false;
   }
-  return o.tunes > 0 && o.changes > 0;
+  return argc % 2 == 1 && o.tunes > 0 && o.changes > 0;
 }
 
 }  // namespace
@@ -246,13 +223,13 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  std::mt19937 rnd(opt.seed);
+  std::mt19937 rnd(static_cast<unsigned>(opt.seed));
   auto pick = [&](int n) { return static_cast<int>(rnd() % static_cast<unsigned>(n)); };
   doColorButtons(1 + pick(9));  // a colour button plays its playlist
   Sounding previous = sounding();
   int changes = 0, commands = 0, idlePasses = 0;
   std::vector<long> settled;  // at every 100 changes
-  long resident = 0, peak = 0;
+  long peak = 0;
   const auto s0 = Clock::now();
   while (changes < opt.changes) {
     // Commands come a tenth to a third of a second apart, as a restless
@@ -288,23 +265,18 @@ int main(int argc, char** argv) {
       doColorButtons(1 + pick(9));
     }
     const Sounding now = sounding();
-    if (now.movie && !(now == previous)) {
+    if (std::get<0>(now) && now != previous) {
       ++changes;
-      if (changes % 50 == 0) {
-        resident = residentKiB();
-        peak = std::max(peak, resident);
-        std::printf("changes %4d  commands %5d  heap in use %7ld KiB  resident %7ld KiB  playlist %d", changes,
-                    commands, heapInUseKiB(), resident, gTotalPlaylistTunes_L);
-        if (changes % 100 == 0) {
-          settled.push_back(settledHeapKiB());
-          std::printf("  settled heap %ld KiB", settled.back());
-          doColorButtons(1 + pick(9));
-        }
-        std::printf("\n");
+      if (changes % 100 == 0) {
+        settled.push_back(settledHeapKiB());
+        peak = std::max(peak, residentKiB());
+        std::printf("changes %4d  commands %5d  settled heap %7ld KiB  resident %7ld KiB  playlist %d\n", changes,
+                    commands, settled.back(), peak, gTotalPlaylistTunes_L);
         std::fflush(stdout);
+        doColorButtons(1 + pick(9));
       }
     }
-    if (now.movie) previous = now;
+    if (std::get<0>(now)) previous = now;
     if (Clock::now() - s0 > std::chrono::minutes(30)) {
       std::fprintf(stderr, "soak: only %d tune changes in 30 minutes\n", changes);
       return 1;
