@@ -10,6 +10,7 @@
 #include <new>
 #include <vector>
 
+#include "engine/transform_tables.h"
 #include "library/tune.h"
 
 namespace {
@@ -74,13 +75,29 @@ namespace {
 // tune's record.
 void analyseFrame(AnalysisState& st, std::span<const std::uint8_t> stream, std::int32_t first, Tune& tune) {
   // Entries 0..32768: the words as real parts, every imaginary part and the
-  // last point zero.
-  for (std::int32_t p = 0; p < kFFTPoints - 1; ++p) {
-    st.arr_DA[2 * static_cast<std::size_t>(p)] = misalignedWord(stream, first + p);
-    st.arr_DA[2 * static_cast<std::size_t>(p) + 1] = 0.0;
+  // last point zero. Each point is written straight to its bit-reversed place,
+  // where the transform's exchange pass would have moved it.
+  const TransformTables& tables = transformTables();
+  double* x = st.arr_DA.data();
+  const std::size_t lastByte = 2 * (static_cast<std::size_t>(first) + kFFTPoints - 2) + 2;
+  if (first >= 0 && lastByte < stream.size()) {
+    const std::uint8_t* bytes = stream.data() + 2 * static_cast<std::size_t>(first);
+    for (std::size_t r = 0; r < static_cast<std::size_t>(kFFTPoints); ++r) {
+      const std::size_t p = tables.reversed[r];
+      x[2 * r] = p == kFFTPoints - 1
+                     ? 0.0
+                     : static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[2 * p + 2] << 8 | bytes[2 * p + 1]));
+      x[2 * r + 1] = 0.0;
+    }
+  } else {
+    for (std::size_t r = 0; r < static_cast<std::size_t>(kFFTPoints); ++r) {
+      const std::int32_t p = tables.reversed[r];
+      x[2 * r] = p == kFFTPoints - 1 ? 0.0 : misalignedWord(stream, first + p);
+      x[2 * r + 1] = 0.0;
+    }
   }
-  std::fill(st.arr_DA.begin() + 2 * (kFFTPoints - 1), st.arr_DA.begin() + 2 * kFFTPoints + 1, 0.0);
-  transform16384(std::span<double>(st.arr_DA.data(), 2 * kFFTPoints));
+  x[2 * kFFTPoints] = 0.0;
+  transformBitReversed16384(std::span<double>(st.arr_DA.data(), 2 * kFFTPoints));
 
   auto re = [&st](std::int32_t k) { return st.arr_DA[2 * static_cast<std::size_t>(k)]; };
   auto im = [&st](std::int32_t k) { return st.arr_DA[2 * static_cast<std::size_t>(k) + 1]; };
