@@ -66,6 +66,8 @@ struct AnalysisState {
   std::array<double, 66001> arr_DA{};
   // Plain power of bins 0..8192 of the frame being analysed.
   std::array<double, 8193> power{};
+  // The strong bins of the frame being analysed, ascending.
+  std::array<std::int32_t, 8192> strongBins{};
 };
 
 // Clears the accumulators before the first call for a tune.

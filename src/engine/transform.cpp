@@ -1,5 +1,6 @@
 // The analysis transform: 16384 points, radix 2, decimation in time.
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <span>
@@ -85,11 +86,9 @@ __attribute__((target("avx"))) void butterflyStagesAvx(double* d, const Transfor
   }
 }
 
-bool avxAvailable() {
-  static const bool available = __builtin_cpu_supports("avx") != 0;
-  return available;
-}
 #endif
+
+std::atomic<bool> gVectorArithmeticAllowed{true};
 
 }  // namespace
 
@@ -117,16 +116,29 @@ TransformTables::TransformTables() {
   }
 }
 
+void allowVectorArithmetic(bool allowed) { gVectorArithmeticAllowed = allowed; }
+
+bool vectorArithmetic(bool needsAvx2) {
+#if defined(__x86_64__)
+  static const bool avx = __builtin_cpu_supports("avx") != 0;
+  static const bool avx2 = __builtin_cpu_supports("avx2") != 0;
+  return gVectorArithmeticAllowed.load(std::memory_order_relaxed) && (needsAvx2 ? avx2 : avx);
+#else
+  (void)needsAvx2;
+  return false;
+#endif
+}
+
 const TransformTables& transformTables() {
   static const TransformTables t;
   return t;
 }
 
-void transformBitReversed16384(std::span<double> data, bool plain) {
+void transformBitReversed16384(std::span<double> data) {
   if (data.size() < 2 * static_cast<std::size_t>(kFFTPoints)) return;
   const TransformTables& t = transformTables();
 #if defined(__x86_64__)
-  if (!plain && avxAvailable()) {
+  if (vectorArithmetic(false)) {
     butterflyStagesAvx(data.data(), t);
     return;
   }

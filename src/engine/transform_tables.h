@@ -23,7 +23,11 @@ struct TransformTables {
 
 const TransformTables& transformTables();
 
-// The butterfly stages alone, for points already in bit-reversed order: in
-// 256-bit registers where the processor has them, unless `plain` asks for
-// the one-butterfly-at-a-time loop (which gives the same bits).
-void transformBitReversed16384(std::span<double> data, bool plain = false);
+// The butterfly stages alone, for points already in bit-reversed order.
+void transformBitReversed16384(std::span<double> data);
+
+// Whether the transform and the spectrum loops run several columns or bins
+// at a time in the processor's 256-bit registers, where it has them (the
+// default), or one at a time. Both give the same bits; checks compare them.
+void allowVectorArithmetic(bool allowed);
+bool vectorArithmetic(bool needsAvx2);
