@@ -5,9 +5,6 @@
 #include <bitset>
 #include <cmath>
 #include <cstddef>
-#include <cstring>
-#include <memory>
-#include <new>
 #include <vector>
 
 #include "engine/transform_tables.h"
@@ -20,8 +17,6 @@
 namespace {
 
 constexpr std::size_t kFramesPerSecond = 44100;
-constexpr std::size_t kChannelBytes = kFramesPerSecond * 2;                   // 88,200
-constexpr std::size_t kFramesEnd = kSoundHeaderBytes + 4 * kFramesPerSecond;  // 176,484
 constexpr std::size_t kCompactedSlots = 33075;
 constexpr std::size_t kCompactedBytes = kCompactedSlots * 2;  // 66,150
 constexpr std::size_t kFirstChannelSlots = 22050;
@@ -248,13 +243,6 @@ void analyseFrame(AnalysisState& st, std::span<const std::uint8_t> stream, std::
   }
 }
 
-// A zero-filled buffer, or nothing when memory is short.
-std::unique_ptr<std::uint8_t[]> obtainBuffer(std::size_t bytes) {
-  std::unique_ptr<std::uint8_t[]> p(new (std::nothrow) std::uint8_t[bytes]);
-  if (p) std::memset(p.get(), 0, bytes);
-  return p;
-}
-
 }  // namespace
 
 OSErr measureTuneAudio(AnalysisState& st, Movie movie, std::int32_t part, Tune& tune) {
@@ -281,27 +269,26 @@ OSErr measureTuneAudio(AnalysisState& st, Movie movie, std::int32_t part, Tune& 
 
   if (block.size() <= 24 || block[24] != 2) return kNotStereo;
 
-  auto first = obtainBuffer(kChannelBytes);
-  auto second = obtainBuffer(kChannelBytes);
-  if (!first || !second) return kNoChannelBuffers;
-
-  // De-interleave the frames. A short export leaves the rest of the channel
-  // buffers silent.
-  std::size_t slot = 0;
-  for (std::size_t off = kSoundHeaderBytes; off + 4 <= block.size() && off != kFramesEnd; off += 4, ++slot) {
-    std::memcpy(first.get() + 2 * slot, block.data() + off, 2);
-    std::memcpy(second.get() + 2 * slot, block.data() + off + 2, 2);
-  }
-
-  // Compact three of every four slots into the start of the block: the first
-  // 22,050 from the first channel, the rest from the second.
+  // De-interleave and compact in one walk: three of every four frames give
+  // the compacted stream one slot each, the first 22,050 slots from the left
+  // channel and the rest from the right, written over the start of the block.
+  // Frame j of the second is taken only when its four bytes are all there; a
+  // short export leaves the slots of the frames it lacks silent. Each slot is
+  // read further on in the block than any slot written so far.
+  const std::size_t frames =
+      block.size() >= kSoundHeaderBytes + 4 ? std::min((block.size() - kSoundHeaderBytes) / 4, kFramesPerSecond) : 0;
   if (block.size() < kCompactedBytes) block.resize(kCompactedBytes, 0);
-  std::size_t appended = 0;
-  for (std::size_t j = 0; j <= kFramesPerSecond; ++j) {
-    if (j % 4 == 0) continue;
-    const std::uint8_t* from = (appended < kFirstChannelSlots ? first.get() : second.get()) + 2 * j;
-    std::memcpy(block.data() + 2 * appended, from, 2);
-    ++appended;
+  std::uint8_t* bytes = block.data();
+  for (std::size_t slot = 0; slot < kCompactedSlots; ++slot) {
+    const std::size_t j = 4 * (slot / 3) + slot % 3 + 1;
+    std::uint8_t hi = 0, lo = 0;
+    if (j < frames) {
+      const std::size_t from = kSoundHeaderBytes + 4 * j + (slot < kFirstChannelSlots ? 0 : 2);
+      hi = bytes[from];
+      lo = bytes[from + 1];
+    }
+    bytes[2 * slot] = hi;
+    bytes[2 * slot + 1] = lo;
   }
   const std::span<const std::uint8_t> stream(block.data(), kCompactedBytes);
 

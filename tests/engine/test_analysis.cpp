@@ -78,8 +78,10 @@ std::vector<double> frameInput(const std::vector<std::uint8_t>& block, int f) {
   std::vector<double> x(2 * reference::kPoints, 0.0);
   for (std::size_t p = 0; p + 1 < static_cast<std::size_t>(reference::kPoints); ++p) {
     const std::size_t i = static_cast<std::size_t>(f - 1) * 16384 + p;
-    const std::uint8_t lo = block[blockOffsetOfStreamByte(2 * i + 1)];
-    const std::uint8_t hi = block[blockOffsetOfStreamByte(2 * i + 2)];
+    // A frame whose four bytes are not all delivered reads as silence.
+    auto byteAt = [&](std::size_t at) { return (at - at % 4) + 4 <= block.size() ? block[at] : std::uint8_t{0}; };
+    const std::uint8_t lo = byteAt(blockOffsetOfStreamByte(2 * i + 1));
+    const std::uint8_t hi = byteAt(blockOffsetOfStreamByte(2 * i + 2));
     x[2 * p] = static_cast<std::int16_t>(static_cast<std::uint16_t>(hi << 8 | lo));
   }
   return x;
@@ -336,13 +338,19 @@ TEST_F(Analysis, RunsAreBitIdenticalAndShortExportsReadSilence) {
   EXPECT_EQ(st.gBypassCntOne_L, std::get<4>(first));
   EXPECT_LE(st.gBypassCntOne_L, 8192);
 
-  // Only 1000 frames delivered: the rest of the second reads as silence and
-  // frame 2 (stream positions 16384..) is silent too.
-  const auto shortBlock =
-      stereoBlock([&](std::size_t f, int c) { return samples[2 * f + static_cast<std::size_t>(c)]; }, 1000);
+  // Only 1001 frames and three bytes delivered: the rest of the second,
+  // the incomplete frame included, reads as silence and frame 2 (stream
+  // positions 16384..) is silent too.
+  auto shortBlock =
+      stereoBlock([&](std::size_t f, int c) { return samples[2 * f + static_cast<std::size_t>(c)]; }, 1001);
+  shortBlock.insert(shortBlock.end(), {0x7F, 0x7F, 0x7F});
   play(shortBlock);
   resetAnalysisState(st);
   ASSERT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), noErr);
+  const FrameExpectation heard = expectFrame(shortBlock, 1);
+  EXPECT_EQ(samplePitchAt(gTunes_A[1], 1), heard.peakBin);
+  EXPECT_EQ(sampleAmplitudeAt(gTunes_A[1], 1), static_cast<std::int16_t>(std::llrint(heard.power) & 0xFFFF));
+  EXPECT_EQ(+gTunes_A[1].firstPassStrongBins, heard.strong);
   EXPECT_EQ(samplePitchAt(gTunes_A[1], 2), 0);
   EXPECT_EQ(sampleAmplitudeAt(gTunes_A[1], 2), 0);
 }
