@@ -148,25 +148,16 @@ void BM_WholeAnalysis(benchmark::State& state) {
 
 }  // namespace
 
-// Arguments: noise 0 MP3 128 kbit/s, 1 MP3 VBR, 2 M4A; music 3, 4, 5. Each
-// pair runs back to back.
-BENCHMARK(BM_Exports)->Arg(0)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WholeAnalysis)->Arg(0)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Exports)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WholeAnalysis)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Exports)->Arg(2)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WholeAnalysis)->Arg(2)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Exports)->Arg(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WholeAnalysis)->Arg(3)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Exports)->Arg(4)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WholeAnalysis)->Arg(4)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Exports)->Arg(5)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WholeAnalysis)->Arg(5)->Unit(benchmark::kMillisecond);
-
 int main(int argc, char** argv) {
   initMP3Categories();
   if (EnterMovies() != noErr) return 1;
   tunes();
+  // Arguments: noise 0 MP3 128 kbit/s, 1 MP3 VBR, 2 M4A; music 3, 4, 5. Each
+  // pair runs back to back.
+  for (std::int64_t which = 0; which < 6; ++which) {
+    benchmark::RegisterBenchmark("BM_Exports", BM_Exports)->Arg(which)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_WholeAnalysis", BM_WholeAnalysis)->Arg(which)->Unit(benchmark::kMillisecond);
+  }
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
