@@ -69,6 +69,8 @@ __attribute__((target("avx2"))) void plainPowersAvx2(const double* x, double* po
       x[2 * kSpectrumBins] * x[2 * kSpectrumBins] + x[2 * kSpectrumBins + 1] * x[2 * kSpectrumBins + 1];
 }
 
+static_assert(kSpectrumBins % 4 == 0, "bins 1..8192 and 0..8191 go four at a time");
+
 __attribute__((target("avx2"))) std::size_t strongBinsAvx2(const double* x, const double* power, double clearlyWeak,
                                                            double Q, double T2, std::int32_t* out) {
   const __m256d scale = _mm256_set1_pd(kPowerScale), q = _mm256_set1_pd(Q), t2 = _mm256_set1_pd(T2);
@@ -86,7 +88,6 @@ __attribute__((target("avx2"))) std::size_t strongBinsAvx2(const double* x, cons
   }
   return n;
 }
-
 #endif
 
 void plainPowers(const double* x, double* power) {
@@ -103,6 +104,7 @@ std::size_t strongBins(const double* x, const double* power, double clearlyWeak,
 #endif
   return strongBinsEach(x, power, clearlyWeak, Q, T2, out);
 }
+
 }  // namespace
 
 std::int16_t misalignedWord(std::span<const std::uint8_t> stream, std::int32_t index) {
