@@ -5,18 +5,18 @@
 #include <bitset>
 #include <cmath>
 #include <cstddef>
-#include <cstring>
-#include <memory>
-#include <new>
 #include <vector>
 
+#include "engine/transform_tables.h"
 #include "library/tune.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace {
 
 constexpr std::size_t kFramesPerSecond = 44100;
-constexpr std::size_t kChannelBytes = kFramesPerSecond * 2;                   // 88,200
-constexpr std::size_t kFramesEnd = kSoundHeaderBytes + 4 * kFramesPerSecond;  // 176,484
 constexpr std::size_t kCompactedSlots = 33075;
 constexpr std::size_t kCompactedBytes = kCompactedSlots * 2;  // 66,150
 constexpr std::size_t kFirstChannelSlots = 22050;
@@ -34,6 +34,75 @@ double scaledPower(double re, double im) {
   const double r = re / kPowerScale;
   const double i = im / kPowerScale;
   return r * r + i * i;
+}
+
+// Re^2 + Im^2 of bins 0..8192 of the spectrum `x` into `power`.
+void plainPowersEach(const double* x, double* power) {
+  for (std::size_t k = 0; k <= kSpectrumBins; ++k) power[k] = x[2 * k] * x[2 * k] + x[2 * k + 1] * x[2 * k + 1];
+}
+
+// Bins 1..8192 of the spectrum `x` that are strong, ascending, into `out`;
+// their number. A bin whose plain power lies below `clearlyWeak` is not
+// tested further.
+std::size_t strongBinsEach(const double* x, const double* power, double clearlyWeak, double Q, double T2,
+                           std::int32_t* out) {
+  std::size_t n = 0;
+  for (std::size_t k = 1; k <= kSpectrumBins; ++k)
+    if (!(power[k] < clearlyWeak) && scaledPower(x[2 * k], x[2 * k + 1]) * Q > T2)
+      out[n++] = static_cast<std::int32_t>(k);
+  return n;
+}
+
+#if defined(__x86_64__)
+// The same two loops four bins at a time. Each lane does the one-bin loop's
+// operations in its order (the two squares, then their sum; the quotients,
+// squares, sum, product and comparison), never fused, so every power and
+// every verdict is the same to the bit.
+__attribute__((target("avx2"))) void plainPowersAvx2(const double* x, double* power) {
+  for (std::size_t k = 0; k + 4 <= kSpectrumBins; k += 4) {
+    const __m256d lo = _mm256_loadu_pd(x + 2 * k);                                      // re0 im0 re1 im1
+    const __m256d hi = _mm256_loadu_pd(x + 2 * k + 4);                                  // re2 im2 re3 im3
+    const __m256d sums = _mm256_hadd_pd(_mm256_mul_pd(lo, lo), _mm256_mul_pd(hi, hi));  // p0 p2 p1 p3
+    _mm256_storeu_pd(power + k, _mm256_permute4x64_pd(sums, 0b11011000));
+  }
+  power[kSpectrumBins] =
+      x[2 * kSpectrumBins] * x[2 * kSpectrumBins] + x[2 * kSpectrumBins + 1] * x[2 * kSpectrumBins + 1];
+}
+
+static_assert(kSpectrumBins % 4 == 0, "bins 1..8192 and 0..8191 go four at a time");
+
+__attribute__((target("avx2"))) std::size_t strongBinsAvx2(const double* x, const double* power, double clearlyWeak,
+                                                           double Q, double T2, std::int32_t* out) {
+  const __m256d scale = _mm256_set1_pd(kPowerScale), q = _mm256_set1_pd(Q), t2 = _mm256_set1_pd(T2);
+  const __m256d weak = _mm256_set1_pd(clearlyWeak);
+  std::size_t n = 0;
+  for (std::size_t k = 1; k + 3 <= kSpectrumBins; k += 4) {
+    const __m256d lo = _mm256_div_pd(_mm256_loadu_pd(x + 2 * k), scale);
+    const __m256d hi = _mm256_div_pd(_mm256_loadu_pd(x + 2 * k + 4), scale);
+    const __m256d scaled =
+        _mm256_permute4x64_pd(_mm256_hadd_pd(_mm256_mul_pd(lo, lo), _mm256_mul_pd(hi, hi)), 0b11011000);
+    const __m256d strong = _mm256_andnot_pd(_mm256_cmp_pd(_mm256_loadu_pd(power + k), weak, _CMP_LT_OQ),
+                                            _mm256_cmp_pd(_mm256_mul_pd(scaled, q), t2, _CMP_GT_OQ));
+    for (unsigned bits = static_cast<unsigned>(_mm256_movemask_pd(strong)); bits != 0; bits &= bits - 1)
+      out[n++] = static_cast<std::int32_t>(k) + __builtin_ctz(bits);
+  }
+  return n;
+}
+#endif
+
+void plainPowers(const double* x, double* power) {
+#if defined(__x86_64__)
+  if (vectorArithmetic(true)) return plainPowersAvx2(x, power);
+#endif
+  plainPowersEach(x, power);
+}
+
+std::size_t strongBins(const double* x, const double* power, double clearlyWeak, double Q, double T2,
+                       std::int32_t* out) {
+#if defined(__x86_64__)
+  if (vectorArithmetic(true)) return strongBinsAvx2(x, power, clearlyWeak, Q, T2, out);
+#endif
+  return strongBinsEach(x, power, clearlyWeak, Q, T2, out);
 }
 
 }  // namespace
@@ -74,19 +143,35 @@ namespace {
 // tune's record.
 void analyseFrame(AnalysisState& st, std::span<const std::uint8_t> stream, std::int32_t first, Tune& tune) {
   // Entries 0..32768: the words as real parts, every imaginary part and the
-  // last point zero.
-  for (std::int32_t p = 0; p < kFFTPoints - 1; ++p) {
-    st.arr_DA[2 * static_cast<std::size_t>(p)] = misalignedWord(stream, first + p);
-    st.arr_DA[2 * static_cast<std::size_t>(p) + 1] = 0.0;
+  // last point zero. Each point is written straight to its bit-reversed place,
+  // where the transform's exchange pass would have moved it.
+  const TransformTables& tables = transformTables();
+  double* x = st.arr_DA.data();
+  const std::size_t lastByte = 2 * (static_cast<std::size_t>(first) + kFFTPoints - 2) + 2;
+  if (first >= 0 && lastByte < stream.size()) {
+    const std::uint8_t* bytes = stream.data() + 2 * static_cast<std::size_t>(first);
+    for (std::size_t r = 0; r < static_cast<std::size_t>(kFFTPoints); ++r) {
+      const std::size_t p = tables.reversed[r];
+      x[2 * r] = p == kFFTPoints - 1
+                     ? 0.0
+                     : static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes[2 * p + 2] << 8 | bytes[2 * p + 1]));
+      x[2 * r + 1] = 0.0;
+    }
+  } else {
+    for (std::size_t r = 0; r < static_cast<std::size_t>(kFFTPoints); ++r) {
+      const std::int32_t p = tables.reversed[r];
+      x[2 * r] = p == kFFTPoints - 1 ? 0.0 : misalignedWord(stream, first + p);
+      x[2 * r + 1] = 0.0;
+    }
   }
-  std::fill(st.arr_DA.begin() + 2 * (kFFTPoints - 1), st.arr_DA.begin() + 2 * kFFTPoints + 1, 0.0);
-  transform16384(std::span<double>(st.arr_DA.data(), 2 * kFFTPoints));
+  x[2 * kFFTPoints] = 0.0;
+  transformBitReversed16384(std::span<double>(st.arr_DA.data(), 2 * kFFTPoints));
 
   auto re = [&st](std::int32_t k) { return st.arr_DA[2 * static_cast<std::size_t>(k)]; };
   auto im = [&st](std::int32_t k) { return st.arr_DA[2 * static_cast<std::size_t>(k) + 1]; };
 
   auto& power = st.power;
-  for (std::int32_t k = 0; k <= kSpectrumBins; ++k) power[static_cast<std::size_t>(k)] = re(k) * re(k) + im(k) * im(k);
+  plainPowers(st.arr_DA.data(), power.data());
   // The first bin of the largest power, bin 0 unless a later bin is strictly
   // greater: the largest power of bins 1..8192 first (four independent
   // running maxima), then where it first occurs.
@@ -119,10 +204,11 @@ void analyseFrame(AnalysisState& st, std::span<const std::uint8_t> stream, std::
     if (v >= 1 && v <= kSpectrumBins) seen.set(static_cast<std::size_t>(v));
   }
 
+  const std::size_t strongCount = strongBins(st.arr_DA.data(), power.data(), clearlyWeak, Q, T2, st.strongBins.data());
   std::int32_t c = 0;
   double a = 0.0;
-  for (std::int32_t k = 1; k <= kSpectrumBins; ++k) {
-    if (power[static_cast<std::size_t>(k)] < clearlyWeak || !(scaledPower(re(k), im(k)) * Q > T2)) continue;
+  for (std::size_t j = 0; j < strongCount; ++j) {
+    const std::int32_t k = st.strongBins[j];
     ++c;
     st.gTotalPitches_UL += static_cast<std::uint32_t>(k);
     a = c == 1 ? k : (a + k) / 2.0;
@@ -159,13 +245,6 @@ void analyseFrame(AnalysisState& st, std::span<const std::uint8_t> stream, std::
   }
 }
 
-// A zero-filled buffer, or nothing when memory is short.
-std::unique_ptr<std::uint8_t[]> obtainBuffer(std::size_t bytes) {
-  std::unique_ptr<std::uint8_t[]> p(new (std::nothrow) std::uint8_t[bytes]);
-  if (p) std::memset(p.get(), 0, bytes);
-  return p;
-}
-
 }  // namespace
 
 OSErr measureTuneAudio(AnalysisState& st, Movie movie, std::int32_t part, Tune& tune) {
@@ -192,27 +271,26 @@ OSErr measureTuneAudio(AnalysisState& st, Movie movie, std::int32_t part, Tune& 
 
   if (block.size() <= 24 || block[24] != 2) return kNotStereo;
 
-  auto first = obtainBuffer(kChannelBytes);
-  auto second = obtainBuffer(kChannelBytes);
-  if (!first || !second) return kNoChannelBuffers;
-
-  // De-interleave the frames. A short export leaves the rest of the channel
-  // buffers silent.
-  std::size_t slot = 0;
-  for (std::size_t off = kSoundHeaderBytes; off + 4 <= block.size() && off != kFramesEnd; off += 4, ++slot) {
-    std::memcpy(first.get() + 2 * slot, block.data() + off, 2);
-    std::memcpy(second.get() + 2 * slot, block.data() + off + 2, 2);
-  }
-
-  // Compact three of every four slots into the start of the block: the first
-  // 22,050 from the first channel, the rest from the second.
+  // De-interleave and compact in one walk: three of every four frames give
+  // the compacted stream one slot each, the first 22,050 slots from the left
+  // channel and the rest from the right, written over the start of the block.
+  // Frame j of the second is taken only when its four bytes are all there; a
+  // short export leaves the slots of the frames it lacks silent. Each slot is
+  // read further on in the block than any slot written so far.
+  const std::size_t frames =
+      block.size() >= kSoundHeaderBytes + 4 ? std::min((block.size() - kSoundHeaderBytes) / 4, kFramesPerSecond) : 0;
   if (block.size() < kCompactedBytes) block.resize(kCompactedBytes, 0);
-  std::size_t appended = 0;
-  for (std::size_t j = 0; j <= kFramesPerSecond; ++j) {
-    if (j % 4 == 0) continue;
-    const std::uint8_t* from = (appended < kFirstChannelSlots ? first.get() : second.get()) + 2 * j;
-    std::memcpy(block.data() + 2 * appended, from, 2);
-    ++appended;
+  std::uint8_t* bytes = block.data();
+  for (std::size_t slot = 0; slot < kCompactedSlots; ++slot) {
+    const std::size_t j = 4 * (slot / 3) + slot % 3 + 1;
+    std::uint8_t hi = 0, lo = 0;
+    if (j < frames) {
+      const std::size_t from = kSoundHeaderBytes + 4 * j + (slot < kFirstChannelSlots ? 0 : 2);
+      hi = bytes[from];
+      lo = bytes[from + 1];
+    }
+    bytes[2 * slot] = hi;
+    bytes[2 * slot + 1] = lo;
   }
   const std::span<const std::uint8_t> stream(block.data(), kCompactedBytes);
 

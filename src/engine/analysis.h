@@ -25,7 +25,6 @@ constexpr std::int32_t kShortestAnalysedSecs = 27;
 // Result codes of measureTuneAudio besides 0 and the platform's errors.
 constexpr OSErr kTuneTooShort = 37;
 constexpr OSErr kNotStereo = 20;
-constexpr OSErr kNoChannelBuffers = 7;
 // An analysis given up half way because its result is no longer wanted.
 constexpr OSErr kAnalysisCancelled = -128;
 
@@ -66,6 +65,8 @@ struct AnalysisState {
   std::array<double, 66001> arr_DA{};
   // Plain power of bins 0..8192 of the frame being analysed.
   std::array<double, 8193> power{};
+  // The strong bins of the frame being analysed, ascending.
+  std::array<std::int32_t, 8192> strongBins{};
 };
 
 // Clears the accumulators before the first call for a tune.
@@ -77,7 +78,7 @@ std::optional<std::int32_t> analysisStartTime(std::int32_t part, std::int32_t D,
 
 // Analyses one position of the tune into `state` and the record `tune`
 // (dataRate, durationSeconds, the sample entries, the first-pass figures): 0,
-// or the first failure met (37 too short, 20 not stereo, 7 no buffers, a
+// or the first failure met (37 too short, 20 not stereo, a
 // negative platform error, -50 for a part outside 1..14).
 OSErr measureTuneAudio(AnalysisState& state, Movie movie, std::int32_t part, Tune& tune);
 

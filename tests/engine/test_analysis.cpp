@@ -11,6 +11,7 @@
 
 #include "engine/analysis.h"
 #include "engine/fft_reference.h"
+#include "engine/transform_tables.h"
 #include "library/tune.h"
 #include "platform/movie.h"
 
@@ -77,8 +78,10 @@ std::vector<double> frameInput(const std::vector<std::uint8_t>& block, int f) {
   std::vector<double> x(2 * reference::kPoints, 0.0);
   for (std::size_t p = 0; p + 1 < static_cast<std::size_t>(reference::kPoints); ++p) {
     const std::size_t i = static_cast<std::size_t>(f - 1) * 16384 + p;
-    const std::uint8_t lo = block[blockOffsetOfStreamByte(2 * i + 1)];
-    const std::uint8_t hi = block[blockOffsetOfStreamByte(2 * i + 2)];
+    // A frame whose four bytes are not all delivered reads as silence.
+    auto byteAt = [&](std::size_t at) { return (at - at % 4) + 4 <= block.size() ? block[at] : std::uint8_t{0}; };
+    const std::uint8_t lo = byteAt(blockOffsetOfStreamByte(2 * i + 1));
+    const std::uint8_t hi = byteAt(blockOffsetOfStreamByte(2 * i + 2));
     x[2 * p] = static_cast<std::int16_t>(static_cast<std::uint16_t>(hi << 8 | lo));
   }
   return x;
@@ -159,6 +162,35 @@ TEST(Transform, AgreesWithDirectEvaluation) {
   }
 }
 
+TEST(Transform, EveryPathGivesTheTextbookLoopsBits) {
+  // Random complex points (the analysis only feeds real ones, which hide
+  // a swapped real and imaginary operand), against the loop that evaluates
+  // the twiddle recurrence column by column: the table, the two-column
+  // registers and the bit-reversed entry must not change a bit.
+  std::mt19937 rng(11);
+  std::uniform_real_distribution<double> value(-40000.0, 40000.0);
+  std::vector<double> input(2 * 16384);
+  for (double& v : input) v = value(rng);
+  std::vector<double> expected = input;
+  reference::textbookTransform(expected);
+  std::vector<double> whole = input;
+  transform16384(whole);
+  EXPECT_EQ(std::memcmp(whole.data(), expected.data(), expected.size() * sizeof(double)), 0);
+
+  const TransformTables& tables = transformTables();
+  for (const bool vector : {true, false}) {
+    allowVectorArithmetic(vector);
+    std::vector<double> x(2 * 16384);
+    for (std::size_t r = 0; r < 16384; ++r) {
+      x[2 * r] = input[2 * std::size_t{tables.reversed[r]}];
+      x[2 * r + 1] = input[2 * std::size_t{tables.reversed[r]} + 1];
+    }
+    transformBitReversed16384(x);
+    EXPECT_EQ(std::memcmp(x.data(), expected.data(), expected.size() * sizeof(double)), 0) << vector;
+  }
+  allowVectorArithmetic(true);
+}
+
 // ---- Positions, lengths, refusals --------------------------------------------
 
 TEST_F(Analysis, FourteenPositionsFromTheDuration) {
@@ -233,25 +265,44 @@ TEST_F(Analysis, RunsAreBitIdenticalAndShortExportsReadSilence) {
   std::uniform_int_distribution<int> noise(-9000, 9000);
   std::vector<std::int16_t> samples(2 * kFrames);
   for (auto& s : samples) s = static_cast<std::int16_t>(noise(rng));
-  auto sample = [&](std::size_t f, int c) { return samples[2 * f + static_cast<std::size_t>(c)]; };
-  play(stereoBlock(sample));
-  auto run = [&] {
+  const auto block = stereoBlock([&](std::size_t f, int c) { return samples[2 * f + static_cast<std::size_t>(c)]; });
+  play(block);
+
+  // A second run, one column and one bin at a time, leaves the same bits.
+  auto run = [&](bool vector) {
+    allowVectorArithmetic(vector);
+    gTotalTunes_L = 1;
     gTunes_A[1] = Tune{};
     resetAnalysisState(st);
     for (int part = 1; part <= 14; ++part) EXPECT_EQ(measureTuneAudio(st, &movie, part, gTunes_A[1]), noErr);
+    allowVectorArithmetic(true);
     std::vector<std::uint8_t> record(sizeof(Tune));
     std::memcpy(record.data(), &gTunes_A[1], sizeof(Tune));
-    return std::make_tuple(record, st.gCTCounter_L, st.gTotalPitches_UL, st.gBypassCntOne_L, st.gAverageUniquePitch_D,
-                           st.gAverageTunePitch_D, st.gFundCount_S);
+    const std::vector<double> spectrum(st.arr_DA.begin(), st.arr_DA.end());
+    return std::make_tuple(record, spectrum, st.gCTCounter_L, st.gTotalPitches_UL, st.gBypassCntOne_L,
+                           st.gAverageUniquePitch_D, st.gAverageTunePitch_D);
   };
-  EXPECT_EQ(run(), run());
+  const auto first = run(true);
+  EXPECT_EQ(first, run(false));
+  EXPECT_EQ(+gTunes_A[1].firstPassStrongBins, expectFrame(block, 1).strong);
+  EXPECT_GT(+gTunes_A[1].firstPassStrongBins, 1000);
+  EXPECT_EQ(st.gFundCount_S, 28);
+  EXPECT_EQ(st.gBypassCntOne_L, std::get<4>(first));
+  EXPECT_LE(st.gBypassCntOne_L, 8192);
 
-  // Only 1000 frames delivered: the rest of the second reads as silence and
-  // frame 2 (stream positions 16384..) is silent too.
-  play(stereoBlock(sample, 1000));
+  // Only 1001 frames and three bytes delivered: the rest of the second,
+  // the incomplete frame included, reads as silence and frame 2 (stream
+  // positions 16384..) is silent too.
+  auto shortBlock =
+      stereoBlock([&](std::size_t f, int c) { return samples[2 * f + static_cast<std::size_t>(c)]; }, 1001);
+  shortBlock.insert(shortBlock.end(), {0x7F, 0x7F, 0x7F});
+  play(shortBlock);
   resetAnalysisState(st);
   ASSERT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), noErr);
-  EXPECT_NE(samplePitchAt(gTunes_A[1], 1), 0);
+  const FrameExpectation heard = expectFrame(shortBlock, 1);
+  EXPECT_EQ(samplePitchAt(gTunes_A[1], 1), heard.peakBin);
+  EXPECT_EQ(sampleAmplitudeAt(gTunes_A[1], 1), static_cast<std::int16_t>(std::llrint(heard.power) & 0xFFFF));
+  EXPECT_EQ(+gTunes_A[1].firstPassStrongBins, heard.strong);
   EXPECT_EQ(samplePitchAt(gTunes_A[1], 2), 0);
   EXPECT_EQ(sampleAmplitudeAt(gTunes_A[1], 2), 0);
 }
@@ -269,6 +320,11 @@ TEST_F(Analysis, DistinctChannelsFillTheAccumulatorsAsTheModelDoes) {
   const auto block = stereoBlock([&](std::size_t f, int c) { return samples[2 * f + static_cast<std::size_t>(c)]; });
   play(block);
   ASSERT_EQ(measureTuneAudio(st, &movie, 1, gTunes_A[1]), noErr);
+  // The spectrum left by the second frame, to the bit: the words read from
+  // both channels and placed as the textbook transform expects them.
+  std::vector<double> spectrum = frameInput(block, 2);
+  reference::textbookTransform(spectrum);
+  EXPECT_EQ(std::memcmp(spectrum.data(), st.arr_DA.data(), spectrum.size() * sizeof(double)), 0);
 
   const FrameExpectation e[2] = {expectFrame(block, 1), expectFrame(block, 2)};
   ASSERT_NE(e[0].peakBin, e[1].peakBin);
