@@ -92,7 +92,7 @@ TEST_F(AddRunTest, NameRulesOrderLinksAndOddPaths) {
             6);
   EXPECT_TRUE(tb.logged("menuenabled:1/0=0"));
   EXPECT_TRUE(tb.logged("menuenabled:4/0=1"));
-  EXPECT_TRUE(tb.log.back().starts_with("text:1/1001=Tunes: 8")) << "the rebuilt playlist is shown last";
+  EXPECT_TRUE(tb.log.back().starts_with("text:1/1001=Tunes: 11 ")) << "the rebuilt playlist is shown last";
   EXPECT_FALSE(windowExists(kSheetWindow));
 }
 
