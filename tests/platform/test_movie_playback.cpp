@@ -138,7 +138,11 @@ TEST_F(Playing, soundsEverySampleAtItsVolumeAndEndsOnTime) {
     ASSERT_EQ(openMovieByPath(path, movie), noErr);
     SetMovieVolume(movie.get(), row.volume);
     EXPECT_FALSE(IsMovieDone(movie.get()));
-    EXPECT_NEAR(playToEnd(movie.get(), 10), 1.0, 0.3);
+    // Not before the second of sound has played; the upper bound leaves room
+    // for a loaded machine's late wake-ups.
+    const double took = playToEnd(movie.get(), 10);
+    EXPECT_GT(took, 0.7);
+    EXPECT_LT(took, 2.0);
     EXPECT_TRUE(IsMovieDone(movie.get()));
     const std::vector<std::int16_t> heard = captured();
     ASSERT_GE(heard.size(), want.size());
