@@ -114,3 +114,20 @@ bool fileExists(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0;
 }
+
+std::string fileURLOfPath(std::string_view path) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string url = "file://";
+  for (const char c : path) {
+    const auto b = static_cast<unsigned char>(c);
+    if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' || b == '.' ||
+        b == '_' || b == '~' || b == '/') {
+      url += c;
+    } else {
+      url += '%';
+      url += kHex[b >> 4];
+      url += kHex[b & 15];
+    }
+  }
+  return url;
+}

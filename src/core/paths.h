@@ -27,6 +27,9 @@ std::string musicFolderPath();
 
 // The folder a file path lies in, ending in "/".
 std::string folderOf(std::string_view filePath);
+// A file:// address of a path: every byte but the unreserved ones and '/'
+// is %-escaped, so the address is one line of ASCII whatever the name holds.
+std::string fileURLOfPath(std::string_view path);
 
 // Creates the folder and any missing parents; true when it exists afterwards.
 bool createNewDirectory(const std::string& path);

@@ -195,20 +195,7 @@ std::string oneLine(std::string text) {
 // with those bytes (and every other unsafe one) percent-encoded.
 std::string pathLine(std::string_view path) {
   if (path.find_first_of("\r\n") == std::string_view::npos) return std::string(path);
-  std::string url = "file://";
-  for (const char ch : path) {
-    const auto c = static_cast<unsigned char>(ch);
-    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' || c == '-' ||
-        c == '.' || c == '_' || c == '~') {
-      url += ch;
-    } else {
-      constexpr char kHex[] = "0123456789ABCDEF";
-      url += '%';
-      url += kHex[c >> 4];
-      url += kHex[c & 15];
-    }
-  }
-  return url;
+  return fileURLOfPath(path);
 }
 
 }  // namespace

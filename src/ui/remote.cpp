@@ -6,6 +6,7 @@
 
 #include "core/appstate.h"
 #include "core/macroman.h"
+#include "core/paths.h"
 #include "core/prefs.h"
 #include "engine/classify.h"
 #include "library/tune.h"
@@ -46,23 +47,6 @@ std::int16_t playerVolumeOfRemote(double volume) {
 
 double remoteVolumeOfPlayer(std::int16_t playerVolume) {
   return std::clamp(static_cast<double>(playerVolume) / kMaxPlayerVolume, 0.0, 1.0);
-}
-
-std::string fileURLOfPath(std::string_view path) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string url = "file://";
-  for (const char c : path) {
-    const auto b = static_cast<unsigned char>(c);
-    if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' || b == '.' ||
-        b == '_' || b == '~' || b == '/') {
-      url += c;
-    } else {
-      url += '%';
-      url += kHex[b >> 4];
-      url += kHex[b & 15];
-    }
-  }
-  return url;
 }
 
 RemoteState remoteState() {

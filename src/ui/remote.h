@@ -47,10 +47,6 @@ RemoteState remoteState();
 std::int16_t playerVolumeOfRemote(double volume);
 double remoteVolumeOfPlayer(std::int16_t playerVolume);
 
-// A file's address: file:// and the path, every byte outside the unreserved
-// characters and "/" written as %XX.
-std::string fileURLOfPath(std::string_view path);
-
 // The commands. Each returns true when it was taken; false when the
 // matching menu item is disabled (an add run, an empty playlist, nothing
 // playing for Next) or the command has nothing to do.
