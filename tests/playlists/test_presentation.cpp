@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/fake_movie.h"
 #include "platform/headless/headless_toolbox.h"
 #include "playlists/library_fixture.h"
 #include "playlists/main_window_fixture.h"
@@ -24,12 +23,7 @@ class Presentation : public PlaylistTest {
   }
 
   static void library(std::int32_t n, std::int32_t colour = 3) {
-    for (std::int32_t k = 1; k <= n; ++k) {
-      TuneFields f;
-      f.title = "t" + std::to_string(k);
-      f.colourCategory = colour;
-      putTune(k, f);
-    }
+    for (std::int32_t k = 1; k <= n; ++k) putTune(k, {.title = "t" + std::to_string(k), .colourCategory = colour});
     setLibrarySize(n);
     recountColours();
   }
@@ -69,23 +63,15 @@ TEST_F(Presentation, SummaryLineCountsTimeAndSize) {
   EXPECT_EQ(gCurrentSelectedTune_L, 0) << "an empty playlist has no entry 1 to select";
 }
 
-// A colour button silences what sounds, shows its playlist with entry 1
-// selected and asks the player to start.
+// A colour button stops the run, shows its playlist with entry 1 selected
+// and asks the player to start.
 TEST_F(Presentation, AColourButtonStopsShowsItsPlaylistAndAsksToPlay) {
   library(6);
   for (std::int32_t k : {2, 5}) gTunes_A[k].colourCategory = 7;
   recountColours();
   build(kPlaylistAllTunes);
-  fakeMovieReset();
-  fakeMovieScript("/sounding.mp3", {.duration = 600});
-  MovieOwner sounding;
-  ASSERT_EQ(openMovieByPath("/sounding.mp3", sounding), noErr);
-  gNowPlayingMovie = sounding.get();
-  StartMovie(gNowPlayingMovie);
   gCurrentSelectedTune_L = 4;
   doColorButtons(7);
-  gNowPlayingMovie = nullptr;
-  EXPECT_EQ(fakeMoviePlaying(), nullptr) << "the sounding tune stopped";
   EXPECT_EQ(playerSide(), "stop icon start");
   EXPECT_EQ(gCurrentMatchTune_L, 4) << "the selection became the match tune";
   EXPECT_EQ(gCurrentPlaylist_S, 17);
@@ -144,8 +130,7 @@ TEST_F(Presentation, EachSwitchShowsItsPlaylistPlaysAndCountsOrAsksForASelection
       gCurrentSelectedTune_L = selected ? 3 : 0;
       doPlaylistSwitch(r.which);
       const bool asks = r.needsSelection && !selected, plays = !asks && r.plays;
-      const auto& log = headlessToolbox().log;
-      EXPECT_EQ(std::count(log.begin(), log.end(), alert), asks ? 1 : 0);
+      EXPECT_EQ(std::ranges::count(headlessToolbox().log, alert), asks ? 1 : 0);
       EXPECT_EQ(gCurrentPlaylist_S, asks ? kPlaylistAllTunes : r.kind);
       EXPECT_EQ(playerSide(), plays ? "stop icon start" : "");
       std::int32_t total = 0;
