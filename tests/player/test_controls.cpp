@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake/fake_movie.h"
-#include "player/controls.h"
 #include "player/playback.h"
+#include "ui/controls.h"
 #include "ui/fixture.h"
 
 namespace {
