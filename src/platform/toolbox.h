@@ -220,8 +220,8 @@ struct ListViewCallbacks {
   virtual void drawCell(std::int32_t row, ListColumnKey key, ListDrawContext& ctx, double x, double y, double w,
                         double h) = 0;
   // The list view is about to show these rows, which it does not show yet
-  // (an open edit has already ended): the model takes their cells from where
-  // it keeps its data. Rows already shown keep theirs.
+  // (so none of them is being edited): the model takes their cells from
+  // where it keeps its data. Rows already shown keep theirs.
   virtual void loadRows(std::span<const std::int32_t> rows) { (void)rows; }
   // Every row has gone from the list view: the model forgets their cells.
   virtual void allRowsRemoved() {}
