@@ -1,5 +1,6 @@
 // The play loop over scripted movies: the order tunes are played in, the
-// player's requests, the give-up path, the volume, pause and position.
+// player's requests and buttons, the give-up path, the volume, pause and
+// position.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include "player/display.h"
 #include "player/playback.h"
 #include "player/position.h"
+#include "ui/controls.h"
 #include "ui/fixture.h"
 #include "ui/remote.h"
 
@@ -267,6 +269,39 @@ TEST_F(Playback, PositionControlsFollowTheTuneAndTheSliderMovesIt) {
   const std::size_t logged = headlessToolbox().log.size();
   passes(100);
   EXPECT_EQ(headlessToolbox().log.size(), logged) << "nothing is updated while nothing plays";
+}
+
+// The dialog handler: what the player buttons and the sheet's Stop Adding
+// button do.
+using Controls = Playback;
+
+TEST_F(Controls, PlayerButtonsNeedTunesAndNextBackNeedASoundingTune) {
+  auto click = [](std::int16_t window, std::int16_t control) { doDialog(kControlClicked, window, control); };
+  start(0);
+  for (std::int16_t c : {kPlayButton, kBackButton, kNextButton, kSmartMoreButton, kSmartPlaysButton})
+    click(kMainWindow, c);
+  EXPECT_EQ(beeps(), 15) << "three beeps for each with an empty library";
+
+  library(3);
+  click(kMainWindow, kNextButton);
+  click(kMainWindow, kBackButton);
+  EXPECT_EQ(gNextTune_S + gBackTune_S + beeps(), 0);
+
+  click(kMainWindow, kPlayButton);
+  EXPECT_EQ(playIcon(), "StopBtn");
+  pass();
+  ASSERT_EQ(gWeArePlaying_S, 1);
+  click(kMainWindow, kNextButton);
+  EXPECT_EQ(gNextTune_S, 1);
+  pass();
+  click(kMainWindow, kPlayButton);  // Stop
+  EXPECT_EQ(gWeArePlaying_S, 0) << "the button clears it at once";
+  EXPECT_EQ(gStopPlaying_S, 1);
+  pass();
+  EXPECT_FALSE(playRunActive());
+
+  click(kSheetWindow, kStopAddingButton);
+  EXPECT_EQ(gStopCollectingPerUser_S, 1);
 }
 
 }  // namespace
