@@ -46,7 +46,6 @@ class Presentation : public PlaylistTest {
 };
 
 TEST_F(Presentation, SummaryLineCountsTimeAndSize) {
-  EXPECT_EQ(playlistSummaryText(), "Tunes: 0 \xE2\x80\xA2 Time: 0 secs \xE2\x80\xA2 Size: 0 MB");
   gTotalPlaylistTunes_L = 12;
   gMatchResultSeconds_L = 61;
   for (const auto& [mb, size] : {std::pair{48u, "48 MB"}, {1024u, "1024 MB"}, {1025u, "1 GB"}, {2048u, "2 GB"}}) {
@@ -75,8 +74,8 @@ TEST_F(Presentation, AColourButtonStopsShowsItsPlaylistAndAsksToPlay) {
   EXPECT_EQ(gCurrentMatchTune_L, 4) << "the selection became the match tune";
   EXPECT_EQ(gCurrentPlaylist_S, 17);
   EXPECT_EQ(rows(), (std::vector<std::int32_t>{1, 2}));
-  EXPECT_EQ(headlessToolbox().list(kMainWindow, kListControl)->selected, 1);
-  EXPECT_TRUE(headlessToolbox().logged("reveal:1/7001=1"));
+  EXPECT_TRUE(headlessToolbox().list(kMainWindow, kListControl)->selected == 1 &&
+              headlessToolbox().logged("reveal:1/7001=1"));
   EXPECT_EQ(summary().substr(0, 9), "Tunes: 2 ");
 }
 
