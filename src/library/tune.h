@@ -215,6 +215,12 @@ extern TuneTable gNowPlaying_A;     // the playlist being played
 // the player can tell whether a tune is loaded and silence it. Others may stop
 // it or change its volume, never dispose of it.
 extern Movie gNowPlayingMovie;
+// True when a tune is loaded in the player (gNowPlayingMovie is not null),
+// playing or finished.
+bool movieLoaded();
+// Silences the loaded tune at once unless it has already finished; the run
+// that owns it still disposes of it.
+void stopSoundingMovie();
 extern TuneTable gHoldTunes_A;  // scratch
 
 // ---- Library counters ---------------------------------------------------

@@ -219,6 +219,12 @@ struct ListViewCallbacks {
   // Paints a custom cell in the rectangle (x, y, w, h) of a row of height h.
   virtual void drawCell(std::int32_t row, ListColumnKey key, ListDrawContext& ctx, double x, double y, double w,
                         double h) = 0;
+  // The list view is about to show these rows, which it does not show yet
+  // (so none of them is being edited): the model takes their cells from
+  // where it keeps its data. Rows already shown keep theirs.
+  virtual void loadRows(std::span<const std::int32_t> rows) { (void)rows; }
+  // Every row has gone from the list view: the model forgets their cells.
+  virtual void allRowsRemoved() {}
 };
 
 // Builds the list view as control `control` of a window; the callbacks stay
@@ -226,8 +232,10 @@ struct ListViewCallbacks {
 void listViewCreate(std::int16_t window, std::int16_t control, const ToolboxRect& frame, std::uint8_t binding,
                     std::span<const ListColumnDesc> columns, std::int32_t rowHeight, ListViewCallbacks* callbacks);
 // Shows these rows; rows already shown are refreshed and not added twice.
+// The others are handed to the callbacks' loadRows first.
 void listViewAddRows(std::int16_t window, std::int16_t control, std::span<const std::int32_t> rows);
 void listViewRemoveRow(std::int16_t window, std::int16_t control, std::int32_t row);
+// Removes every row and then tells the callbacks (allRowsRemoved).
 void listViewRemoveAll(std::int16_t window, std::int16_t control);
 // Ends a cell edit the user has open: its text goes through the callbacks
 // (setCellText, then the editFinished notification) while the rows are still

@@ -63,12 +63,3 @@ void drawDisplay() {
   toolboxSetDisplayPanel(kMainWindow, kDisplayControl, nowPlayingPanel(content.width, content.height));
   toolboxFlush();
 }
-
-void swapPlayBtn(std::int16_t mode) {
-  if (mode == 1) {
-    setControlIcon(kMainWindow, 11, "PlayBtn");
-  } else {
-    setControlIcon(kMainWindow, 11, "StopBtn");
-    setMenuItemText(4, 1, "Stop Playing");
-  }
-}

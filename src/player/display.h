@@ -19,6 +19,3 @@ DisplayPanel nowPlayingPanel(std::int32_t width, std::int32_t height);
 
 // Draws the display into the main window; nothing when it does not exist.
 void drawDisplay();
-
-// Play button (main-window control 11): mode 1 shows Play, any other Stop.
-void swapPlayBtn(std::int16_t mode);

@@ -19,12 +19,6 @@
 
 std::int16_t gHolderVolume_S = 0;
 
-bool movieLoaded() { return gNowPlayingMovie != nullptr; }
-
-void stopSoundingMovie() {
-  if (gNowPlayingMovie && !IsMovieDone(gNowPlayingMovie)) StopMovie(gNowPlayingMovie);
-}
-
 namespace {
 
 // Player menu items.
@@ -114,13 +108,6 @@ bool showingPlayingTable() { return gCurrentPlayingIDName$ == gCurrentPlayllistI
 // The movie's volume for the entry that sounds: silent while muted, so that a
 // listener who muted hears nothing until unmuting, whatever tune comes next.
 std::int16_t soundingVolume() { return gSoundMute_S == 1 ? std::int16_t{0} : adjustVolume(); }
-
-// The switches of the playlists reach the player through these.
-const bool kConnectedToSwitches = [] {
-  gPlaylistSwitchHooks.stopSounding = stopSoundingMovie;
-  gPlaylistSwitchHooks.showStopIcon = [] { swapPlayBtn(2); };
-  return true;
-}();
 
 void setPlayingMenus() {
   setMenuItemText(kPlayerMenu, kPlayItem, "Stop Playing");
@@ -341,7 +328,6 @@ Task playTask(std::int32_t start, std::uint32_t generation, RunToken token) {
 }  // namespace
 
 void startPlayingFromButtons() {
-  (void)kConnectedToSwitches;
   if (gRunsAlive > 0) stopSoundingMovie();  // the old tune stops at once
   ++gRunGeneration;
   startTask(playTask(gCurrentSelectedTune_L, gRunGeneration, RunToken{}));

@@ -8,25 +8,18 @@
 
 #include <cstdint>
 
-#include "library/tune.h"  // gNowPlayingMovie
+#include "library/tune.h"  // gNowPlayingMovie, movieLoaded, stopSoundingMovie
 #include "platform/movie.h"
-#include "player/display.h"  // swapPlayBtn
+#include "player/display.h"
+#include "playlists/presentation.h"  // swapPlayBtn, kPlayButton, kPlayerMenu
 
-// True when a tune is loaded in the player (gNowPlayingMovie is not null),
-// playing or finished.
-bool movieLoaded();
-// Silences the loaded tune at once unless it has already finished; the run
-// that owns it still disposes of it.
-void stopSoundingMovie();
 // The player volume saved when muting.
 extern std::int16_t gHolderVolume_S;
 
 // Menus the player keeps up to date.
 constexpr std::int16_t kFileMenu = 1;
-constexpr std::int16_t kPlayerMenu = 4;
 constexpr std::int16_t kLoopMenu = 7;
 // Controls of the main window the player uses.
-constexpr std::int16_t kPlayButton = 11;
 constexpr std::int16_t kBackButton = 12;
 constexpr std::int16_t kNextButton = 13;
 constexpr std::int16_t kVolumeSlider = 17;

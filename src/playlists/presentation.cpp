@@ -7,10 +7,9 @@
 #include "library/tune.h"
 #include "platform/toolbox.h"
 #include "playlists/builder.h"
+#include "playlists/notice.h"
 #include "playlists/ranking.h"
 #include "playlists/rnd.h"
-
-PlaylistSwitchHooks gPlaylistSwitchHooks;
 
 namespace {
 
@@ -24,18 +23,9 @@ const char* const kEmptyColourMessages[9] = {
     "No red tunes...",           "No pink tunes...",      "No purple tunes...",
 };
 
-void clearList() {
-  if (gPlaylistSwitchHooks.clearList)
-    gPlaylistSwitchHooks.clearList();
-  else
-    listViewRemoveAll(kMainWindow, kListControl);
-}
-
+// The list view's model (when it has one) fills the rows' cells from
+// gPlaylistTunes_A as they are handed over, and forgets them when they go.
 void refillList() {
-  if (gPlaylistSwitchHooks.refillList) {
-    gPlaylistSwitchHooks.refillList();
-    return;
-  }
   listViewSetSortColumn(kMainWindow, kListControl, kPlaylistOrderColumn);
   std::vector<std::int32_t> rows(static_cast<std::size_t>(gTotalPlaylistTunes_L));
   for (std::int32_t i = 1; i <= gTotalPlaylistTunes_L; ++i) rows[static_cast<std::size_t>(i - 1)] = i;
@@ -43,7 +33,7 @@ void refillList() {
 }
 
 void requestStart() {
-  if (gPlaylistSwitchHooks.showStopIcon) gPlaylistSwitchHooks.showStopIcon();
+  swapPlayBtn(2);
   gStartPlaying_S = 1;
 }
 
@@ -62,6 +52,15 @@ void buildAndPresent(std::int16_t kind, bool sorted) {
 }
 
 }  // namespace
+
+void swapPlayBtn(std::int16_t mode) {
+  if (mode == 1) {
+    setControlIcon(kMainWindow, kPlayButton, "PlayBtn");
+  } else {
+    setControlIcon(kMainWindow, kPlayButton, "StopBtn");
+    setMenuItemText(kPlayerMenu, 1, "Stop Playing");
+  }
+}
 
 void threeBeeps() {
   for (int i = 0; i < 3; ++i) SysBeep();
@@ -84,7 +83,7 @@ void setPlaylistSummary() { setControlText(kMainWindow, kSummaryText, playlistSu
 
 void presentPlaylist(bool sorted, bool selectFirst) {
   listViewScrollToTop(kMainWindow, kListControl);
-  clearList();
+  listViewRemoveAll(kMainWindow, kListControl);
   if (gTotalPlaylistTunes_L > 0) {
     if (sorted) sortByMatch();
     refillList();
@@ -120,7 +119,7 @@ void matchTuneFromSelection() {
 }
 
 void stopBeforeSwitch() {
-  if (gPlaylistSwitchHooks.stopSounding) gPlaylistSwitchHooks.stopSounding();
+  stopSoundingMovie();
   gStopPlaying_S = 1;
   gWeArePlaying_S = 0;
 }
@@ -138,10 +137,9 @@ void doColorButtons(std::int32_t button) {
   const std::int32_t* counter = colourCounter(button);
   if (*counter == 0) {
     SysBeep();
-    if (gPlaylistSwitchHooks.bigNotice)
-      gPlaylistSwitchHooks.bigNotice(kEmptyColourMessages[button - 1], static_cast<std::int16_t>(button));
+    makeBigAlertWin(kEmptyColourMessages[button - 1], static_cast<std::int16_t>(button));
     toolboxDelay(kNoticeMilliseconds);
-    if (gPlaylistSwitchHooks.closeBigNotice) gPlaylistSwitchHooks.closeBigNotice();
+    closeBigAlertWin();
     return;
   }
   stopBeforeSwitch();

@@ -9,28 +9,15 @@
 #include <string>
 #include <string_view>
 
-// What the switches need from the parts above the playlists. The player
-// connects the first two when it is linked, the application the others at
-// start-up; a hook left empty falls back as described.
-struct PlaylistSwitchHooks {
-  // Silences the movie that sounds now (nothing without a player).
-  void (*stopSounding)() = nullptr;
-  // Shows the Stop icon on the play button (nothing without a player).
-  void (*showStopIcon)() = nullptr;
-  // Empties the list view and what it shows from (without it: the list
-  // view's rows are removed).
-  void (*clearList)() = nullptr;
-  // Sorts the list by playlist order and fills it from gPlaylistTunes_A
-  // (without it: the rows 1..gTotalPlaylistTunes_L are handed to the list
-  // view, sorted by the 'PLID' column).
-  void (*refillList)() = nullptr;
-  // Shows the big notice with a text and a colour 1..9 and returns with it on
-  // screen, and takes it away again (without them: nothing is shown, the
-  // wait still happens).
-  void (*bigNotice)(std::string_view text, std::int16_t colourIndex) = nullptr;
-  void (*closeBigNotice)() = nullptr;
-};
-extern PlaylistSwitchHooks gPlaylistSwitchHooks;
+// The play button of the main window and the Player menu, whose first item
+// names what the button does.
+constexpr std::int16_t kPlayButton = 11;
+constexpr std::int16_t kPlayerMenu = 4;
+
+// The play button: mode 1 shows the Play icon; any other mode shows the Stop
+// icon and makes the Player menu's first item "Stop Playing". The switches
+// that play show Stop when they ask for a start; the player does the rest.
+void swapPlayBtn(std::int16_t mode);
 
 // The summary line of the current playlist: count, total time and size.
 std::string playlistSummaryText();
@@ -38,10 +25,11 @@ std::string playlistSummaryText();
 void setPlaylistSummary();
 
 // Shows the current playlist: empties the list view, ranks it when `sorted`,
-// refills the list in playlist order, rewrites the summary line and, with
-// `selectFirst`, selects entry 1 (nothing when the playlist is empty);
-// without it nothing is selected (a search result, the playlist rebuilt at
-// the end of an add run). Every switch, menu item, button and key that shows
+// hands the list view the entries 1..gTotalPlaylistTunes_L sorted by the
+// 'PLID' column (the list view's model fills their cells as they come),
+// rewrites the summary line and, with `selectFirst`, selects entry 1
+// (nothing when the playlist is empty); without it nothing is selected (a
+// search result, the playlist rebuilt at the end of an add run). Every switch, menu item, button and key that shows
 // a playlist comes here.
 void presentPlaylist(bool sorted, bool selectFirst = true);
 
@@ -49,11 +37,13 @@ void presentPlaylist(bool sorted, bool selectFirst = true);
 // such tune (nothing selected) the match tune stays as it was.
 void matchTuneFromSelection();
 
-// Before a switch that plays: the sounding tune stops and the play run is
-// asked to end (gStopPlaying_S = 1, gWeArePlaying_S = 0).
+// Before a switch that plays: the sounding tune stops (stopSoundingMovie,
+// library/tune.h) and the play run is asked to end (gStopPlaying_S = 1,
+// gWeArePlaying_S = 0).
 void stopBeforeSwitch();
 
-// A click on colour button 1..9 (its colour's playlist, played) or 10 (All
+// A click on colour button 1..9 (its colour's playlist, played; a colour
+// without tunes beeps and shows its big notice for two seconds) or 10 (All
 // Tunes, shown only). Other values do nothing.
 void doColorButtons(std::int32_t button);
 

@@ -26,6 +26,10 @@ DBCell& DBRow::cell(ListColumnKey key) {
   return cells.back();
 }
 
+namespace {
+void fillRow(DBBrowser* list, std::int32_t i);
+}  // namespace
+
 // What the list view calls; everything goes to the DBData layer.
 class DBBrowserCallbacks final : public ListViewCallbacks {
  public:
@@ -56,6 +60,15 @@ class DBBrowserCallbacks final : public ListViewCallbacks {
     return DBDataRowBefore(list_, key, a, b);
   }
   void notify(std::int32_t row, ListNotification what) override { DBDataItemNotification(list_, row, what); }
+  // Rows come into the list from the current playlist: whoever hands them to
+  // the list view (a playlist switch, a search, the model itself) sees them
+  // filled from gPlaylistTunes_A, each with the tune it shows.
+  void loadRows(std::span<const std::int32_t> rows) override {
+    const std::int32_t n = std::min(gTotalPlaylistTunes_L, kMaxTunes);
+    for (std::int32_t r : rows)
+      if (r >= 1 && r <= n) fillRow(list_, r);
+  }
+  void allRowsRemoved() override { list_->rows.assign(1, DBRow{}); }
   void drawCell(std::int32_t row, ListColumnKey key, ListDrawContext& ctx, double x, double y, double,
                 double h) override {
     if (key != kColEnergy) return;
@@ -150,10 +163,12 @@ void fillRow(DBBrowser* list, std::int32_t i) {
   DBDataSetText(list, kColType, i, fileKindText(r.fileKind));
 }
 
-void fillAllRows(DBBrowser* list) {
+// Hands the list view every row of the model, after making room for the
+// whole playlist; the rows it does not show yet are filled through loadRows.
+void showPlaylistRows(DBBrowser* list) {
   const std::int32_t n = std::min(gTotalPlaylistTunes_L, kMaxTunes);
-  list->rows.reserve(static_cast<std::size_t>(n) + 1);
-  for (std::int32_t i = 1; i <= n; ++i) fillRow(list, i);
+  if (n >= 1) makeRow(list, n);
+  DBDataPopulateBrowser(list);
 }
 
 // A number cell's value: decimal, leading blanks ignored. Read in place:
@@ -232,15 +247,10 @@ void InitialiseBrowserData(DBBrowser* list) {
   DBDataSetColumnWidth(list, kColPlays, 100);
   DBDataSetColumnWidth(list, kColID, 90);
   DBDataSetColumnWidth(list, kColType, 70);
-  if (gTotalPlaylistTunes_L > 0) {
-    fillAllRows(list);
-    DBDataSetSortColumn(list, kColID);
-    DBDataPopulateBrowser(list);
-  } else {
-    // Rows that the first add run hands to the empty list come in ID order,
-    // as they will after a restart.
-    DBDataSetSortColumn(list, kColID);
-  }
+  // Rows that the first add run hands to an empty list come in ID order too,
+  // as they will after a restart.
+  DBDataSetSortColumn(list, kColID);
+  if (gTotalPlaylistTunes_L > 0) showPlaylistRows(list);
 }
 
 void RepopulateBrowserData(DBBrowser* list) {
@@ -248,8 +258,10 @@ void RepopulateBrowserData(DBBrowser* list) {
   // An open edit is finished on the row as the user saw it, before the row
   // is filled with whatever tune the playlist now has there.
   DBDataEndEditing(list);
-  fillAllRows(list);
-  DBDataPopulateBrowser(list);
+  const std::int32_t n = std::min(gTotalPlaylistTunes_L, kMaxTunes);
+  for (std::int32_t r : listViewShownRows(list->window, list->control))
+    if (r >= 1 && r <= n) fillRow(list, r);
+  showPlaylistRows(list);
   toolboxFlush();
 }
 
@@ -267,9 +279,8 @@ void DBDataPopulateBrowser(DBBrowser* list) {
 }
 
 void DBDataRemoveAllBrowserItems(DBBrowser* list) {
-  if (!list) return;
-  listViewRemoveAll(list->window, list->control);
-  list->rows.assign(1, DBRow{});
+  // The list view tells the model (allRowsRemoved), which forgets the rows.
+  if (list) listViewRemoveAll(list->window, list->control);
 }
 
 void DBDataRevealItem(DBBrowser* list, std::int32_t row, ListColumnKey key) {

@@ -4,13 +4,12 @@
 
 #include <cstdint>
 
-#include "player/controls.h"
+#include "ui/controls.h"
 
 // The About window's close box and button clicks.
 void aboutWindowEvent(std::int16_t type, std::int16_t control);
 // The dialog handler installed at start-up: the About window's events go to
-// aboutWindowEvent, every other window's to the player's doDialog
-// (player/controls.h).
+// aboutWindowEvent, every other window's to doDialog (ui/controls.h).
 void dispatchDialog(std::int16_t type, std::int16_t window, std::int16_t control);
 
 // A menu choice (menu ID, 1-based item); menu 254 is the application menu.

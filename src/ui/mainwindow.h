@@ -1,5 +1,5 @@
 // The main window (window 1) with its controls, its resizing rules, the
-// window-level helpers (big notice, About window) and the quit handler.
+// window-level helpers (window headers, About window) and the quit handler.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/toolbox.h"
+#include "playlists/notice.h"
 #include "playlists/presentation.h"
 
 constexpr std::int32_t kMainMinWidth = 973;
@@ -40,13 +41,8 @@ std::int32_t MyCommandHandler(std::uint32_t command);
 // The summary line (control 1001): playlistSummaryText and
 // setPlaylistSummary of playlists/presentation.h.
 
-// The big notice: window 7999 with the text on a panel in a category colour
-// (1..9; any other index near-white). The caller waits and then closes it
-// with closeBigAlertWin.
-void makeBigAlertWin(std::string_view text, std::int16_t colourIndex);
-// The colour of category 1..9 (near-white for any other index).
-ToolboxRGB categoryColour(std::int32_t index);
-void closeBigAlertWin();
+// The big notice (makeBigAlertWin, closeBigAlertWin, categoryColour):
+// playlists/notice.h.
 
 // Finds an icon among the program's resources: 0, or -50 when it is missing.
 std::int16_t MyGetIconRefFromFileInResources(std::string_view name);

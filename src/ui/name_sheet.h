@@ -25,4 +25,4 @@ std::string proposedPlaylistName();
 void buildNamePlaylistDialog();
 
 // The sheet's "Send" and "Cancel" buttons are handled by doDialog
-// (player/controls.h), like every other control click.
+// (ui/controls.h), like every other control click.

@@ -16,7 +16,6 @@ TEST(Display, NamesTheShownOrThePlayingPlaylist) {
   EXPECT_EQ(nowPlayingText(), "-\rSearch Results: caf\u00E9\r-");
 
   Tune& t = gNowPlaying_A[2];
-  t = Tune{};
   t.title.assign("Nocturne");
   t.artist.assign("Chopin");
   t.album.assign("\xE5\xA4\x9C");  // UTF-8 beside Mac Roman fields

@@ -233,8 +233,11 @@ void listViewAddRows(std::int16_t window, std::int16_t control, std::span<const 
   HeadlessListView* l = headlessToolbox().list(window, control);
   if (!l) return;
   std::set<std::int32_t> shown(l->rows.begin(), l->rows.end());
+  std::vector<std::int32_t> fresh;
   for (std::int32_t r : rows)
-    if (shown.insert(r).second) l->rows.push_back(r);
+    if (shown.insert(r).second) fresh.push_back(r);
+  if (l->callbacks && !fresh.empty()) l->callbacks->loadRows(fresh);
+  l->rows.insert(l->rows.end(), fresh.begin(), fresh.end());
   sortRows(*l);
 }
 
@@ -249,6 +252,7 @@ void listViewRemoveAll(std::int16_t window, std::int16_t control) {
   if (HeadlessListView* l = headlessToolbox().list(window, control)) {
     l->rows.clear();
     l->selected = 0;
+    if (l->callbacks) l->callbacks->allRowsRemoved();
   }
 }
 

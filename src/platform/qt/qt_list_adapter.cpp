@@ -118,6 +118,7 @@ void ListAdapter::addRows(const std::vector<std::int32_t>& ids) {
     }
   }
   if (!fresh.empty()) {
+    if (callbacks_) callbacks_->loadRows(fresh);
     const int first = static_cast<int>(rows_.size());
     beginInsertRows({}, first, first + static_cast<int>(fresh.size()) - 1);
     rows_.insert(rows_.end(), fresh.begin(), fresh.end());
@@ -141,6 +142,7 @@ void ListAdapter::removeAllRows() {
   rows_.clear();
   shown_.clear();
   endResetModel();
+  if (callbacks_) callbacks_->allRowsRemoved();
 }
 
 int ListAdapter::columnOf(ListColumnKey key) const {

@@ -1,4 +1,4 @@
-#include "player/controls.h"
+#include "ui/controls.h"
 
 #include "core/appstate.h"
 #include "core/errors.h"

@@ -1,7 +1,8 @@
-// The dialog handler of the player's windows: clicks on the controls of the
-// main window, its sheets and the first-time window; the main window's close
-// box; the notification after which the now-playing display is redrawn. The
-// About window's events are the windows' own (ui/dialog.h).
+// The dialog handler of the program's windows: clicks on the controls of the
+// main window (the colour, player and smart buttons), its sheets and the
+// first-time window; the main window's close box; the notification after
+// which the now-playing display is redrawn. The About window's events are
+// its own (ui/dialog.h).
 #pragma once
 
 #include <cstdint>
