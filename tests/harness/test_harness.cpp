@@ -45,8 +45,7 @@ class Harness : public ::testing::Test {
 TEST_F(Harness, ConsistencyScoresEveryOrderedPairOfTheSameSong) {
   add("Blue Sky", "The Band", "A", 1000);
   measureHPEError();  // one tune: no pair, no score
-  EXPECT_EQ(gHarnessPairs_L, 0);
-  EXPECT_EQ(gHarnessScore_D, -1);
+  EXPECT_EQ(std::pair(gHarnessPairs_L, gHarnessScore_D), std::pair(0, -1.0));
   gPrinted.clear();
   // One song in three encodings, matched through stripIt of title and artist.
   add("blue sky!", "THE BAND", "B", 800);
@@ -77,8 +76,7 @@ TEST_F(Harness, MovieAveragesAndTheirReport) {
   add("c", "Composer X", "Epic Film", 1001);
   add("d", "Composer Z", "Caf\x8E Movie", 400);
   countMovies();
-  EXPECT_EQ(gTotalMovies_L, 3);
-  EXPECT_EQ(gPrinted.back(), "Total Movies: 3");
+  EXPECT_EQ(std::pair(gTotalMovies_L, gPrinted.back()), std::pair(3, std::string("Total Movies: 3")));
   measureMovieEnergyAverage();
   ASSERT_EQ(gMovies_A.size(), 4u);
   EXPECT_EQ(gMovies_A[3].tracks, 2);  // Epic Film, last by energy: (900 + 1001) / 2, truncated
@@ -102,8 +100,7 @@ TEST_F(Harness, TitleWordsAndTheirEnergies) {
   add("Fever Dream", "b", "x", 300);
   add("Night Night", "c", "x", 50);
   measureWordEnergy();
-  EXPECT_EQ(gTotalWords_L, 6);
-  EXPECT_EQ(gTotalUniqueWords_L, 3);
+  EXPECT_EQ(std::pair(gTotalWords_L, gTotalUniqueWords_L), std::pair(6, 3));
   printWordHPE();
   EXPECT_EQ(readFileBytes(dir.file("Orvane-KeelwaveEngine/TestDataWordHPE.txt")),
             "NIGHT\t 3\t 66\nFEVER\t 2\t 200\nDREAM\t 1\t 300\n");
