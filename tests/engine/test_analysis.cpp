@@ -128,9 +128,10 @@ class Analysis : public ::testing::Test {
   std::unique_ptr<AnalysisState> state = std::make_unique<AnalysisState>();
   AnalysisState& st = *state;
   MovieRecord movie;
+  const Tune& t = gTunes_A[1];
 
-  void play(const std::vector<std::uint8_t>& block, std::int32_t seconds = 200) {
-    movie.duration = seconds * kMovieTimeScale;
+  void play(const std::vector<std::uint8_t>& block, std::int32_t duration = 200 * kMovieTimeScale) {
+    movie.duration = duration;
     movie.sound = [block](std::int32_t) { return block; };
   }
   OSErr measure(std::int32_t part) { return measureTuneAudio(st, &movie, part, gTunes_A[1]); }
@@ -156,36 +157,27 @@ std::vector<std::uint8_t> distinctChannels() {
 
 // ---- The transform ----------------------------------------------------------
 
-// The measures below compare with the textbook loop bit for bit; this checks
-// the loop itself against the sums it stands for. The twiddles use
-// 6.2831853072 for 2 pi and a recurrence that drifts by about one rounding
-// per step: every bin is within about 1e-11 * sum|x| of the exact sum, plus
-// rounding. A wrong sign, order or twiddle is off by far more.
-TEST(Transform, AgreesWithDirectEvaluation) {
-  std::mt19937 rng(7);
-  std::uniform_int_distribution<int> sample(-32768, 32767);
-  std::vector<double> input(16384), x(2 * 16384, 0.0);
-  double sumAbs = 0;
-  for (std::size_t p = 0; p < 16384; ++p) sumAbs += std::fabs(x[2 * p] = input[p] = sample(rng));
-  transform16384(x);
-  for (std::int32_t k : {0, 1, 3, 511, 5461, 8191, 8192, 8193, 16383}) {
-    const auto [re, im] = reference::directBin(input, k);
-    EXPECT_NEAR(x[2 * k], static_cast<double>(re), 1e-9 * sumAbs) << "bin " << k;
-    EXPECT_NEAR(x[2 * k + 1], static_cast<double>(im), 1e-9 * sumAbs) << "bin " << k;
-  }
-}
-
-TEST(Transform, EveryPathGivesTheTextbookLoopsBits) {
-  // Random complex points (the analysis only feeds real ones, which hide
-  // a swapped real and imaginary operand), against the loop that evaluates
-  // the twiddle recurrence column by column: the table, the two-column
-  // registers and the bit-reversed entry must not change a bit.
+// The measures below compare with the textbook loop bit for bit. The
+// analysis feeds only real points, which hide a swapped real and imaginary
+// operand: random complex ones here. The table, the two-column registers and
+// the bit-reversed entry must not change a bit of the loop's result, and the
+// loop must agree with the sums it stands for. Its twiddles use 6.2831853072
+// for 2 pi and a recurrence that drifts by about one rounding per step: every
+// bin is within about 1e-11 * sum|x| of the exact sum, plus rounding. A wrong
+// sign, order or twiddle is off by far more.
+TEST(Transform, EveryPathGivesTheTextbookLoopsBitsAndTheDirectSums) {
   std::mt19937 rng(11);
   std::uniform_real_distribution<double> value(-40000.0, 40000.0);
   std::vector<double> input(2 * 16384);
-  for (double& v : input) v = value(rng);
+  double sumAbs = 0;
+  for (double& v : input) sumAbs += std::fabs(v = value(rng));
   std::vector<double> expected = input;
   reference::textbookTransform(expected);
+  for (std::int32_t k : {0, 1, 3, 511, 5461, 8191, 8192, 8193, 16383}) {
+    const auto [re, im] = reference::directBin(input, k);
+    EXPECT_NEAR(expected[2 * k], static_cast<double>(re), 1e-9 * sumAbs) << "bin " << k;
+    EXPECT_NEAR(expected[2 * k + 1], static_cast<double>(im), 1e-9 * sumAbs) << "bin " << k;
+  }
   const TransformTables& tables = transformTables();
   for (const bool vector : {true, false}) {
     allowVectorArithmetic(vector);
@@ -204,8 +196,7 @@ TEST_F(Analysis, FourteenPositionsFromTheDuration) {
   // 100001 units at 600 per second.
   const std::vector<std::int32_t> expected = {37000, 49700, 73000, 90000, 10000, 24000, 63000,
                                               18500, 49850, 36500, 45000, 12000, 31500, 5000};
-  play(stereoBlock([](std::size_t, int) { return 0; }), 0);
-  movie.duration = 100001;
+  play(stereoBlock([](std::size_t, int) { return 0; }), 100001);
   for (std::int32_t part = 1; part <= 14; ++part) ASSERT_EQ(measure(part), noErr);
   EXPECT_EQ(movie.starts, expected);
   EXPECT_EQ(st.gFundCount_S, 28);
@@ -215,10 +206,8 @@ TEST_F(Analysis, FourteenPositionsFromTheDuration) {
 
 TEST_F(Analysis, LengthFieldsFirstThenRefusalsByTheirCodes) {
   std::vector<std::uint8_t> block = stereoBlock([](std::size_t, int) { return 100; });
-  play(block);
-  const Tune& t = gTunes_A[1];
+  play(block, 27 * 600 - 1);
   gTunes_A[1].fileLength = 1620000;
-  movie.duration = 27 * 600 - 1;
   EXPECT_EQ(measure(1), 37);
   EXPECT_TRUE(movie.starts.empty());
   EXPECT_EQ(+t.durationSeconds, 0);
@@ -230,7 +219,7 @@ TEST_F(Analysis, LengthFieldsFirstThenRefusalsByTheirCodes) {
 
   gTunes_A[1].fileLength = 0;  // dataRate is left alone when the length is unknown
   block[24] = 1;
-  play(block, 100);
+  play(block, 100 * 600);
   movie.scale = kMovieTimeScale;
   EXPECT_EQ(measure(1), 20);  // mono
   EXPECT_EQ(std::pair(+t.durationSeconds, +t.dataRate), std::pair(100, 100));
@@ -255,8 +244,8 @@ TEST_F(Analysis, EqualPowersKeepTheLowerBin) {
   block[blockOffsetOfStreamByte(2 * 8192 + 2)] = 0xFF;
   play(block);
   ASSERT_EQ(measure(1), noErr);
-  EXPECT_EQ(std::tuple(samplePitchAt(gTunes_A[1], 1), sampleAt(gTunes_A[1], 2), st.gTotalUniqueFundPitches_L,
-                       st.gCTCounter_L, st.gBypassCntOne_L, st.gAverageTunePitch_D),
+  EXPECT_EQ(std::tuple(samplePitchAt(t, 1), sampleAt(t, 2), st.gTotalUniqueFundPitches_L, st.gCTCounter_L,
+                       st.gBypassCntOne_L, st.gAverageTunePitch_D),
             std::tuple(1, Sample{}, 2, 0, 0, 0.5));
 }
 
@@ -281,7 +270,6 @@ TEST_F(Analysis, DistinctChannelsFillTheAccumulatorsAsTheModelDoes) {
   // both channels and placed as the textbook transform expects them.
   std::vector<double> spectrum = frameInput(block, 2);
   reference::textbookTransform(spectrum);
-  const Tune& t = gTunes_A[1];
   for (const bool vector : {true, false}) {
     SCOPED_TRACE(vector);
     allowVectorArithmetic(vector);
@@ -290,10 +278,10 @@ TEST_F(Analysis, DistinctChannelsFillTheAccumulatorsAsTheModelDoes) {
     ASSERT_EQ(measure(1), noErr);
     EXPECT_TRUE(sameBits(spectrum, st.arr_DA));
     EXPECT_EQ(std::pair(sampleAt(t, 1), sampleAt(t, 2)), std::pair(e[0].sample, e[1].sample));
-    EXPECT_EQ(std::tuple(st.gCTCounter_L, st.gTotalPitches_UL, st.gBypassCntOne_L),
-              std::tuple(e[0].strong() + e[1].strong(), total, static_cast<std::int32_t>(distinct.size())));
-    EXPECT_DOUBLE_EQ(st.gAverageUniquePitch_D, unique);
-    EXPECT_DOUBLE_EQ(st.gAverageTunePitch_D, (e[0].average + e[1].average) / 2);
+    EXPECT_EQ(std::tuple(st.gCTCounter_L, st.gTotalPitches_UL, st.gBypassCntOne_L, st.gAverageUniquePitch_D,
+                         st.gAverageTunePitch_D),
+              std::tuple(e[0].strong() + e[1].strong(), total, static_cast<std::int32_t>(distinct.size()), unique,
+                         (e[0].average + e[1].average) / 2));
     EXPECT_EQ(std::tuple(+t.firstPassStrongBins, +t.firstPassDistinctBins, +t.firstPassTunePitch),
               std::tuple(e[0].strong(), e[0].strong(), static_cast<std::int32_t>(e[0].average)));
   }
@@ -316,7 +304,6 @@ TEST_F(Analysis, ShortExportsReadSilence) {
   play(block);
   ASSERT_EQ(measure(1), noErr);
   const FrameExpectation heard = expectFrame(block, 1);
-  const Tune& t = gTunes_A[1];
   EXPECT_EQ(std::tuple(sampleAt(t, 1), sampleAt(t, 2), +t.firstPassStrongBins),
             std::tuple(heard.sample, Sample{}, heard.strong()));
 }
@@ -325,7 +312,6 @@ TEST_F(Analysis, AccumulatorsLeftUnclearedNeverWritePastTheRecord) {
   play(stereoBlock([](std::size_t f, int) { return tone(f, 300, 12000); }));
   for (int call = 0; call < 40; ++call) ASSERT_EQ(measure(1 + call % 14), noErr);
   EXPECT_EQ(st.gFundCount_S, 80);
-  const Tune& t = gTunes_A[1];
   EXPECT_EQ(samplePitchAt(t, 60), 300);
   EXPECT_EQ(sampleAt(t, 0), Sample{});  // where a 61st pitch would land
   const std::uint8_t* after = reinterpret_cast<const std::uint8_t*>(&t) + offsetof(Tune, reserved3814);
