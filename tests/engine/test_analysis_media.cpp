@@ -139,33 +139,17 @@ TEST_F(Media, VorbisCommentsTellDuplicatesApart) {
   EXPECT_EQ(gTotalTunes_L, 3);
 }
 
-TEST_F(Media, TonesStayCalmAndNoiseCountsTooManyStrongBins) {
-  const std::tuple<const char*, MediaFormat, MediaContent> cases[] = {
-      {"tone.mp3", MediaFormat::mp3Cbr, MediaContent::tone},
-      {"tones.mp3", MediaFormat::mp3Vbr, MediaContent::twoTones},
-      {"noise.m4a", MediaFormat::m4a, MediaContent::noise},
-  };
-  for (const auto& [name, format, content] : cases) {
-    SCOPED_TRACE(name);
-    MediaRecipe s = recipe(format, {name, "Generator", "Tests", "Electronic"}, 40);
-    s.content = content;
-    const std::string path = make(name, s);
-    gTotalTunes_L = 0;
-    ASSERT_EQ(readTags(format, path), noErr);
-    ASSERT_EQ(analyse(path), noErr);
-    EXPECT_EQ(std::pair(+st.gFundCount_S, +tune().durationSeconds), std::pair(28, 40));
-    if (content == MediaContent::tone) {
-      // 440 Hz: 440 * 16384 / 33075 = 218 bins of the compacted stream.
-      for (std::int32_t n = 1; n <= 28; ++n) EXPECT_NEAR(samplePitchAt(tune(), n), 218, 1) << n;
-    }
-    ASSERT_EQ(classifyTune(st, name), noErr);
-    if (content == MediaContent::noise) {
-      // A flat spectrum: most bins of every frame pass the threshold, far
-      // more than the 60000 strong bins of any tune that is kept.
-      EXPECT_GE(st.gCTCounter_L, 60000);
-    } else {
-      EXPECT_EQ(+tune().colourCategory, 1) << " hpe " << +tune().hpe;
-      EXPECT_GT(st.gCTCounter_L, 7);
-    }
-  }
+// A tone read through the decoder and the byte order of the sound block
+// lands on its bin and stays calm. (Noise and the other formats are measured
+// end to end by the add run's tests.)
+TEST_F(Media, ADecodedToneLandsOnItsBinAndStaysCalm) {
+  const std::string path = make("tone.mp3", recipe(MediaFormat::mp3Cbr, {"Tone", "Generator", "Tests", "Rock"}, 40));
+  ASSERT_EQ(readTags(MediaFormat::mp3Cbr, path), noErr);
+  ASSERT_EQ(analyse(path), noErr);
+  EXPECT_EQ(std::pair(+st.gFundCount_S, +tune().durationSeconds), std::pair(28, 40));
+  // 440 Hz: 440 * 16384 / 33075 = 218 bins of the compacted stream.
+  for (std::int32_t n = 1; n <= 28; ++n) EXPECT_NEAR(samplePitchAt(tune(), n), 218, 1) << n;
+  ASSERT_EQ(classifyTune(st, "tone.mp3"), noErr);
+  EXPECT_EQ(+tune().colourCategory, 1) << " hpe " << +tune().hpe;
+  EXPECT_GT(st.gCTCounter_L, 7);
 }
