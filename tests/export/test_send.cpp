@@ -21,6 +21,7 @@ class Send : public ::testing::Test {
     ::setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
     createNewDirectory(dir.file("bin"));
     createNewDirectory(dir.file("home/music files"));
+    ::setenv("PATH", (dir.file("bin") + ":/usr/bin:/bin").c_str(), 1);
     // A stand-in for osascript that records every script it is given.
     const std::string fake = dir.file("bin/osascript");
     writeFileBytes(fake, "#!/bin/sh\ncat >> \"" + log + "\"\nprintf '|END|' >> \"" + log + "\"\necho done\n");
@@ -42,7 +43,6 @@ class Send : public ::testing::Test {
     gTotalPlaylistTunes_L = 0;
     ::setenv("PATH", savedPath.c_str(), 1);
   }
-  static void setPath(const std::string& p) { ::setenv("PATH", p.c_str(), 1); }
   static std::string path(int i) { return std::string(gPlaylistTunes_A[i].filePath.view()); }
 
   TempDir dir;
@@ -78,7 +78,6 @@ TEST_F(Send, LimitRules) {
 }
 
 TEST_F(Send, SendsCheckedEntriesWithinTheLimitAndWritesThemAsM3u) {
-  setPath(dir.file("bin") + ":/usr/bin:/bin");
   const std::string m3u = sendPlaylistToiTunes(makeStr255("Road Trip"), sendCountForLimit("3", 10));
   // Entries 1 and 3 (2 is unchecked), then the activation.
   EXPECT_EQ(readFileBytes(log), tuneScript("Road Trip", path(1)) + "|END|" + tuneScript("Road Trip", path(3)) +
@@ -99,7 +98,7 @@ TEST_F(Send, NothingFromATagOrAPathStartsALineOfTheM3u) {
 }
 
 TEST_F(Send, WholePlaylistWithoutARunnerStillWritesTheM3u) {
-  setPath(dir.file("nothing"));
+  ::setenv("PATH", dir.file("nothing").c_str(), 1);
   Str255 result{};
   gScriptBuffer = activationScript();
   EXPECT_EQ(AppleScriptRun(result), -1);
@@ -119,7 +118,6 @@ TEST_F(Send, WholePlaylistWithoutARunnerStillWritesTheM3u) {
 }
 
 TEST_F(Send, EmptyPlaylistSendsNothing) {
-  setPath(dir.file("bin"));
   gTotalPlaylistTunes_L = 0;
   EXPECT_EQ(sendPlaylistToiTunes(makeStr255("X"), 0), "");
   EXPECT_FALSE(std::filesystem::exists(log));
