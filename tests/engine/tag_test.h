@@ -25,7 +25,6 @@ class TagReading : public ::testing::Test {
     for (int i = 0; i <= 3; ++i) gTunes_A[i] = Tune{};
     headlessToolbox().reset();
   }
-  void TearDown() override { gTotalTunes_L = gStartTotalTunes_L = 0; }
   // A file of `size` bytes starting with `bytes`.
   std::string file(const std::string& bytes, std::size_t size, std::string name = "") {
     std::string content = bytes;

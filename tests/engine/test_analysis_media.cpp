@@ -23,13 +23,9 @@ namespace {
 
 MediaRecipe recipe(MediaFormat format, MediaTags tags = {"Caf\xC3\xA9 Noir", "Ana Mo\xC3\xB1o", "Nocturnes", "Jazz"},
                    double seconds = 0) {
-  MediaRecipe s;
-  s.format = format;
   // By default the shortest file each reader takes.
-  s.seconds = seconds > 0 ? seconds : format == MediaFormat::m4a ? 12 : format == MediaFormat::mp3Cbr ? 6 : 1;
-  s.tags = std::move(tags);
-  s.muxerTags = true;
-  return s;
+  if (seconds == 0) seconds = format == MediaFormat::m4a ? 12 : format == MediaFormat::mp3Cbr ? 6 : 1;
+  return {.format = format, .seconds = seconds, .tags = std::move(tags), .muxerTags = true};
 }
 
 class Media : public TagReading {

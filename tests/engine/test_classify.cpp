@@ -24,7 +24,6 @@ class Classify : public ::testing::Test {
     gNextPermIDNumber_UL = 41;
     start(1);
   }
-  void TearDown() override { setLibraryFilePath(""); }
 
   // A library of `index` - 1 committed tunes and a fresh record at `index`
   // whose analysis found `strong` strong bins.

@@ -39,15 +39,10 @@ class Send : public ::testing::Test {
     }
     gTotalPlaylistTunes_L = 10;
   }
-  void TearDown() override {
-    gTotalPlaylistTunes_L = 0;
-    ::setenv("PATH", savedPath.c_str(), 1);
-  }
   static std::string path(int i) { return std::string(gPlaylistTunes_A[i].filePath.view()); }
 
   TempDir dir;
   const std::string log = dir.file("scripts.log");
-  const std::string savedPath = std::getenv("PATH");
 };
 
 }  // namespace

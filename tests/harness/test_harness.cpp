@@ -23,11 +23,6 @@ class Harness : public ::testing::Test {
     gHarnessPrint = [](std::string_view l) { gPrinted.emplace_back(l); };
     gTotalTunes_L = gStartTotalTunes_L = 0;
   }
-  void TearDown() override {
-    ::unsetenv("XDG_CONFIG_HOME");
-    gHarnessPrint = nullptr;
-    gTotalTunes_L = gStartTotalTunes_L = 0;
-  }
   void add(const char* title, const char* artist, const char* album, std::int32_t ctCount) {
     Tune& t = gTunes_A[claimTuneRecord()];
     std::memset(&t, 0, sizeof t);
