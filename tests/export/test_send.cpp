@@ -2,7 +2,6 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 
 #include "core/paths.h"
@@ -27,11 +26,8 @@ class Send : public ::testing::Test {
     writeFileBytes(fake, "#!/bin/sh\ncat >> \"" + log + "\"\nprintf '|END|' >> \"" + log + "\"\necho done\n");
     ::chmod(fake.c_str(), 0755);
     for (int i = 1; i <= 10; ++i) {
-      Tune& t = gPlaylistTunes_A[i];
-      std::memset(&t, 0, sizeof t);
-      const std::string file = dir.file("home/music files/tune " + std::to_string(i) + ".mp3");
-      writeFileBytes(file, "x");
-      t.filePath.assign(file);
+      Tune& t = gPlaylistTunes_A[i] = Tune{};
+      t.filePath.assign(dir.file("home/music files/tune " + std::to_string(i) + ".mp3"));
       t.title.assign("Song " + std::to_string(i));
       t.artist.assign("Band");
       t.durationSeconds = 100 + i;

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <regex>
 
 #include "core/paths.h"
@@ -24,8 +23,7 @@ class Harness : public ::testing::Test {
     gTotalTunes_L = gStartTotalTunes_L = 0;
   }
   void add(const char* title, const char* artist, const char* album, std::int32_t ctCount) {
-    Tune& t = gTunes_A[claimTuneRecord()];
-    std::memset(&t, 0, sizeof t);
+    Tune& t = gTunes_A[claimTuneRecord()] = Tune{};
     t.title.assign(title);
     t.artist.assign(artist);
     t.album.assign(album);
