@@ -209,8 +209,7 @@ TEST_F(Analysis, LengthFieldsFirstThenRefusalsByTheirCodes) {
   play(block, 27 * 600 - 1);
   gTunes_A[1].fileLength = 1620000;
   EXPECT_EQ(measure(1), 37);
-  EXPECT_TRUE(movie.starts.empty());
-  EXPECT_EQ(+t.durationSeconds, 0);
+  EXPECT_EQ(std::pair(movie.starts.size(), +t.durationSeconds), std::pair(std::size_t{0}, 0));
   movie.duration = 27 * 600;
   EXPECT_EQ(measure(1), noErr);
   EXPECT_EQ(std::pair(+t.durationSeconds, +t.dataRate), std::pair(27, 100));  // 1,620,000 / (27 * 600)
@@ -222,8 +221,8 @@ TEST_F(Analysis, LengthFieldsFirstThenRefusalsByTheirCodes) {
   play(block, 100 * 600);
   movie.scale = kMovieTimeScale;
   EXPECT_EQ(measure(1), 20);  // mono
-  EXPECT_EQ(std::pair(+t.durationSeconds, +t.dataRate), std::pair(100, 100));
-  EXPECT_EQ(st.gFundCount_S, 2);  // only the 27 s call measured
+  // Only the 27 s call measured.
+  EXPECT_EQ(std::tuple(+t.durationSeconds, +t.dataRate, +st.gFundCount_S), std::tuple(100, 100, 2));
   movie.sound = [](std::int32_t) { return std::vector<std::uint8_t>(10, 2); };
   EXPECT_EQ(measure(1), 20);  // too short even for a header
   movie.memError = -108;
