@@ -20,7 +20,7 @@
 struct MovieRecord {
   std::int32_t scale = kMovieTimeScale;
   std::int32_t duration = 0;
-  std::function<std::vector<std::uint8_t>(std::int32_t start)> sound;
+  std::vector<std::uint8_t> block;
   OSErr exportError = noErr;
   OSErr memError = noErr;
   std::vector<std::int32_t> starts;
@@ -37,7 +37,7 @@ OSErr PutMovieIntoTypedHandle(Movie m, std::vector<std::uint8_t>& block, std::in
   m->starts.push_back(start);
   EXPECT_EQ(duration, m->scale);
   if (m->exportError != noErr) return m->exportError;
-  block = m->sound(start);
+  block = m->block;
   return noErr;
 }
 OSErr MemError() { return gLastMovie ? gLastMovie->memError : noErr; }
@@ -132,7 +132,7 @@ class Analysis : public ::testing::Test {
 
   void play(const std::vector<std::uint8_t>& block, std::int32_t duration = 200 * kMovieTimeScale) {
     movie.duration = duration;
-    movie.sound = [block](std::int32_t) { return block; };
+    movie.block = block;
   }
   OSErr measure(std::int32_t part) { return measureTuneAudio(st, &movie, part, gTunes_A[1]); }
 };
@@ -222,7 +222,7 @@ TEST_F(Analysis, LengthFieldsFirstThenRefusalsByTheirCodes) {
   EXPECT_EQ(measure(1), 20);  // mono
   // Only the 27 s call measured.
   EXPECT_EQ(std::tuple(+t.durationSeconds, +t.dataRate, +st.gFundCount_S), std::tuple(100, 100, 2));
-  movie.sound = [](std::int32_t) { return std::vector<std::uint8_t>(10, 2); };
+  movie.block.assign(10, 2);
   EXPECT_EQ(measure(1), 20);  // too short even for a header
   movie.memError = -108;
   EXPECT_EQ(measure(3), -108);
