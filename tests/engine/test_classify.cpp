@@ -149,11 +149,9 @@ TEST_F(Classify, GenreTextsResolveAgainstTheTable) {
 
 TEST_F(Classify, EveryTwoHundredthTuneRunsTheHolidayPassAndSaves) {
   const std::string file = dir.file("LumarollDatabase");
-  for (std::int32_t i = 1; i < 200; ++i) {
-    gTunes_A[i] = Tune{};
-    gTunes_A[i].colourCategory = 1;
-    gTunes_A[i].genre.assign("Rock");
-  }
+  Tune rock{};
+  rock.genre.assign("Rock");
+  for (std::int32_t i = 1; i < 200; ++i) gTunes_A[i] = rock;
   gTunes_A[195].album.assign("Best of xMaS 1999");
   gTunes_A[196].genre.assign("Unknown");
   gTunes_A[197].album.assign("Songs of Santa Claus");
