@@ -1,7 +1,7 @@
-// The tag readers, the analysis and the classification on generated MP3,
-// M4A, FLAC, Ogg Vorbis and Opus files, through the movie services, as
-// adding a file runs them. The tags are FFmpeg's, as the tools people tag
-// their music with would write them.
+// The tag readers on generated MP3, M4A, FLAC, Ogg Vorbis and Opus files,
+// and the analysis and classification of a decoded tone, through the movie
+// services, as adding a file runs them. The tags are FFmpeg's, as the tools
+// people tag their music with would write them.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -19,7 +19,6 @@ class Send : public ::testing::Test {
     ::setenv("HOME", dir.file("home").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
     createNewDirectory(dir.file("bin"));
-    createNewDirectory(dir.file("home/music files"));
     ::setenv("PATH", (dir.file("bin") + ":/usr/bin:/bin").c_str(), 1);
     // A stand-in for osascript that records every script it is given.
     const std::string fake = dir.file("bin/osascript");
