@@ -28,7 +28,7 @@ MediaRecipe recipe(MediaFormat format, MediaTags tags = {"Caf\xC3\xA9 Noir", "An
   return {.format = format, .seconds = seconds, .tags = std::move(tags), .muxerTags = true};
 }
 
-class Media : public TagReading {
+class Media : public TagReading<> {
  protected:
   static void SetUpTestSuite() {
     initMP3Categories();

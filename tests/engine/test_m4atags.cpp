@@ -7,7 +7,6 @@
 
 #include <string>
 
-#include "engine/genres.h"
 #include "engine/m4atags.h"
 #include "engine/tag_test.h"
 
@@ -32,14 +31,7 @@ std::string movie(const std::string& items) {
          atom("moov", atom("udta", atom("meta", std::string(4, '\0') + atom("ilst", items))));
 }
 
-class M4ATags : public TagReading {
- protected:
-  static void SetUpTestSuite() { initMP3Categories(); }
-  std::string file(const std::string& bytes, std::size_t size = kSmallestM4A, const std::string& name = "") {
-    return TagReading::file(bytes, size, name);
-  }
-  OSErr read(const std::string& path) { return readM4ATags(path, 3, 99); }
-};
+using M4ATags = TagReading<readM4ATags, kSmallestM4A>;
 
 }  // namespace
 

@@ -28,13 +28,7 @@ std::string standardFrames(const std::string& title = "Blue Train") {
          frame("TCON", latin1("Jazz"));
 }
 
-class MP3Tags : public TagReading {
- protected:
-  std::string file(const std::string& bytes, std::size_t size = kSmallestMP3, const std::string& name = "") {
-    return TagReading::file(bytes, size, name);
-  }
-  OSErr read(const std::string& path) { return readMP3Tags(path, 7, 123456); }
-};
+using MP3Tags = TagReading<readMP3Tags, kSmallestMP3>;
 
 }  // namespace
 
