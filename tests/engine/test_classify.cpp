@@ -62,8 +62,7 @@ TEST_F(Classify, EnergyFromTheStrongBinsOnBothSidesOfSeventyThree) {
   for (const auto& [strong, hpe, category, level, index] : cases) {
     start(1, strong);
     ASSERT_EQ(classifyTune(st, "song.mp3"), noErr);
-    const Tune& t = tune();
-    EXPECT_EQ(std::tuple(+t.hpe, +t.colourCategory, +t.energyLevel, +t.energyIndex),
+    EXPECT_EQ(std::tuple(+tune().hpe, +tune().colourCategory, +tune().energyLevel, +tune().energyIndex),
               std::tuple(hpe, category, level, index))
         << strong;
   }

@@ -60,11 +60,15 @@ TEST_F(Send, ScriptTextsAreExactWithQuotesAndBackslashesEscaped) {
   EXPECT_EQ(activationScript(), "tell application \"iTunes\"\ractivate\rend tell\r");
 }
 
-TEST_F(Send, LimitRules) {
+TEST_F(Send, LimitRulesAndAnEmptyPlaylist) {
   const std::pair<const char*, int> limits[] = {{"3", 3},  {" 10", 10}, {"3.9", 3},
                                                 {"0", 10}, {"-2", 10},  {"abc", 10},
                                                 {"", 10},  {"11", 10},  {"99999999999999999999", 10}};
   for (const auto& [text, count] : limits) EXPECT_EQ(sendCountForLimit(text, 10), count) << text;
+  gTotalPlaylistTunes_L = 0;
+  EXPECT_EQ(sendPlaylistToiTunes(makeStr255("X"), 0), "");
+  EXPECT_FALSE(std::filesystem::exists(log));
+  EXPECT_EQ(headlessToolbox().log.back(), "text:1/1000=Activity: None.");
 }
 
 TEST_F(Send, SendsCheckedEntriesWithinTheLimitAndWritesThemAsM3u) {
@@ -105,11 +109,4 @@ TEST_F(Send, WholePlaylistWithoutARunnerStillWritesTheM3u) {
   EXPECT_EQ(readFileBytes(m3u), expected);
   // A name that would hide the file does not.
   EXPECT_EQ(sendPlaylistToiTunes(makeStr255(".mix"), 1), dir.file("home/music files/Playlists/_mix.m3u"));
-}
-
-TEST_F(Send, EmptyPlaylistSendsNothing) {
-  gTotalPlaylistTunes_L = 0;
-  EXPECT_EQ(sendPlaylistToiTunes(makeStr255("X"), 0), "");
-  EXPECT_FALSE(std::filesystem::exists(log));
-  EXPECT_EQ(headlessToolbox().log.back(), "text:1/1000=Activity: None.");
 }
