@@ -49,9 +49,8 @@ inline void textbookTransform(std::span<double> d) {
         d[i] = d[i] + ti;
       }
       const double nr = wr + (wr * wpr - wi * wpi);
-      const double ni = wi + (wr * wpi + wi * wpr);
+      wi = wi + (wr * wpi + wi * wpr);
       wr = nr;
-      wi = ni;
     }
     mmax = step;
   }

@@ -4,10 +4,8 @@
 // people tag their music with would write them.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <memory>
-#include <vector>
 
 #include "engine/analysis.h"
 #include "engine/classify.h"
@@ -21,21 +19,17 @@
 
 namespace {
 
-MediaRecipe recipe(MediaFormat format, MediaTags tags = {"Caf\xC3\xA9 Noir", "Ana Mo\xC3\xB1o", "Nocturnes", "Jazz"},
-                   double seconds = 0) {
-  // By default the shortest file each reader takes.
-  if (seconds == 0) seconds = format == MediaFormat::m4a ? 12 : format == MediaFormat::mp3Cbr ? 6 : 1;
-  return {.format = format, .seconds = seconds, .tags = std::move(tags), .muxerTags = true};
-}
-
 class Media : public TagReading<> {
  protected:
   static void SetUpTestSuite() {
     initMP3Categories();
     ASSERT_EQ(EnterMovies(), noErr);
   }
-  std::string make(const std::string& name, const MediaRecipe& recipe) {
-    writeTestMedia(dir.file(name), recipe);
+  // By default the shortest file each reader takes.
+  std::string make(const std::string& name, MediaFormat format,
+                   MediaTags tags = {"Caf\xC3\xA9 Noir", "Ana Mo\xC3\xB1o", "Nocturnes", "Jazz"}, double seconds = 0) {
+    if (seconds == 0) seconds = format == MediaFormat::m4a ? 12 : format == MediaFormat::mp3Cbr ? 6 : 1;
+    writeTestMedia(dir.file(name), {.format = format, .seconds = seconds, .tags = std::move(tags), .muxerTags = true});
     return dir.file(name);
   }
 };
@@ -53,7 +47,7 @@ TEST_F(Media, EveryReaderReadsTheTagsAnotherToolWrote) {
   for (const auto& [format, name, kind] : cases) {
     SCOPED_TRACE(name);
     SetUp();
-    const std::string path = make(name, recipe(format));
+    const std::string path = make(name, format);
     // The reader adding a file runs for the file's kind.
     const TagReader read = kind == kFileKindMP3 ? readMP3Tags : kind == kFileKindM4A ? readM4ATags : readVorbisTags;
     ASSERT_EQ(read(path, 7, 123456), noErr);
@@ -69,17 +63,17 @@ TEST_F(Media, EveryReaderReadsTheTagsAnotherToolWrote) {
 // Every refusal gives the slot back and says why by its code; nothing that
 // is not FLAC, Vorbis or Opus in a FLAC or Ogg file gets through.
 TEST_F(Media, RefusalsByTheirCodes) {
-  const std::string whole = make("whole.flac", recipe(MediaFormat::flac));
+  const std::string whole = make("whole.flac", MediaFormat::flac);
   writeFileBytes(dir.file("text.flac"), "This is not a tune, only words about one.\n");
   std::string garbled = readFileBytes(whole);
   for (std::size_t i = 4; i < 60; ++i) garbled[i] = '\xFF';
   writeFileBytes(dir.file("garbled.flac"), garbled);
   writeFileBytes(dir.file("empty.opus"), "");
-  make("mp3.flac", recipe(MediaFormat::mp3Cbr));
+  make("mp3.flac", MediaFormat::mp3Cbr);
   std::filesystem::create_directory(dir.file("folder.ogg"));
   std::filesystem::copy_file(whole, dir.file(".hidden.flac"));  // refused before the file is looked at
-  make("untagged.ogg", recipe(MediaFormat::vorbis, {}));
-  make("pod.opus", recipe(MediaFormat::opus, {"Episode 1", "Host", "Show", "podcast"}));
+  make("untagged.ogg", MediaFormat::vorbis, {});
+  make("pod.opus", MediaFormat::opus, {"Episode 1", "Host", "Show", "podcast"});
 
   const std::pair<const char*, OSErr> cases[] = {
       {"text.flac", invalidMovieErr}, {"garbled.flac", 0},  {"empty.opus", 0},  // 0: some negative code
@@ -97,10 +91,10 @@ TEST_F(Media, RefusalsByTheirCodes) {
 // A missing title reads "Unknown" like the MP3 reader's; titled tunes are
 // duplicates by artist, title and album, untitled ones only by their path.
 TEST_F(Media, VorbisCommentsTellDuplicatesApart) {
-  const std::string a = make("a.flac", recipe(MediaFormat::flac, {"Same", "Artist", "Album", ""}));
-  const std::string b = make("b.ogg", recipe(MediaFormat::vorbis, {"Same", "Artist", "Album", "Rock"}));
-  const std::string c = make("c.flac", recipe(MediaFormat::flac, {"", " ", "", "Rock"}));
-  const std::string d = make("d.flac", recipe(MediaFormat::flac, {"", " ", "", "Rock"}));
+  const std::string a = make("a.flac", MediaFormat::flac, {"Same", "Artist", "Album", ""});
+  const std::string b = make("b.ogg", MediaFormat::vorbis, {"Same", "Artist", "Album", "Rock"});
+  const std::string c = make("c.flac", MediaFormat::flac, {"", " ", "", "Rock"});
+  const std::string d = make("d.flac", MediaFormat::flac, {"", " ", "", "Rock"});
   ASSERT_EQ(readVorbisTags(a, 7, 1), noErr);
   EXPECT_EQ(tune().genre.view(), "Unknown");
   gTunes_A[1].filePath.assign(a);
@@ -117,7 +111,7 @@ TEST_F(Media, VorbisCommentsTellDuplicatesApart) {
 // lands on its bin and stays calm. (Noise and the other formats are measured
 // end to end by the add run's tests.)
 TEST_F(Media, ADecodedToneLandsOnItsBinAndStaysCalm) {
-  const std::string path = make("tone.mp3", recipe(MediaFormat::mp3Cbr, {"Tone", "Generator", "Tests", "Rock"}, 40));
+  const std::string path = make("tone.mp3", MediaFormat::mp3Cbr, {"Tone", "Generator", "Tests", "Rock"}, 40);
   ASSERT_EQ(readMP3Tags(path, 7, 1), noErr);
   auto state = std::make_unique<AnalysisState>();
   AnalysisState& st = *state;

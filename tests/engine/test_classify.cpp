@@ -89,9 +89,8 @@ TEST_F(Classify, MeasuresFromTheTwentyEightFrames) {
   // each but one of 14.
   for (std::int32_t n = 1; n <= 28; ++n) {
     setSamplePitch(tune(), n, n == 1 ? 30 : 29 - n);
-    setSampleAmplitude(tune(), n, 10);
+    setSampleAmplitude(tune(), n, n == 5 ? 14 : 10);
   }
-  setSampleAmplitude(tune(), 5, 14);
   st.gAverageTunePitch_D = 4.0;
   st.gAverageUniquePitch_D = 2.5;
   st.gTotalUniqueFundPitches_L = 9;

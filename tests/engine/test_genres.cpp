@@ -82,8 +82,7 @@ std::vector<std::string> split(const std::string& s, char sep) {
 // The table built step by step from the lists above.
 std::vector<GenreEntry> derivedTable() {
   std::map<int, GenreEntry> byNumber;
-  for (const char* line : kAssignments) {
-    const std::string text = line;
+  for (const std::string text : kAssignments) {
     const std::size_t colon = text.find(": ");
     for (const std::string& item : split(text.substr(colon + 2), '|')) {
       const std::size_t eq = item.rfind('=');
@@ -93,14 +92,12 @@ std::vector<GenreEntry> derivedTable() {
   }
   std::vector<GenreEntry> t;
   for (int n = 1; n <= 147; ++n)
-    t.push_back(n >= 40 && n <= 60 ? GenreEntry{"", "", static_cast<std::int16_t>(n)} : byNumber.at(n));
+    t.push_back(n >= 40 && n <= 60 ? GenreEntry{"Misc.", "", static_cast<std::int16_t>(n)} : byNumber.at(n));
   t.push_back(byNumber.at(0));
   t.push_back({"All Genres", "All Genres", -7});
   t.push_back({"Unknown", "Unknown", -2});
   for (const auto& [n, e] : byNumber)
     if (n >= 276) t.push_back(e);
-  for (auto& e : t)
-    if (e.groupName.empty()) e.groupName = "Misc.";
   for (const std::string& item : split(kGroupEntries, '|')) {
     const auto f = split(item, '/');
     t.push_back({f[1], f[0], static_cast<std::int16_t>(std::stoi(f[2]))});
