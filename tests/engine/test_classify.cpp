@@ -22,14 +22,14 @@ class Classify : public ::testing::Test {
     setLibraryFilePath(dir.file("LumarollDatabase"));
     gMostCommonFundFreq_SA.fill(0);
     gNextPermIDNumber_UL = 41;
+    gStartTotalTunes_L = 0;
     start(1);
   }
 
-  // A library of `index` - 1 committed tunes and a fresh record at `index`
-  // whose analysis found `strong` strong bins.
+  // A fresh Rock record at `index`, the library's last, whose analysis found
+  // `strong` strong bins.
   void start(std::int32_t index, std::int32_t strong = 1000) {
     gTotalTunes_L = index;
-    gStartTotalTunes_L = index - 1;
     gTunes_A[index] = Tune{};
     resetAnalysisState(st);
     st.gCTCounter_L = strong;
@@ -147,9 +147,8 @@ TEST_F(Classify, GenreTextsResolveAgainstTheTable) {
 
 TEST_F(Classify, EveryTwoHundredthTuneRunsTheHolidayPassAndSaves) {
   const std::string file = dir.file("LumarollDatabase");
-  Tune rock{};
-  rock.genre.assign("Rock");
-  for (std::int32_t i = 1; i < 200; ++i) gTunes_A[i] = rock;
+  for (std::int32_t i = 1; i < 200; ++i) start(i);
+  gStartTotalTunes_L = 190;
   gTunes_A[195].album.assign("Best of xMaS 1999");
   gTunes_A[196].genre.assign("Unknown");
   gTunes_A[197].album.assign("Songs of Santa Claus");
@@ -157,15 +156,12 @@ TEST_F(Classify, EveryTwoHundredthTuneRunsTheHolidayPassAndSaves) {
   gTunes_A[189].album.assign("Christmas Past");  // committed before the pass started
   gTunes_A[190].album.assign("XMAS");            // the last committed tune: the pass starts there
 
-  start(199);
-  gStartTotalTunes_L = 190;
-  ASSERT_EQ(classifyTune(st, "a.mp3"), noErr);
+  ASSERT_EQ(classifyTune(st, "a.mp3"), noErr);  // the 199th
   EXPECT_EQ(std::pair(std::filesystem::exists(file), gStartTotalTunes_L), std::pair(false, 190));
 
   // The 200th tune counts ten times the strong bins a keeper may have: it
   // will be dropped, but the checkpoint has already saved it.
   start(200, 600000);
-  gStartTotalTunes_L = 190;
   tune().album.assign("December Nights");
   ASSERT_EQ(classifyTune(st, "b.mp3"), noErr);
   ASSERT_EQ(std::pair(std::filesystem::exists(file), gStartTotalTunes_L), std::pair(true, 200));

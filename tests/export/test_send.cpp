@@ -71,7 +71,7 @@ TEST_F(Send, LimitRulesAndAnEmptyPlaylist) {
   EXPECT_EQ(headlessToolbox().log.back(), "text:1/1000=Activity: None.");
 }
 
-TEST_F(Send, SendsCheckedEntriesWithinTheLimitAndWritesThemAsM3u) {
+TEST_F(Send, SendsCheckedEntriesWithinTheLimitAndWritesThemAsM3uLineByLine) {
   const std::string m3u = sendPlaylistToiTunes(makeStr255("Road Trip"), sendCountForLimit("3", 10));
   // Entries 1 and 3 (2 is unchecked), then the activation.
   EXPECT_EQ(readFileBytes(log), tuneScript("Road Trip", path(1)) + "|END|" + tuneScript("Road Trip", path(3)) +
@@ -80,9 +80,8 @@ TEST_F(Send, SendsCheckedEntriesWithinTheLimitAndWritesThemAsM3u) {
   EXPECT_EQ(readFileBytes(m3u),
             "#EXTM3U\n#EXTINF:101,Band - Song 1\n" + path(1) + "\n#EXTINF:103,Band - Song 3\n" + path(3) + "\n");
   EXPECT_EQ(headlessToolbox().log.back(), "text:1/1000=Activity: Playlist saved as " + m3u);
-}
 
-TEST_F(Send, NothingFromATagOrAPathStartsALineOfTheM3u) {
+  // Nothing from a tag or a path starts a line of its own.
   gPlaylistTunes_A[1].title.assign("Evil\nhttp://x.example/steal\r");
   gPlaylistTunes_A[1].artist.assign("A\177B\tC");
   gPlaylistTunes_A[3].filePath.assign("/music/a\nhttp://y.example/b #1.mp3");
