@@ -81,7 +81,6 @@ TEST_F(Media, RefusalsByTheirCodes) {
       {".hidden.flac", 37},           {"untagged.ogg", 7},  {"pod.opus", 8},
   };
   for (const auto& [name, code] : cases) {
-    SetUp();
     const OSErr err = readVorbisTags(dir.file(name), 7, 1);
     EXPECT_TRUE(code == 0 ? err < 0 : err == code) << name << ": " << err;
     EXPECT_EQ(gTotalTunes_L, 0) << name;
