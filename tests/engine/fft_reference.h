@@ -49,24 +49,24 @@ inline void textbookTransform(std::span<double> d) {
         d[i] = d[i] + ti;
       }
       const double nr = wr + (wr * wpr - wi * wpi);
-      const double ni = wi + (wr * wpi + wi * wpr);
+      wi = wi + (wr * wpi + wi * wpr);
       wr = nr;
-      wi = ni;
     }
     mmax = step;
   }
 }
 
-// X[k] = sum x[n] e^(+2 pi i n k / N) of real input x, in long double with
-// the exact angle.
+// X[k] = sum x[n] e^(+2 pi i n k / N) of complex input x (real and
+// imaginary parts side by side), in long double with the exact angle.
 inline std::pair<long double, long double> directBin(std::span<const double> x, std::int32_t k) {
   const long double twoPi = 6.283185307179586476925286766559L;
   long double re = 0, im = 0;
   for (std::int32_t p = 0; p < kPoints; ++p) {
     const std::int64_t phase = (static_cast<std::int64_t>(p) * k) % kPoints;
     const long double a = twoPi * static_cast<long double>(phase) / kPoints;
-    re += x[static_cast<std::size_t>(p)] * std::cos(a);
-    im += x[static_cast<std::size_t>(p)] * std::sin(a);
+    const double xr = x[2 * static_cast<std::size_t>(p)], xi = x[2 * static_cast<std::size_t>(p) + 1];
+    re += xr * std::cos(a) - xi * std::sin(a);
+    im += xr * std::sin(a) + xi * std::cos(a);
   }
   return {re, im};
 }

@@ -7,8 +7,7 @@
 #include "engine/m4atags.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool ready = (initMP3Categories(), true);
-  (void)ready;
+  [[maybe_unused]] static const bool ready = (initMP3Categories(), true);
   M4ATagTexts texts;
   if (parseM4ATagBlock(std::span<const std::uint8_t>(data, size), texts)) {
     if (texts.genre.size() > 63 || texts.title.size() > 255 || texts.album.size() > 255 || texts.artist.size() > 255)

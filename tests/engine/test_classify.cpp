@@ -1,9 +1,8 @@
 // Classification of one tune from prepared analysis figures.
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include <filesystem>
+#include <memory>
 #include <tuple>
 
 #include "core/paths.h"
@@ -23,15 +22,14 @@ class Classify : public ::testing::Test {
     setLibraryFilePath(dir.file("LumarollDatabase"));
     gMostCommonFundFreq_SA.fill(0);
     gNextPermIDNumber_UL = 41;
+    gStartTotalTunes_L = 0;
     start(1);
   }
-  void TearDown() override { setLibraryFilePath(""); }
 
-  // A library of `index` - 1 committed tunes and a fresh record at `index`
-  // whose analysis found `strong` strong bins.
+  // A fresh Rock record at `index`, the library's last, whose analysis found
+  // `strong` strong bins.
   void start(std::int32_t index, std::int32_t strong = 1000) {
     gTotalTunes_L = index;
-    gStartTotalTunes_L = index - 1;
     gTunes_A[index] = Tune{};
     resetAnalysisState(st);
     st.gCTCounter_L = strong;
@@ -58,23 +56,17 @@ TEST(ColourCategories, BandsMeetAtTheirThresholds) {
 
 TEST_F(Classify, EnergyFromTheStrongBinsOnBothSidesOfSeventyThree) {
   // x = strong / 140; up to 73 it scales to 35000, above it
-  // (x / 237) * 30565 + 25457.
+  // (x / 237) * 30565 + 25457. Strong bins, hpe, category, energy level and index:
   const std::int32_t cases[][5] = {
-      // strong, hpe, category, energyLevel, energyIndex
-      {10220, 35000, 6, 730, 73},
-      {10219, 34996, 5, 730, 73},
-      {20000, 43880, 7, 1429, 143},
-  };
+      {10219, 34996, 5, 730, 73}, {20000, 43880, 7, 1429, 143}, {10220, 35000, 6, 730, 73}};
   for (const auto& [strong, hpe, category, level, index] : cases) {
     start(1, strong);
     ASSERT_EQ(classifyTune(st, "song.mp3"), noErr);
-    EXPECT_EQ(+tune().hpe, hpe) << strong;
-    EXPECT_EQ(+tune().colourCategory, category) << strong;
-    EXPECT_EQ(+tune().energyLevel, level) << strong;
-    EXPECT_EQ(+tune().energyIndex, index) << strong;
+    EXPECT_EQ(std::tuple(+tune().hpe, +tune().colourCategory, +tune().energyLevel, +tune().energyIndex),
+              std::tuple(hpe, category, level, index))
+        << strong;
   }
-  start(1, 10220);  // orange
-  ASSERT_EQ(classifyTune(st, "song.mp3"), noErr);
+  // The last one, orange.
   EXPECT_EQ(std::tuple(+tune().colourRed, +tune().colourGreen, +tune().colourBlue), std::tuple(0xFF00, 0x6B00, 0));
 }
 
@@ -83,12 +75,12 @@ TEST_F(Classify, DataRatesFifteenToThirtyFourAreBoosted) {
     start(1, 1000);
     tune().dataRate = static_cast<std::int16_t>(rate);
     ASSERT_EQ(classifyTune(st, "x.mp3"), noErr);
-    EXPECT_EQ(+tune().ctCountRaw, 1000);
-    EXPECT_EQ(+tune().bypassCountRaw, 500);
-    EXPECT_EQ(+tune().ctCount, boosted ? 1017 : 1000) << rate;
-    EXPECT_EQ(+tune().bypassCount, boosted ? 508 : 500) << rate;
-    EXPECT_EQ(+tune().bypassRatio, boosted ? 499 : 500) << rate;  // 508 / 1017 * 1000
-    EXPECT_EQ(+tune().pitchesPerCount, 90) << rate;               // by the count before the boost
+    const Tune& t = tune();
+    // 508 / 1017 * 1000 = 499; the pitches per count by the count before the boost.
+    EXPECT_EQ(
+        std::tuple(+t.ctCountRaw, +t.bypassCountRaw, +t.ctCount, +t.bypassCount, +t.bypassRatio, +t.pitchesPerCount),
+        boosted ? std::tuple(1000, 500, 1017, 508, 499, 90) : std::tuple(1000, 500, 1000, 500, 500, 90))
+        << rate;
   }
 }
 
@@ -97,54 +89,44 @@ TEST_F(Classify, MeasuresFromTheTwentyEightFrames) {
   // each but one of 14.
   for (std::int32_t n = 1; n <= 28; ++n) {
     setSamplePitch(tune(), n, n == 1 ? 30 : 29 - n);
-    setSampleAmplitude(tune(), n, 10);
+    setSampleAmplitude(tune(), n, n == 5 ? 14 : 10);
   }
-  setSampleAmplitude(tune(), 5, 14);
   st.gAverageTunePitch_D = 4.0;
   st.gAverageUniquePitch_D = 2.5;
   st.gTotalUniqueFundPitches_L = 9;
   tune().durationSeconds = 187;
   ASSERT_EQ(classifyTune(st, "Song.mp3"), noErr);
   const Tune& t = tune();
-  EXPECT_EQ(+t.meanSamplePitch, 14);      // 408 / 28 = 14.57, truncated
-  EXPECT_EQ(+t.avgFundamentalPitch, 17);  // (408 - 6) / 24 = 16.75
-  EXPECT_EQ(+t.avgAmplitude, 10);         // 284 / 28 = 10.14
-  EXPECT_EQ(+t.avgTunePitch, 4);
-  EXPECT_EQ(+t.avgUniquePitch, 2);  // ties to even
-  // ((16.75 * 0.97 + 2.5 * 0.02) + (4 + 0.01)) / 3.7 = 5.4885, just below a half
-  EXPECT_EQ(+t.pitchIndex, 5);
-  EXPECT_EQ(+t.commonPitch, 1);  // every pitch once: the lowest wins
-  EXPECT_EQ(std::tuple(+t.uniquePitchCount, +t.totalPitchCount, +t.tuneNumber, +t.justAdded, +t.checked),
-            std::tuple(9, 90000, 1, 1, 1));
-  EXPECT_EQ(t.durationText.view(), "3:07");
-  EXPECT_EQ(+t.permID, 42u);
-  EXPECT_EQ(t.fileName.view(), "Song.mp3");
+  // Mean 408 / 28 = 14.57, truncated; fundamental (408 - 6) / 24 = 16.75;
+  // amplitude 284 / 28 = 10.14; unique pitch 2.5 ties to even; pitch index
+  // ((16.75 * 0.97 + 2.5 * 0.02) + (4 + 0.01)) / 3.7 = 5.4885, just below a
+  // half; every pitch once: the lowest is the common one.
+  EXPECT_EQ(std::tuple(+t.meanSamplePitch, +t.avgFundamentalPitch, +t.avgAmplitude, +t.avgTunePitch, +t.avgUniquePitch,
+                       +t.pitchIndex, +t.commonPitch),
+            std::tuple(14, 17, 10, 4, 2, 5, 1));
+  EXPECT_EQ(std::tuple(+t.uniquePitchCount, +t.totalPitchCount, +t.tuneNumber, +t.justAdded, +t.checked, +t.permID,
+                       t.durationText.str(), t.fileName.str()),
+            std::tuple(9, 90000, 1, 1, 1, 42u, "3:07", "Song.mp3"));
 
   // The histogram remembers every tune: 40 twice now beats the others.
   start(2);
   for (std::int32_t n = 1; n <= 28; ++n) setSamplePitch(tune(), n, n == 3 ? 40 : 7001 + n);
   ASSERT_EQ(classifyTune(st, "b.mp3"), noErr);
-  EXPECT_EQ(+tune().commonPitch, 7000);          // 27 pitches above 7000 share the last counter
-  EXPECT_EQ(+tune().avgFundamentalPitch, 7309);  // sorted entries 4..28: 7005..7029, over 24
+  // 27 pitches above 7000 share the last counter; sorted entries 4..28:
+  // 7005..7029, over 24.
+  EXPECT_EQ(std::pair(+tune().commonPitch, +tune().avgFundamentalPitch), std::pair(7000, 7309));
 }
 
 TEST_F(Classify, NoStrongBinAtAllStopsAfterTheSamplePitches) {
   st.gTotalPitches_UL = 0;
   for (std::int32_t n = 1; n <= 28; ++n) setSamplePitch(tune(), n, 50);
   EXPECT_EQ(classifyTune(st, "quiet.mp3"), 900);
-  EXPECT_EQ(+tune().meanSamplePitch, 50);
-  EXPECT_EQ(+tune().permID, 0u);
-  EXPECT_EQ(+tune().colourCategory, 0);
-  EXPECT_EQ(gNextPermIDNumber_UL, 41u);
+  EXPECT_EQ(std::tuple(+tune().meanSamplePitch, +tune().permID, +tune().colourCategory, gNextPermIDNumber_UL),
+            std::tuple(50, 0u, 0, 41u));
 }
 
 TEST_F(Classify, GenreTextsResolveAgainstTheTable) {
-  struct Case {
-    const char* tag;
-    const char* genre;
-    std::uint16_t code;
-    const char* group;
-  } cases[] = {
+  const std::tuple<const char*, std::string, int, std::string> cases[] = {
       {"(17)", "Rock", 17, ""},
       {"(17)Rock", "Rock", 17, ""},
       {"(999)", "Unknown", 0xFFFE, ""},
@@ -153,23 +135,20 @@ TEST_F(Classify, GenreTextsResolveAgainstTheTable) {
       {"rOCK", "rOCK", 523, ""},  // the ID3 entry (17) and the group entry: the last one wins
       {"Chiptune Polka", "Chiptune Polka", 255, "Chiptune Polka"},
   };
-  for (const Case& c : cases) {
+  for (const auto& [tag, genre, code, group] : cases) {
     start(1);
-    tune().genre.assign(c.tag);
+    tune().genre.assign(tag);
     ASSERT_EQ(classifyTune(st, "g.mp3"), noErr);
-    EXPECT_EQ(tune().genre.view(), c.genre) << c.tag;
-    EXPECT_EQ(+tune().genreCode, c.code) << c.tag;
-    EXPECT_EQ(tune().genreGroup.view(), c.group) << c.tag;
+    EXPECT_EQ(std::tuple(tune().genre.str(), +tune().genreCode, tune().genreGroup.str()),
+              std::tuple(genre, code, group))
+        << tag;
   }
 }
 
 TEST_F(Classify, EveryTwoHundredthTuneRunsTheHolidayPassAndSaves) {
   const std::string file = dir.file("LumarollDatabase");
-  for (std::int32_t i = 1; i < 200; ++i) {
-    gTunes_A[i] = Tune{};
-    gTunes_A[i].colourCategory = 1;
-    gTunes_A[i].genre.assign("Rock");
-  }
+  for (std::int32_t i = 1; i < 200; ++i) start(i);
+  gStartTotalTunes_L = 190;
   gTunes_A[195].album.assign("Best of xMaS 1999");
   gTunes_A[196].genre.assign("Unknown");
   gTunes_A[197].album.assign("Songs of Santa Claus");
@@ -177,29 +156,23 @@ TEST_F(Classify, EveryTwoHundredthTuneRunsTheHolidayPassAndSaves) {
   gTunes_A[189].album.assign("Christmas Past");  // committed before the pass started
   gTunes_A[190].album.assign("XMAS");            // the last committed tune: the pass starts there
 
-  start(199);
-  gStartTotalTunes_L = 190;
-  ASSERT_EQ(classifyTune(st, "a.mp3"), noErr);
-  EXPECT_FALSE(std::filesystem::exists(file));
-  EXPECT_EQ(gStartTotalTunes_L, 190);
+  ASSERT_EQ(classifyTune(st, "a.mp3"), noErr);  // the 199th
+  EXPECT_EQ(std::pair(std::filesystem::exists(file), gStartTotalTunes_L), std::pair(false, 190));
 
   // The 200th tune counts ten times the strong bins a keeper may have: it
   // will be dropped, but the checkpoint has already saved it.
   start(200, 600000);
-  gStartTotalTunes_L = 190;
   tune().album.assign("December Nights");
   ASSERT_EQ(classifyTune(st, "b.mp3"), noErr);
-  EXPECT_EQ(gStartTotalTunes_L, 200);
-  ASSERT_TRUE(std::filesystem::exists(file));
+  ASSERT_EQ(std::pair(std::filesystem::exists(file), gStartTotalTunes_L), std::pair(true, 200));
   EXPECT_EQ(std::filesystem::file_size(file), 200u * sizeof(Tune));
 
-  for (std::int32_t i : {190, 195, 197, 200}) {
-    EXPECT_EQ(gTunes_A[i].genre.view(), "Holiday & Seasonal") << i;
-    EXPECT_EQ(+gTunes_A[i].genreCode, 177) << i;
-    EXPECT_EQ(gTunes_A[i].genreGroup.view(), "Holiday & Seasonal") << i;
-  }
-  EXPECT_EQ(gTunes_A[196].genreGroup.view(), "Unknown");
-  EXPECT_EQ(+gTunes_A[196].genreCode, 0xFFFE);
-  EXPECT_EQ(gTunes_A[194].genreGroup.view(), "Rock");
-  EXPECT_EQ(gTunes_A[189].genre.view(), "Rock");
+  auto genre = [](std::int32_t i) {
+    return std::tuple(gTunes_A[i].genre.str(), +gTunes_A[i].genreCode, gTunes_A[i].genreGroup.str());
+  };
+  const auto holiday = std::tuple("Holiday & Seasonal", 177, "Holiday & Seasonal");
+  for (std::int32_t i : {190, 195, 197, 200}) EXPECT_EQ(genre(i), holiday) << i;
+  EXPECT_EQ(genre(196), std::tuple("Unknown", 0xFFFE, "Unknown"));
+  EXPECT_EQ(genre(194), std::tuple("Rock", 0, "Rock"));
+  EXPECT_EQ(genre(189), std::tuple("Rock", 0, ""));
 }

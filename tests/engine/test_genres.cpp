@@ -82,8 +82,7 @@ std::vector<std::string> split(const std::string& s, char sep) {
 // The table built step by step from the lists above.
 std::vector<GenreEntry> derivedTable() {
   std::map<int, GenreEntry> byNumber;
-  for (const char* line : kAssignments) {
-    const std::string text = line;
+  for (const std::string text : kAssignments) {
     const std::size_t colon = text.find(": ");
     for (const std::string& item : split(text.substr(colon + 2), '|')) {
       const std::size_t eq = item.rfind('=');
@@ -93,24 +92,19 @@ std::vector<GenreEntry> derivedTable() {
   }
   std::vector<GenreEntry> t;
   for (int n = 1; n <= 147; ++n)
-    t.push_back(n >= 40 && n <= 60 ? GenreEntry{"", "", static_cast<std::int16_t>(n)} : byNumber.at(n));
+    t.push_back(n >= 40 && n <= 60 ? GenreEntry{"Misc.", "", static_cast<std::int16_t>(n)} : byNumber.at(n));
   t.push_back(byNumber.at(0));
   t.push_back({"All Genres", "All Genres", -7});
   t.push_back({"Unknown", "Unknown", -2});
   for (const auto& [n, e] : byNumber)
     if (n >= 276) t.push_back(e);
-  for (auto& e : t)
-    if (e.groupName.empty()) e.groupName = "Misc.";
   for (const std::string& item : split(kGroupEntries, '|')) {
     const auto f = split(item, '/');
     t.push_back({f[1], f[0], static_cast<std::int16_t>(std::stoi(f[2]))});
   }
-  // Neighbours exchange only when the later name is strictly smaller.
-  for (bool swapped = true; swapped;) {
-    swapped = false;
-    for (std::size_t i = 0; i + 1 < t.size(); ++i)
-      if (t[i + 1].genreName < t[i].genreName) std::swap(t[i], t[i + 1]), swapped = true;
-  }
+  // Equal names keep their building order.
+  std::stable_sort(t.begin(), t.end(),
+                   [](const GenreEntry& a, const GenreEntry& b) { return a.genreName < b.genreName; });
   return t;
 }
 
@@ -123,10 +117,8 @@ TEST(Genres, EveryEntryMatchesTheDerivedTableAndRebuildingRepeatsIt) {
     initMP3Categories();
     ASSERT_EQ(gTotalGenres_L, 276);
     for (int i = 1; i <= 276; ++i) {
-      const GenreEntry& e = expected[static_cast<std::size_t>(i - 1)];
-      EXPECT_EQ(gGenre_A[i].genreName, e.genreName) << "entry " << i;
-      EXPECT_EQ(gGenre_A[i].groupName, e.groupName) << "entry " << i;
-      EXPECT_EQ(gGenre_A[i].number, e.number) << "entry " << i;
+      const GenreEntry &a = gGenre_A[i], &e = expected[static_cast<std::size_t>(i - 1)];
+      EXPECT_EQ(std::tie(a.genreName, a.groupName, a.number), std::tie(e.genreName, e.groupName, e.number)) << i;
     }
   }
 }
@@ -137,9 +129,6 @@ TEST(NormaliseGenre, EveryCodeOfTheMap) {
       {13, "Other"},       {14, "Pop"},        {15, "R&B"},           {17, "Reggae"},    {18, "Rock"},
       {21, "Alternative"}, {25, "Soundtrack"}, {29, "Vocal"},         {33, "Classical"}, {34, "Instrumental"},
       {53, "Electronic"},  {87, "Latin"},      {99, "Easy Listening"}};
-  for (int code = -300; code <= 600; ++code) {
-    const auto it = map.find(code);
-    EXPECT_EQ(normaliseGenre(static_cast<std::int16_t>(code)), it == map.end() ? "Unknown" : it->second) << code;
-  }
-  EXPECT_EQ(normaliseGenre(32767), "Unknown");
+  for (int code = -32768; code <= 32767; ++code)
+    EXPECT_EQ(normaliseGenre(static_cast<std::int16_t>(code)), map.contains(code) ? map.at(code) : "Unknown") << code;
 }
