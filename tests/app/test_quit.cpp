@@ -4,28 +4,22 @@
 #include <filesystem>
 
 #include "app/app.h"
-#include "core/errors.h"
 #include "core/paths.h"
 #include "library/database.h"
 #include "platform/critical_error.h"
-#include "playlists/builder.h"
-#include "ui/dialog.h"
 #include "ui/fixture.h"
-#include "ui/mainwindow.h"
 
 namespace {
-
-TuneRecipe song(std::int32_t i) { return TuneRecipe{"Song " + std::to_string(i)}; }
 
 class Quitting : public AppTest {
  protected:
   void SetUp() override {
     AppTest::SetUp();
-    start(3, song);
+    start(4);
+    gTotalTunes_L = gStartTotalTunes_L = 3;
     ASSERT_EQ(saveDatabaseFiles(), noErr);  // the last checkpoint
     savedLibrary = readFileBytes(libraryFilePath());
     // What the user did since: one more tune and a moved window.
-    fillTune(gTunes_A[4], song(4), 4);
     gTotalTunes_L = gStartTotalTunes_L = 4;
     toolboxSetWindowContentRect(kMainWindow, ToolboxRect{10, 44, 1000, 700});
   }

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,19 +13,11 @@
 #include "core/paths.h"
 #include "core/tasks.h"
 #include "ingest/add_runs.h"
-#include "ingest/save_alerts.h"
 #include "library/database.h"
 #include "support/file_size_limit.h"
 #include "ui/fixture.h"
-#include "ui/mainwindow.h"
-
-namespace {
-
-TuneRecipe song(std::int32_t i) { return TuneRecipe{"Song " + std::to_string(i)}; }
 
 using SaveFailures = AppTest;
-
-}  // namespace
 
 TEST_F(SaveFailures, AnUnreadableLibraryIsNamedAtStartAndAgainAtQuit) {
   const std::string path = libraryFilePath();
@@ -34,14 +25,13 @@ TEST_F(SaveFailures, AnUnreadableLibraryIsNamedAtStartAndAgainAtQuit) {
   ASSERT_TRUE(startLumaroll());
   EXPECT_TRUE(
       loggedWith("stop:Your Library Could Not Be Read|Lumaroll could not read " + path, "changes will not be saved"));
-  // Not an empty library to fill: no welcome window.
-  EXPECT_FALSE(windowExists(kFirstTimeWindow));
+  EXPECT_FALSE(windowExists(kFirstTimeWindow)) << "not an empty library to fill";
 
   headlessToolbox().cautionAnswers = {false, true};
   EXPECT_EQ(MyCommandHandler(kQuitCommand), 0);  // Cancel: still running
   EXPECT_TRUE(loggedWith("caution:The Library Could Not Be Saved|Lumaroll could not save your library in " + path,
                          "could not be read completely"));
-  EXPECT_FALSE(windowExists(7999));
+  EXPECT_FALSE(windowExists(kNoticeWindow)) << "the Saving window goes";
   EXPECT_THROW(MyCommandHandler(kQuitCommand), ProgramExit);  // Quit Anyway
   EXPECT_TRUE(std::filesystem::is_directory(path));
 }
@@ -66,30 +56,26 @@ TEST_F(SaveFailures, AFailedSaveAtTheEndOfAnAddRunIsShownInTheWindow) {
   // A file where the library's folder should be: the save cannot write.
   writeFileBytes(dir.file("blocked"), "x");
   setLibraryFilePath(dir.file("blocked/LumarollDatabase"));
-  makeLibrary(2, song);
+  makeLibrary(2, numbered);
   startTask(addTunes({dir.path().string() + "/"}));
   while (activeTaskCount() > 0) runTasks(headlessToolbox().ticks++);
   applicationPass();
   EXPECT_TRUE(loggedWith("stop:The Library Could Not Be Saved|Lumaroll could not save your library in " +
-                             dir.file("blocked/LumarollDatabase") + ": Not a directory",
+                             libraryFilePath() + ": Not a directory",
                          "are not in it"));
 }
 
 TEST_F(SaveFailures, AFullDiskAtQuitLetsThePersonKeepTheProgramRunning) {
   ASSERT_TRUE(startLumaroll());
-  makeLibrary(50, song);  // about 228 KB to write
+  makeLibrary(50, numbered);  // about 228 KB to write
+  const std::string told =
+      "caution:The Library Could Not Be Saved|Lumaroll could not save your library in " + libraryFilePath();
   // A file-size limit stands in for a full disk.
   EXPECT_EQ(exitCodeUnderFileSizeLimit(20000,
                                        [&] {
                                          headlessToolbox().cautionAnswers = {false};
                                          const bool kept = MyCommandHandler(kQuitCommand) == 0;
-                                         return kept && loggedWith(
-                                                            "caution:The Library Could Not Be Saved|Lumaroll could "
-                                                            "not save your library in " +
-                                                                libraryFilePath() + ": File too large",
-                                                            "Quit anyway")
-                                                    ? 0
-                                                    : 3;
+                                         return kept && loggedWith(told + ": File too large", "Quit anyway") ? 0 : 3;
                                        }),
             0);
 }

@@ -4,32 +4,16 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <tuple>
 
 #include "app/app.h"
-#include "core/errors.h"
 #include "core/paths.h"
 #include "core/tasks.h"
 #include "ingest/add_runs.h"
 #include "library/database.h"
-#include "ui/dialog.h"
 #include "ui/fixture.h"
-#include "ui/mainwindow.h"
-
-namespace {
-
-// Writes a library of n tunes as the database file and forgets it in memory.
-void writeLibraryFile(std::int32_t n) {
-  makeLibrary(n, numbered);
-  ASSERT_EQ(saveDatabaseFiles(), noErr);
-  for (std::int32_t i = 1; i <= n; ++i) gTunes_A[i] = Tune{};
-  gTotalTunes_L = gStartTotalTunes_L = 0;
-}
 
 using Startup = AppTest;
-
-const char* const kEmptySummary = "Tunes: 0 \u2022 Time: 0 secs \u2022 Size: 0 MB";
-
-}  // namespace
 
 TEST_F(Startup, SavedFrameOutsideEveryScreenIsMovedOntoTheMainScreen) {
   const ToolboxRect main{0, 0, 1440, 900};
@@ -52,24 +36,22 @@ TEST_F(Startup, AboutWindowIsBuiltOnceAndItsButtonsWork) {
   toolboxHandlers().dialog(kControlClicked, kAboutWindow, 9003);
   EXPECT_TRUE(windowExists(kAboutWindow)) << "Email leaves the window open";
   toolboxHandlers().dialog(kControlClicked, kAboutWindow, 9002);
-  EXPECT_FALSE(windowExists(kAboutWindow));
-  EXPECT_EQ(gWin14_S, 0);
+  EXPECT_FALSE(windowExists(kAboutWindow) || gWin14_S);
 }
 
 // The end of an add run shows exactly the rebuilt playlist: no row of the
 // old one stays.
 TEST_F(Startup, AnAddRunsEndingShowsExactlyTheRebuiltPlaylist) {
-  writeLibraryFile(3);
+  makeLibrary(3, numbered);
+  ASSERT_EQ(saveDatabaseFiles(), noErr);
   ASSERT_TRUE(startLumaroll());
   for (std::int32_t i = 1; i <= 3; ++i) gTunes_A[i].justAdded = 1;
   doMenu(kPlaylistsMenu, 2);  // Last Added: all three
   ASSERT_EQ(shownRows().size(), 3u);
-  const std::string empty = dir.file("empty/");
-  std::filesystem::create_directories(empty);
-  startTask(addTunes({empty}));
-  for (auto& tb = headlessToolbox(); activeTaskCount() > 0;) runTasks(tb.ticks++);
-  EXPECT_EQ(gTotalPlaylistTunes_L, 0);
-  EXPECT_TRUE(shownRows().empty());
-  EXPECT_EQ(getControlText(kMainWindow, kSummaryText), kEmptySummary);
-  EXPECT_EQ(gCurrentSelectedTune_L, 0);
+  std::filesystem::create_directories(dir.file("empty"));
+  startTask(addTunes({dir.file("empty/")}));
+  while (activeTaskCount() > 0) runTasks(headlessToolbox().ticks++);
+  EXPECT_EQ(std::tuple(gTotalPlaylistTunes_L, shownRows().size(), gCurrentSelectedTune_L,
+                       getControlText(kMainWindow, kSummaryText)),
+            std::tuple(0, 0u, 0, "Tunes: 0 \u2022 Time: 0 secs \u2022 Size: 0 MB"));
 }
