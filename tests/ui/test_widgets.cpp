@@ -13,11 +13,10 @@
 #include <QTest>
 #include <QToolButton>
 #include <QTreeView>
-#include <cstdio>
+#include <filesystem>
 
 #include "app/app.h"
 #include "core/appstate.h"
-#include "core/errors.h"
 #include "core/paths.h"
 #include "core/prefs.h"
 #include "core/tasks.h"
@@ -70,7 +69,8 @@ class Widgets : public ::testing::Test {
     toolboxCloseWindow(kMainWindow);
     toolboxCloseWindow(kAboutWindow);
     disposeKWED3rowser();
-    cancelAllTasks();
+    cancelAllTasks();  // a run still playing ends with its movie
+    gNowPlayingMovie = nullptr;
     settle();
     gExitHook = nullptr;
     setLibraryFilePath("");
@@ -100,13 +100,10 @@ class Widgets : public ::testing::Test {
   }
   void clickHeader(const char* title) {
     QHeaderView* h = list->header();
-    for (int c = 0; c < h->count(); ++c)
-      if (list->model()->headerData(c, Qt::Horizontal).toString() == title) {
-        const int x = h->sectionViewportPosition(c) + h->sectionSize(c) / 2;
-        QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, QPoint(x, h->height() / 2));
-        return;
-      }
-    FAIL() << "no column " << title;
+    int c = 0;
+    while (c < h->count() && list->model()->headerData(c, Qt::Horizontal).toString() != title) ++c;
+    ASSERT_LT(c, h->count()) << "no column " << title;
+    QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, {h->sectionViewportPosition(c) + h->sectionSize(c) / 2, 5});
   }
   QMenu* menu(int i) const { return window->menuBar()->actions()[i]->menu(); }
   void choose(int m, const char* item) const {
@@ -134,23 +131,19 @@ TEST_F(Widgets, MainWindowBuildsWithEveryControlAndKeepsItsMinimumSize) {
   EXPECT_TRUE(window->isVisible());
   for (std::int16_t id : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 16}) {
     auto* b = control<QToolButton>(id);
-    ASSERT_NE(b, nullptr) << "button " << id;
-    EXPECT_FALSE(b->icon().isNull() || b->toolTip().isEmpty()) << "button " << id;
+    EXPECT_TRUE(b && !b->icon().isNull() && !b->toolTip().isEmpty()) << "button " << id;
   }
   auto* slider = control<QSlider>(kVolumeSlider);
   ASSERT_NE(slider, nullptr);
-  EXPECT_EQ(slider->maximum(), 730);
-  EXPECT_EQ(slider->value(), 273);
+  EXPECT_EQ(std::pair(slider->maximum(), slider->value()), std::pair(730, 273));
   slider->setValue(400);  // the volume slider acts while it moves
   EXPECT_EQ(gPlayerVolume_S, 400);
-  EXPECT_TRUE(control<QLabel>(kSummaryText)->text().startsWith("Tunes: 5 "));
 
   window->resize(600, 300);
   QCoreApplication::processEvents();
   ToolboxRect r;
   ASSERT_TRUE(toolboxGetWindowContentRect(kMainWindow, r));
-  EXPECT_GE(r.width, 973);
-  EXPECT_GE(r.height, 500);
+  EXPECT_TRUE(r.width >= 973 && r.height >= 500) << r.width << "x" << r.height;
   toolboxSetWindowContentRect(kMainWindow, ToolboxRect{r.left, r.top, 1300, 700});
   QCoreApplication::processEvents();
   EXPECT_EQ(qtToolboxControl(kMainWindow, 9)->geometry().x(), 1300 - 73) << "colour buttons keep to the right edge";
@@ -169,8 +162,7 @@ TEST_F(Widgets, HeaderClicksSortAndSearchListsTheMatches) {
   field->setFocus();
   QTest::keyClicks(field, "moonlight");
   QTest::keyClick(field, Qt::Key_Return);
-  EXPECT_EQ(gCurrentPlaylist_S, 8);
-  EXPECT_EQ(names(), (Names{"banana"}));
+  EXPECT_EQ(std::pair(gCurrentPlaylist_S, names()), std::pair(std::int16_t{8}, Names{"banana"}));
 }
 
 TEST_F(Widgets, CheckBoxAndDoubleClicksReachTheLibraryAndThePlayer) {
@@ -183,18 +175,14 @@ TEST_F(Widgets, CheckBoxAndDoubleClicksReachTheLibraryAndThePlayer) {
   const QRect box = list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, list);
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, box.center());
   applicationPass();
-  EXPECT_EQ(gTunes_A[3].checked, 0);
-  EXPECT_EQ(cell.data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
+  EXPECT_EQ(std::pair(+gTunes_A[3].checked, cell.data(Qt::CheckStateRole).toInt()), std::pair(0, +Qt::Unchecked));
 
   const QRect r = list->visualRect(list->model()->index(3, 4));
   fakeMovieScript("", {.duration = 600});  // the tunes here have no file path
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
   QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
   applicationPass();
-  EXPECT_EQ(gCurrentSelectedTune_L, 4);
-  EXPECT_EQ(gNowPlayingItemID_L, 4) << "the run starts at that row";
-  gStopPlaying_S = 1;  // the run ends as Stop ends it
-  for (int i = 0; i < 5 && playRunActive(); ++i) runTasks(TickCount() + 100 * (i + 1));
+  EXPECT_EQ(std::pair(gCurrentSelectedTune_L, gNowPlayingItemID_L), std::pair(4, 4)) << "the run starts at that row";
 }
 
 // A full library is listed whole; an empty one opens the first-time window.
@@ -202,17 +190,14 @@ TEST_F(Widgets, FullAndEmptyLibrariesStartAndPaint) {
   start(kMaxTunes);
   EXPECT_EQ(list->model()->rowCount(), kMaxTunes);
   EXPECT_TRUE(control<QLabel>(kSummaryText)->text().startsWith(QString::fromUtf8("Tunes: 30000  \u2022  Time:")));
-  EXPECT_FALSE(windowExists(kFirstTimeWindow));
-  EXPECT_FALSE(window->grab().isNull());
+  EXPECT_FALSE(windowExists(kFirstTimeWindow) || window->grab().isNull());
   TearDown();
   SetUp();
-  std::remove(libraryFilePath().c_str());
+  std::filesystem::remove(libraryFilePath());
   start(0);
   EXPECT_EQ(list->model()->rowCount(), 0);
-  EXPECT_TRUE(windowExists(kFirstTimeWindow));
-  EXPECT_TRUE(fileExists(prefsFilePath()));
+  EXPECT_TRUE(windowExists(kFirstTimeWindow) && fileExists(prefsFilePath()) && !window->grab().isNull());
   EXPECT_EQ(control<QLabel>(kSummaryText)->text(), QString::fromUtf8("Tunes: 0 \u2022 Time: 0 secs \u2022 Size: 0 MB"));
-  EXPECT_FALSE(window->grab().isNull());
 }
 
 TEST_F(Widgets, MenuBarHoldsTheProgramsMenusWithTheirSubmenus) {
@@ -241,9 +226,7 @@ TEST_F(Widgets, EditsEndOnTheirOwnTuneWhenTheListChanges) {
   openEditor(1, "Z\u00E8bre");
   QTest::keyClick(list->viewport()->findChild<QLineEdit*>(), Qt::Key_Return);
   QCoreApplication::processEvents();  // the edit is committed from the event queue
-  EXPECT_EQ(gTunes_A[2].title,
-            "Z\x8F"
-            "bre");
+  EXPECT_EQ(gTunes_A[2].title, "Z\217bre");
 
   openEditor(1, "Edited");
   ASSERT_EQ(gCurrentSelectedTune_L, 2);
@@ -259,13 +242,7 @@ TEST_F(Widgets, EditsEndOnTheirOwnTuneWhenTheListChanges) {
   settle();
   EXPECT_EQ(names(), (Names{"apple", "Mango", "Banana Split", "Cherry"})) << "committed, not dropped with the rows";
 
-  int status = -1;  // the close box saves and ends
-  try {
-    window->close();
-  } catch (const ProgramExit& e) {
-    status = e.status;
-  }
-  EXPECT_EQ(status, 0);
+  EXPECT_THROW(window->close(), ProgramExit);  // the close box saves and ends
   gTunes_A[3].title.assign("");
   ASSERT_EQ(openDatabaseFiles(), noErr);
   EXPECT_EQ(gTunes_A[3].title.view(), "Banana Split");
@@ -285,8 +262,7 @@ TEST_F(Widgets, SpacePausesAndTheSliderKeysMoveTheTune) {
   auto* field = control<QLineEdit>(kSearchField);
   field->setFocus();
   QTest::keyClick(field, Qt::Key_Space);
-  EXPECT_EQ(gTunePaused_S, 0);
-  EXPECT_EQ(field->text(), " ");
+  EXPECT_EQ(std::pair(+gTunePaused_S, field->text()), std::pair(0, QString(" ")));
   list->setFocus();
   QTest::keyClick(list, Qt::Key_Space);
   EXPECT_TRUE(gTunePaused_S == 1 && IsMoviePaused(gNowPlayingMovie));
@@ -299,6 +275,4 @@ TEST_F(Widgets, SpacePausesAndTheSliderKeysMoveTheTune) {
   EXPECT_EQ(fakeMovieCalls().back(), (FakeMovieCall{FakeMovieCallKind::seek, "", 2 * kPositionStep}));
   QTest::keyClick(slider, Qt::Key_Space);
   EXPECT_EQ(gTunePaused_S, 0);
-  cancelAllTasks();
-  gNowPlayingMovie = nullptr;
 }
