@@ -7,12 +7,7 @@
 #include "core/errors.h"
 #include "core/paths.h"
 #include "core/tasks.h"
-#include "player/playback.h"
-#include "playlists/builder.h"
 #include "playlists/rnd.h"
-#include "ui/dbdata.h"
-#include "ui/dialog.h"
-#include "ui/mainwindow.h"
 
 void fillTune(Tune& t, const TuneRecipe& s, std::int32_t number) {
   t = Tune{};
@@ -24,13 +19,9 @@ void fillTune(Tune& t, const TuneRecipe& s, std::int32_t number) {
   t.durationSeconds = s.seconds;
   t.hpe = s.hpe;
   t.colourCategory = s.category;
-  t.colourRed = static_cast<std::uint16_t>(0x1000 * s.category);
-  t.colourGreen = 0x2000;
-  t.colourBlue = 0x3000;
   t.avgAmplitude = 400;
   t.playCount = s.playCount;
   t.checked = s.checked;
-  t.fileKind = static_cast<std::uint16_t>(number % 2);
   t.fileLength = 4u << 20;
   t.tuneNumber = number;
   t.permID = static_cast<std::uint32_t>(number);
