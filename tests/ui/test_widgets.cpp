@@ -46,11 +46,8 @@ void writeLibrary(std::int32_t n) {
     t = Tune{};
     t.title.assign(kNames[(i - 1) % 5] + (i > 5 ? " " + std::to_string(i) : ""));
     t.album.assign(i == 4 ? "Moonlight" : "Album");
-    t.genre.assign("Rock");
     t.hpe = 1000 * i;
-    t.colourCategory = 1 + i % 9;
     t.checked = 1;
-    t.permID = static_cast<std::uint32_t>(i);
   }
   gTotalTunes_L = gStartTotalTunes_L = n;
   ASSERT_EQ(saveDatabaseFiles(), noErr);
@@ -66,11 +63,12 @@ class Widgets : public ::testing::Test {
     setPrefsFilePath(dir.file("Orvane-Lumaroll/LumarollPrefs"));
   }
   void TearDown() override {
+    gStopPlaying_S = 1;  // a run still playing ends as Stop ends it
+    for (int i = 0; i < 5 && playRunActive(); ++i) runTasks(TickCount() + 100 * (i + 1));
     toolboxCloseWindow(kMainWindow);
     toolboxCloseWindow(kAboutWindow);
     disposeKWED3rowser();
-    cancelAllTasks();  // a run still playing ends with its movie
-    gNowPlayingMovie = nullptr;
+    cancelAllTasks();
     settle();
     gExitHook = nullptr;
     setLibraryFilePath("");
@@ -106,10 +104,11 @@ class Widgets : public ::testing::Test {
     QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, {h->sectionViewportPosition(c) + h->sectionSize(c) / 2, 5});
   }
   QMenu* menu(int i) const { return window->menuBar()->actions()[i]->menu(); }
-  void choose(int m, const char* item) const {
+  // The item of menu m with this text; nullptr when it has none.
+  QAction* action(int m, const char* text) const {
     for (QAction* a : menu(m)->actions())
-      if (a->text() == item) return a->trigger();
-    FAIL() << item;
+      if (a->text() == text) return a;
+    return nullptr;
   }
   void openEditor(int row, const char* text) const {
     const QModelIndex cell = list->model()->index(row, 3);
@@ -205,9 +204,7 @@ TEST_F(Widgets, MenuBarHoldsTheProgramsMenusWithTheirSubmenus) {
   QStringList titles;
   for (QAction* a : window->menuBar()->actions()) titles << a->text();
   EXPECT_EQ(titles, (QStringList{"File", "Edit", "Playlists", "Player", "Help"})) << "submenus stay off the bar";
-  QAction* artistGenre = nullptr;
-  for (QAction* a : menu(1)->actions())
-    if (a->text() == "Set Genre For This Artist") artistGenre = a;
+  QAction* artistGenre = action(1, "Set Genre For This Artist");
   ASSERT_TRUE(artistGenre && artistGenre->menu());
   EXPECT_EQ(artistGenre->menu()->actions().size(), 28);
   for (QAction* a : menu(2)->actions().back()->menu()->actions())
@@ -230,15 +227,15 @@ TEST_F(Widgets, EditsEndOnTheirOwnTuneWhenTheListChanges) {
 
   openEditor(1, "Edited");
   ASSERT_EQ(gCurrentSelectedTune_L, 2);
-  choose(1, "Delete Tune");
+  action(1, "Delete Tune")->trigger();
   settle();
   Names library;
   for (std::int32_t i = 1; i <= gStartTotalTunes_L; ++i) library.push_back(gTunes_A[i].title.str());
   EXPECT_EQ(library, (Names{"apple", "Mango", "banana", "Cherry"})) << "the deleted tune's edit goes with it";
   EXPECT_EQ(names(), library);
 
-  openEditor(2, "Banana Split");  // tune 3
-  choose(2, "All Tunes");         // the list is emptied and refilled
+  openEditor(2, "Banana Split");      // tune 3
+  action(2, "All Tunes")->trigger();  // the list is emptied and refilled
   settle();
   EXPECT_EQ(names(), (Names{"apple", "Mango", "Banana Split", "Cherry"})) << "committed, not dropped with the rows";
 
