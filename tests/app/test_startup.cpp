@@ -1,5 +1,13 @@
-// Start-up and the windows it builds.
+// Start-up and quitting: the windows start-up builds, what quitting saves
+// and when the person is asked first, and what the person is told when the
+// library or the settings are not read or not saved: at start-up, after an
+// add run, and at quit, where they choose between quitting anyway and keeping
+// the program running.
 #include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -11,9 +19,12 @@
 #include "core/tasks.h"
 #include "ingest/add_runs.h"
 #include "library/database.h"
+#include "platform/critical_error.h"
+#include "support/file_size_limit.h"
 #include "ui/fixture.h"
 
 using Startup = AppTest;
+using SaveFailures = AppTest;
 
 TEST_F(Startup, SavedFrameOutsideEveryScreenIsMovedOntoTheMainScreen) {
   const ToolboxRect main{0, 0, 1440, 900};
@@ -54,4 +65,153 @@ TEST_F(Startup, AnAddRunsEndingShowsExactlyTheRebuiltPlaylist) {
   EXPECT_EQ(std::tuple(gTotalPlaylistTunes_L, shownRows().size(), gCurrentSelectedTune_L,
                        getControlText(kMainWindow, kSummaryText)),
             std::tuple(0, 0u, 0, "Tunes: 0 \u2022 Time: 0 secs \u2022 Size: 0 MB"));
+}
+
+namespace {
+
+class Quitting : public AppTest {
+ protected:
+  void SetUp() override {
+    AppTest::SetUp();
+    start(4);
+    gTotalTunes_L = gStartTotalTunes_L = 3;
+    ASSERT_EQ(saveDatabaseFiles(), noErr);  // the last checkpoint
+    savedLibrary = readFileBytes(libraryFilePath());
+    // What the user did since: one more tune and a moved window.
+    gTotalTunes_L = gStartTotalTunes_L = 4;
+    toolboxSetWindowContentRect(kMainWindow, ToolboxRect{10, 44, 1000, 700});
+  }
+  std::string savedLibrary;
+};
+
+}  // namespace
+
+// Quit saves the library and the preferences; during an add run it asks
+// first and, confirmed, saves only the preferences. A signal, the session's
+// end or the close box save everything without asking.
+TEST_F(Quitting, EachWayOfQuittingSavesWhatItShould) {
+  struct Case {
+    const char* name;
+    std::uint32_t command;  // 0: the close box
+    bool adding, answer, ends, asks, savesLibrary, savesPrefs;
+  };
+  for (const Case& c : {Case{"idle", kQuitCommand, false, true, true, false, true, true},
+                        Case{"confirmed", kQuitCommand, true, true, true, true, false, true},
+                        Case{"cancelled", kQuitCommand, true, false, false, true, false, false},
+                        Case{"signal", kQuitNowCommand, true, false, true, false, true, true},
+                        Case{"close box", 0, true, false, true, false, true, true}}) {
+    SCOPED_TRACE(c.name);
+    writeFileBytes(libraryFilePath(), savedLibrary);
+    std::filesystem::remove(prefsFilePath());
+    headlessToolbox().log.clear();
+    headlessToolbox().cautionAnswers = {c.answer};
+    gWeAeAddingTunes_S = c.adding ? 1 : 0;
+    bool ended = false;
+    try {
+      if (c.command)
+        EXPECT_EQ(MyCommandHandler(c.command), 0);
+      else
+        doDialog(kWindowCloseBox, kMainWindow, 0);
+    } catch (const ProgramExit& e) {
+      ended = e.status == 0;
+    }
+    EXPECT_EQ(ended, c.ends);
+    EXPECT_EQ(logged("caution:Tunes Are Still Being Added to Your Library...|Are you sure"), c.asks);
+    EXPECT_EQ(readFileBytes(libraryFilePath()).size(), (c.savesLibrary ? 4 : 3) * kTuneRecordSize);
+    EXPECT_EQ(readFileBytes(prefsFilePath()).empty(), !c.savesPrefs);
+  }
+  EXPECT_EQ(readFileBytes(prefsFilePath()).substr(0, 14), "-17406\r-6141\r ") << "the moved window";
+  EXPECT_EQ(MyCommandHandler(0x61626f75), kEventNotHandledErr) << "other commands pass on";
+}
+
+TEST_F(Quitting, ToleratedErrorsAreIgnoredOthersEndWithoutSaving) {
+  resetError(fnfErr);
+  resetError(-5000);
+  EXPECT_FALSE(logged("stop:"));
+  EXPECT_THROW(resetError(memFullErr), ProgramExit);
+  EXPECT_TRUE(logged("stop:Critical Error -108|Sorry, but a critial error has occurred and Lumaroll must quit.|Quit"));
+  EXPECT_EQ(readFileBytes(libraryFilePath()), savedLibrary);
+  EXPECT_TRUE(readFileBytes(prefsFilePath()).empty());
+}
+
+TEST_F(SaveFailures, AnUnreadableLibraryIsNamedAtStartAndAgainAtQuit) {
+  const std::string path = libraryFilePath();
+  ASSERT_TRUE(createNewDirectory(path));  // a folder where the file should be
+  ASSERT_TRUE(startLumaroll());
+  EXPECT_TRUE(
+      loggedWith("stop:Your Library Could Not Be Read|Lumaroll could not read " + path, "changes will not be saved"));
+  EXPECT_FALSE(windowExists(kFirstTimeWindow)) << "not an empty library to fill";
+
+  headlessToolbox().cautionAnswers = {false, true};
+  EXPECT_EQ(MyCommandHandler(kQuitCommand), 0);  // Cancel: still running
+  EXPECT_TRUE(loggedWith("caution:The Library Could Not Be Saved|Lumaroll could not save your library in " + path,
+                         "could not be read completely"));
+  EXPECT_FALSE(windowExists(kNoticeWindow)) << "the Saving window goes";
+  EXPECT_THROW(MyCommandHandler(kQuitCommand), ProgramExit);  // Quit Anyway
+  EXPECT_TRUE(std::filesystem::is_directory(path));
+}
+
+TEST_F(SaveFailures, ALibraryLongerThanTheTableIsKeptUnlessThePersonAgrees) {
+  createNewDirectory(folderOf(libraryFilePath()));
+  writeFileBytes(libraryFilePath(), "");
+  ASSERT_EQ(::truncate(libraryFilePath().c_str(), 30001L * kTuneRecordSize), 0);
+  for (bool agree : {false, true}) {
+    headlessToolbox().reset();
+    headlessToolbox().cautionAnswers = {agree};
+    ASSERT_TRUE(startLumaroll());
+    EXPECT_TRUE(loggedWith("caution:Your Library Is Larger Than Lumaroll Can Hold", "holds 30001 tunes"));
+    EXPECT_EQ(gDatabaseLoadIncomplete, !agree);
+    EXPECT_EQ(saveDatabaseFiles() == noErr, agree);
+  }
+  EXPECT_EQ(std::filesystem::file_size(libraryFilePath()), 30000u * kTuneRecordSize);
+}
+
+TEST_F(SaveFailures, AFailedSaveAtTheEndOfAnAddRunIsShownInTheWindow) {
+  ASSERT_TRUE(startLumaroll());
+  // A file where the library's folder should be: the save cannot write.
+  writeFileBytes(dir.file("blocked"), "x");
+  setLibraryFilePath(dir.file("blocked/LumarollDatabase"));
+  makeLibrary(2, numbered);
+  startTask(addTunes({dir.path().string() + "/"}));
+  while (activeTaskCount() > 0) runTasks(headlessToolbox().ticks++);
+  applicationPass();
+  EXPECT_TRUE(loggedWith("stop:The Library Could Not Be Saved|Lumaroll could not save your library in " +
+                             libraryFilePath() + ": Not a directory",
+                         "are not in it"));
+}
+
+TEST_F(SaveFailures, AFullDiskAtQuitLetsThePersonKeepTheProgramRunning) {
+  ASSERT_TRUE(startLumaroll());
+  makeLibrary(50, numbered);  // about 228 KB to write
+  const std::string told =
+      "caution:The Library Could Not Be Saved|Lumaroll could not save your library in " + libraryFilePath();
+  // A file-size limit stands in for a full disk.
+  EXPECT_EQ(exitCodeUnderFileSizeLimit(20000,
+                                       [&] {
+                                         headlessToolbox().cautionAnswers = {false};
+                                         const bool kept = MyCommandHandler(kQuitCommand) == 0;
+                                         return kept && loggedWith(told + ": File too large", "Quit anyway") ? 0 : 3;
+                                       }),
+            0);
+}
+
+TEST_F(SaveFailures, ASecondCopySaysTheFirstIsRunningAndEnds) {
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t holder = fork();
+  ASSERT_GE(holder, 0);
+  if (holder == 0) {
+    lockLibraryFile();
+    (void)!write(ready[1], "x", 1);
+    pause();
+    _exit(0);
+  }
+  char c;
+  ASSERT_EQ(read(ready[0], &c, 1), 1);
+  const bool started = startLumaroll();
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  EXPECT_FALSE(started);
+  EXPECT_TRUE(loggedWith("stop:Lumaroll Is Running|Lumaroll is running; quit it first.", libraryFilePath()));
+  EXPECT_TRUE(startLumaroll());  // the holder's end released the lock
 }
