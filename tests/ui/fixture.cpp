@@ -68,6 +68,7 @@ void AppTest::start(std::int32_t n, TuneRecipe (*make)(std::int32_t)) {
   buildCurrentPlaylist();
   buildMenus();
   buildMainWindow();
+  headlessToolbox().handlers.menu = doMenu;  // items chosen by other programs
   headlessToolbox().log.clear();
 }
 

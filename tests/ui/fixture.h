@@ -46,7 +46,8 @@ class AppTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
-  // Library of n tunes, All Tunes shown, menus and main window built.
+  // Library of n tunes, All Tunes shown, menus (with their handler) and main
+  // window built.
   static void start(std::int32_t n, TuneRecipe (*make)(std::int32_t) = numbered);
   // One pass of the event loop, one tick after the last; a raised start
   // request becomes a run as the event handler makes it.
