@@ -100,16 +100,6 @@ TEST_F(MenuTest, VolumeStepsStopAtTheirEnds) {
   }
 }
 
-TEST_F(MenuTest, PlayWithNothingSelectedSelectsRowOneAndStopReverts) {
-  start(4);
-  choose(kPlayerMenu, 1);
-  EXPECT_EQ(std::tuple(gCurrentSelectedTune_L, gStartPlaying_S, menuText(kPlayerMenu, 1)),
-            std::tuple(1, 1, "Stop Playing"));
-  gWeArePlaying_S = 1;
-  choose(kPlayerMenu, 1);
-  EXPECT_EQ(std::pair(gStopPlaying_S, menuText(kPlayerMenu, 1)), std::pair(std::int16_t{1}, std::string("Play")));
-}
-
 TEST_F(MenuTest, BusyAddingPromptOnlyRaisesTheStopFlag) {
   start(3);
   tb().chosenFolders = {""};
