@@ -115,10 +115,9 @@ TEST_F(Quitting, EachWayOfQuittingSavesWhatItShould) {
     } catch (const ProgramExit& e) {
       ended = e.status == 0;
     }
-    EXPECT_EQ(ended, c.ends);
-    EXPECT_EQ(logged("caution:Tunes Are Still Being Added to Your Library...|Are you sure"), c.asks);
-    EXPECT_EQ(readFileBytes(libraryFilePath()).size(), (c.savesLibrary ? 4 : 3) * kTuneRecordSize);
-    EXPECT_EQ(readFileBytes(prefsFilePath()).empty(), !c.savesPrefs);
+    EXPECT_EQ(std::tuple(ended, logged("caution:Tunes Are Still Being Added to Your Library...|Are you sure"),
+                         readFileBytes(libraryFilePath()).size(), !readFileBytes(prefsFilePath()).empty()),
+              std::tuple(c.ends, c.asks, (c.savesLibrary ? 4 : 3) * kTuneRecordSize, c.savesPrefs));
   }
   EXPECT_EQ(readFileBytes(prefsFilePath()).substr(0, 14), "-17406\r-6141\r ") << "the moved window";
   EXPECT_EQ(MyCommandHandler(0x61626f75), kEventNotHandledErr) << "other commands pass on";

@@ -110,13 +110,8 @@ void MenuTest::playShownPlaylist(std::int32_t playing) {
   gWeArePlaying_S = 1;
   const std::string path = "/music/loaded.mp3";
   fakeMovieScript(path, {.duration = 600});
-  MovieFileRef ref = 0;
-  Movie movie = nullptr;
-  OpenMovieFile(path, ref);
-  NewMovieFromFile(ref, movie);
-  CloseMovieFile(ref);
-  loaded = MovieOwner(movie);
-  gNowPlayingMovie = movie;
+  ASSERT_EQ(openMovieByPath(path, loaded), noErr);
+  gNowPlayingMovie = loaded.get();
 }
 
 int MenuTest::stops() {
