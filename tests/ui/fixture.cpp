@@ -52,6 +52,7 @@ void AppTest::SetUp() {
   setPrefsFilePath(dir.file("Orvane-Lumaroll/LumarollPrefs"));
   initGlobals();
   seedRnd(20261206);
+  fakeMovieReset();
 }
 
 void AppTest::TearDown() {

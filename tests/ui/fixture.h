@@ -1,7 +1,8 @@
 // One running program on the headless toolbox for the application, menu and
 // player tests: a library of tunes on private files, the globals as start-up
 // leaves them, the menus and the main window built, the event loop stepped by
-// the test, and the exit of the program turned into an exception.
+// the test, the scripted movies cleared, and the exit of the program turned
+// into an exception.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -73,10 +74,6 @@ class AppTest : public ::testing::Test {
 // The menu commands with a scripted movie as the player's loaded one.
 class MenuTest : public AppTest {
  protected:
-  void SetUp() override {
-    AppTest::SetUp();
-    fakeMovieReset();
-  }
   void TearDown() override {
     gNowPlayingMovie = nullptr;
     loaded.reset();
@@ -84,8 +81,6 @@ class MenuTest : public AppTest {
   }
   // The shown playlist becomes the playing one, entry `playing` loaded.
   void playShownPlaylist(std::int32_t playing);
-  // The player's movie is forgotten, as between tunes.
-  static void unloadMovie() { gNowPlayingMovie = nullptr; }
   // How often the loaded tune was silenced.
   static int stops();
   MovieOwner loaded;

@@ -71,7 +71,7 @@ TEST_F(MenuTest, DeleteTuneInThePlayingPlaylistKeepsTablesListAndPlayingRowInSte
 TEST_F(MenuTest, DeleteTuneRemovesTheRowsOwnTuneWhateverItsTexts) {
   start(4);
   playShownPlaylist(1);
-  unloadMovie();
+  gNowPlayingMovie = nullptr;          // forgotten, as between tunes
   gTunes_A[3].title.assign("Edited");  // an edit reaches the library, not the playlist
   gNowPlaying_A[3].title.assign("Edited");
   fillTune(gTunes_A[2], numbered(4), 2);  // tune 2 now has all four texts of tune 4
