@@ -73,10 +73,7 @@ void AppTest::start(std::int32_t n, TuneRecipe (*make)(std::int32_t)) {
   headlessToolbox().log.clear();
 }
 
-int AppTest::beeps() {
-  const auto& log = headlessToolbox().log;
-  return static_cast<int>(std::count(log.begin(), log.end(), std::string("beep")));
-}
+int AppTest::beeps() { return static_cast<int>(std::ranges::count(headlessToolbox().log, "beep")); }
 
 void AppTest::pass() {
   auto& tb = headlessToolbox();
@@ -89,9 +86,9 @@ void AppTest::pass() {
 }
 
 bool AppTest::loggedWith(const std::string& prefix, const std::string& part) {
-  for (const std::string& l : headlessToolbox().log)
-    if (l.rfind(prefix, 0) == 0 && l.find(part) != std::string::npos) return true;
-  return false;
+  return std::ranges::any_of(headlessToolbox().log, [&](const std::string& l) {
+    return l.starts_with(prefix) && l.find(part) != std::string::npos;
+  });
 }
 
 std::string AppTest::lastMark(int menu, int item) {
@@ -116,6 +113,5 @@ void MenuTest::playShownPlaylist(std::int32_t playing) {
 }
 
 int MenuTest::stops() {
-  return static_cast<int>(std::count_if(fakeMovieCalls().begin(), fakeMovieCalls().end(),
-                                        [](const FakeMovieCall& c) { return c.kind == FakeMovieCallKind::stop; }));
+  return static_cast<int>(std::ranges::count(fakeMovieCalls(), FakeMovieCallKind::stop, &FakeMovieCall::kind));
 }
