@@ -62,7 +62,7 @@ TEST_F(MenuTest, DeleteTuneInThePlayingPlaylistKeepsTablesListAndPlayingRowInSte
   // moved down one place, and the selection moves to it; moved tunes keep
   // their numbers.
   EXPECT_EQ(std::tuple(cell(kColName, 2), shownRows(), gNowPlayingItemID_L,
-                       headlessToolbox().list(kMainWindow, kListControl)->selected, gTunes_A[3].tuneNumber),
+                       headlessToolbox().list(kMainWindow, kListControl)->selected, +gTunes_A[3].tuneNumber),
             std::tuple("Tune 3", Rows{1, 2, 3, 4}, 3, 3, 4));
 }
 
@@ -77,7 +77,7 @@ TEST_F(MenuTest, DeleteTuneRemovesTheRowsOwnTuneWhateverItsTexts) {
   fillTune(gTunes_A[2], numbered(4), 2);  // tune 2 now has all four texts of tune 4
   deleteRow(3);
   deleteRow(3);  // Tune 4; its lookalike, tune 2, stays
-  EXPECT_EQ(std::tuple(titles(gTunes_A, gStartTotalTunes_L), gTunes_A[2].permID,
+  EXPECT_EQ(std::tuple(titles(gTunes_A, gStartTotalTunes_L), +gTunes_A[2].permID,
                        gTotalPlaying_L + gTotalPlaylistTunes_L, shownRows(), gCurrentSelectedTune_L),
             std::tuple("Tune 1;Tune 4;", 2u, 4, Rows{1, 2}, 2));
   deleteRow(1);

@@ -84,8 +84,9 @@ TEST_F(MenuTest, PlaylistItemsReachTheirPlaylists) {
   select(3);
   const int stopsBefore = stops(), plays = gTunes_A[3].playCount;
   choose(kPlaylistsMenu, 4);
-  EXPECT_EQ(std::tuple(stops(), gTunes_A[3].playCount, tb().list(kMainWindow, kListControl)->selected, gStartPlaying_S),
-            std::tuple(stopsBefore + 1, plays + 1, 1, 1));
+  EXPECT_EQ(
+      std::tuple(stops(), +gTunes_A[3].playCount, tb().list(kMainWindow, kListControl)->selected, gStartPlaying_S),
+      std::tuple(stopsBefore + 1, plays + 1, 1, 1));
 }
 
 TEST_F(MenuTest, VolumeStepsStopAtTheirEnds) {
