@@ -125,7 +125,7 @@ class Widgets : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(Widgets, MainWindowBuildsWithEveryControlAndKeepsItsMinimumSize) {
+TEST_F(Widgets, MainWindowBuildsWithEveryControlAndMenuAndKeepsItsMinimumSize) {
   start();
   EXPECT_TRUE(window->isVisible());
   for (std::int16_t id : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 15, 16}) {
@@ -146,6 +146,20 @@ TEST_F(Widgets, MainWindowBuildsWithEveryControlAndKeepsItsMinimumSize) {
   toolboxSetWindowContentRect(kMainWindow, ToolboxRect{r.left, r.top, 1300, 700});
   QCoreApplication::processEvents();
   EXPECT_EQ(qtToolboxControl(kMainWindow, 9)->geometry().x(), 1300 - 73) << "colour buttons keep to the right edge";
+
+  // The menu bar holds the program's menus; submenus hang from their items.
+  QStringList titles;
+  for (QAction* a : window->menuBar()->actions()) titles << a->text();
+  EXPECT_EQ(titles, (QStringList{"File", "Edit", "Playlists", "Player", "Help"})) << "submenus stay off the bar";
+  QAction* artistGenre = action(1, "Set Genre For This Artist");
+  ASSERT_TRUE(artistGenre && artistGenre->menu());
+  EXPECT_EQ(artistGenre->menu()->actions().size(), 28);
+  for (QAction* a : menu(2)->actions().back()->menu()->actions())
+    EXPECT_FALSE(a->icon().isNull()) << a->text().toStdString();
+  EXPECT_EQ(menu(3)->actions()[6]->shortcut(), QKeySequence(Qt::ControlModifier | Qt::Key_BracketRight));
+  gCurrentSelectedTune_L = 1;
+  artistGenre->menu()->actions()[0]->trigger();  // through the dispatcher to the library
+  EXPECT_EQ(gTunes_A[1].genre.view(), "Alternative Rock");
 }
 
 TEST_F(Widgets, HeaderClicksSortAndSearchListsTheMatches) {
@@ -164,7 +178,13 @@ TEST_F(Widgets, HeaderClicksSortAndSearchListsTheMatches) {
   EXPECT_EQ(std::pair(gCurrentPlaylist_S, names()), std::pair(std::int16_t{8}, Names{"banana"}));
 }
 
-TEST_F(Widgets, CheckBoxAndDoubleClicksReachTheLibraryAndThePlayer) {
+// A check box's click reaches the library and a double click starts a run
+// at its row. Space on the list pauses and resumes the tune that sounds; on
+// the position slider the arrow keys move the tune 5 seconds, and a text
+// field keeps its Space.
+TEST_F(Widgets, ClicksReachTheLibraryAndThePlayerAndKeysPauseAndMoveTheTune) {
+  fakeMovieReset();
+  fakeMovieScript("", {.duration = 600 * 100});  // the tunes here have no file path
   start();
   const QModelIndex cell = list->model()->index(2, 1);
   QStyleOptionViewItem opt;
@@ -177,11 +197,28 @@ TEST_F(Widgets, CheckBoxAndDoubleClicksReachTheLibraryAndThePlayer) {
   EXPECT_EQ(std::pair(+gTunes_A[3].checked, cell.data(Qt::CheckStateRole).toInt()), std::pair(0, +Qt::Unchecked));
 
   const QRect r = list->visualRect(list->model()->index(3, 4));
-  fakeMovieScript("", {.duration = 600});  // the tunes here have no file path
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
   QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, r.center());
   applicationPass();
   EXPECT_EQ(std::pair(gCurrentSelectedTune_L, gNowPlayingItemID_L), std::pair(4, 4)) << "the run starts at that row";
+  for (int i = 0; i < 5 && !gNowPlayingMovie; ++i) runTasks(TickCount() + 100 * (i + 1));
+  ASSERT_NE(gNowPlayingMovie, nullptr);
+  auto* field = control<QLineEdit>(kSearchField);
+  field->setFocus();
+  QTest::keyClick(field, Qt::Key_Space);
+  EXPECT_EQ(std::pair(+gTunePaused_S, field->text()), std::pair(0, QString(" ")));
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Space);
+  EXPECT_TRUE(gTunePaused_S == 1 && IsMoviePaused(gNowPlayingMovie));
+  auto* slider = control<QSlider>(kPositionSlider);
+  ASSERT_TRUE(slider && slider->isEnabled());
+  EXPECT_EQ(slider->maximum(), 600 * 100);
+  slider->setFocus();
+  QTest::keyClick(slider, Qt::Key_Right);
+  QTest::keyClick(slider, Qt::Key_Right);
+  EXPECT_EQ(fakeMovieCalls().back(), (FakeMovieCall{FakeMovieCallKind::seek, "", 2 * kPositionStep}));
+  QTest::keyClick(slider, Qt::Key_Space);
+  EXPECT_EQ(gTunePaused_S, 0);
 }
 
 // A full library is listed whole; an empty one opens the first-time window.
@@ -197,22 +234,6 @@ TEST_F(Widgets, FullAndEmptyLibrariesStartAndPaint) {
   EXPECT_EQ(list->model()->rowCount(), 0);
   EXPECT_TRUE(windowExists(kFirstTimeWindow) && fileExists(prefsFilePath()) && !window->grab().isNull());
   EXPECT_EQ(control<QLabel>(kSummaryText)->text(), QString::fromUtf8("Tunes: 0 \u2022 Time: 0 secs \u2022 Size: 0 MB"));
-}
-
-TEST_F(Widgets, MenuBarHoldsTheProgramsMenusWithTheirSubmenus) {
-  start();
-  QStringList titles;
-  for (QAction* a : window->menuBar()->actions()) titles << a->text();
-  EXPECT_EQ(titles, (QStringList{"File", "Edit", "Playlists", "Player", "Help"})) << "submenus stay off the bar";
-  QAction* artistGenre = action(1, "Set Genre For This Artist");
-  ASSERT_TRUE(artistGenre && artistGenre->menu());
-  EXPECT_EQ(artistGenre->menu()->actions().size(), 28);
-  for (QAction* a : menu(2)->actions().back()->menu()->actions())
-    EXPECT_FALSE(a->icon().isNull()) << a->text().toStdString();
-  EXPECT_EQ(menu(3)->actions()[6]->shortcut(), QKeySequence(Qt::ControlModifier | Qt::Key_BracketRight));
-  gCurrentSelectedTune_L = 1;
-  artistGenre->menu()->actions()[0]->trigger();  // through the dispatcher to the library
-  EXPECT_EQ(gTunes_A[1].genre.view(), "Alternative Rock");
 }
 
 // An edit is written to its tune. An open editor when the list is renumbered
@@ -243,33 +264,4 @@ TEST_F(Widgets, EditsEndOnTheirOwnTuneWhenTheListChanges) {
   gTunes_A[3].title.assign("");
   ASSERT_EQ(openDatabaseFiles(), noErr);
   EXPECT_EQ(gTunes_A[3].title.view(), "Banana Split");
-}
-
-// Space on the list pauses and resumes the tune that sounds; on the
-// position slider the arrow keys move the tune 5 seconds, and a text field
-// keeps its Space.
-TEST_F(Widgets, SpacePausesAndTheSliderKeysMoveTheTune) {
-  fakeMovieReset();
-  fakeMovieScript("", {.duration = 600 * 100});  // the tunes here have no file path
-  start();
-  gCurrentSelectedTune_L = 1;
-  startPlayingFromButtons();
-  for (int i = 0; i < 5 && !gNowPlayingMovie; ++i) runTasks(TickCount() + 100 * (i + 1));
-  ASSERT_NE(gNowPlayingMovie, nullptr);
-  auto* field = control<QLineEdit>(kSearchField);
-  field->setFocus();
-  QTest::keyClick(field, Qt::Key_Space);
-  EXPECT_EQ(std::pair(+gTunePaused_S, field->text()), std::pair(0, QString(" ")));
-  list->setFocus();
-  QTest::keyClick(list, Qt::Key_Space);
-  EXPECT_TRUE(gTunePaused_S == 1 && IsMoviePaused(gNowPlayingMovie));
-  auto* slider = control<QSlider>(kPositionSlider);
-  ASSERT_TRUE(slider && slider->isEnabled());
-  EXPECT_EQ(slider->maximum(), 600 * 100);
-  slider->setFocus();
-  QTest::keyClick(slider, Qt::Key_Right);
-  QTest::keyClick(slider, Qt::Key_Right);
-  EXPECT_EQ(fakeMovieCalls().back(), (FakeMovieCall{FakeMovieCallKind::seek, "", 2 * kPositionStep}));
-  QTest::keyClick(slider, Qt::Key_Space);
-  EXPECT_EQ(gTunePaused_S, 0);
 }
