@@ -60,7 +60,7 @@ TEST_F(RemoteTest, CommandsMeetTheMenuGuards) {
   EXPECT_EQ(menuText(kPlayerMenu, kPlayerPlayItem), "Play");
 }
 
-TEST_F(RemoteTest, LoopGoesThroughTheLoopItems) {
+TEST_F(RemoteTest, LoopGoesThroughTheLoopItemsAndVolumeMapsOntoTheSlider) {
   start(3);
   playing(1);
   EXPECT_EQ(remoteState().loop, RemoteLoop::none);
@@ -75,10 +75,8 @@ TEST_F(RemoteTest, LoopGoesThroughTheLoopItems) {
   // Once a run has ended the Loop item waits for the next one.
   menusForPlaybackEnd();
   EXPECT_FALSE(remoteSetLoop(RemoteLoop::tune) || gLoopTune_S);
-}
 
-TEST_F(RemoteTest, VolumeMapsOntoTheSlider) {
-  start(2);
+  // The volume maps onto the slider's range.
   const std::pair<double, int> cases[] = {{0.0, 0}, {0.5, 365}, {1.0, 730}, {3.0, 730}, {-0.2, 0}, {std::nan(""), 0}};
   for (auto [remote, player] : cases) EXPECT_EQ(playerVolumeOfRemote(remote), player) << remote;
   for (std::int16_t v : {0, 1, 273, 364, 729, 730}) EXPECT_EQ(playerVolumeOfRemote(remoteVolumeOfPlayer(v)), v);
