@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "app/app.h"
-#include "platform/fake/fake_movie.h"
 #include "ui/fixture.h"
 
 namespace {

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <tuple>
 #include <utility>
-#include <vector>
 
 #include "harness/harness.h"
 #include "ingest/add_runs.h"

@@ -6,19 +6,12 @@
 #include <cmath>
 #include <tuple>
 
-#include "core/prefs.h"
 #include "ui/fixture.h"
 #include "ui/remote.h"
 
 namespace {
 
-class RemoteTest : public MenuTest {
- protected:
-  void playing(std::int32_t entry) {
-    playShownPlaylist(entry);
-    menusForPlaybackStart();
-  }
-};
+using RemoteTest = MenuTest;
 
 // The snapshot's texts are UTF-8 whatever the record holds, its address
 // escapes every byte outside the unreserved ones, an unanalysed tune has no
@@ -32,7 +25,8 @@ TEST_F(RemoteTest, SnapshotOfThePlayingTuneInDisplayText) {
   t.colourCategory = 0;
   buildCurrentPlaylist();
   EXPECT_FALSE(remoteState().hasTune || remoteState().canGoNext);
-  playing(2);
+  playShownPlaylist(2);
+  menusForPlaybackStart();
   const RemoteState s = remoteState();
   ASSERT_TRUE(s.hasTune && s.canGoNext && s.canGoPrevious);
   EXPECT_EQ(s.tune.title + "|" + s.tune.artist + "|" + s.tune.url + "|" + s.tune.colourName,
@@ -53,7 +47,8 @@ TEST_F(RemoteTest, CommandsMeetTheMenuGuards) {
   EXPECT_EQ(std::tuple(gStartPlaying_S, gCurrentSelectedTune_L, menuText(kPlayerMenu, kPlayerPlayItem)),
             std::tuple(1, 1, "Stop Playing"));
 
-  playing(1);
+  playShownPlaylist(1);
+  menusForPlaybackStart();
   EXPECT_FALSE(remotePlay()) << "Play while playing changes nothing";
   EXPECT_TRUE(remoteNext() && remotePrevious() && remoteStop());
   EXPECT_EQ((std::array{gNextTune_S, gBackTune_S, gStopPlaying_S}), (std::array<std::int16_t, 3>{1, 1, 1}));
@@ -62,7 +57,8 @@ TEST_F(RemoteTest, CommandsMeetTheMenuGuards) {
 
 TEST_F(RemoteTest, LoopGoesThroughTheLoopItemsAndVolumeMapsOntoTheSlider) {
   start(3);
-  playing(1);
+  playShownPlaylist(1);
+  menusForPlaybackStart();
   EXPECT_EQ(remoteState().loop, RemoteLoop::none);
   for (RemoteLoop to : {RemoteLoop::tune, RemoteLoop::playlist, RemoteLoop::playlist, RemoteLoop::none,
                         RemoteLoop::playlist, RemoteLoop::tune, RemoteLoop::none}) {
