@@ -23,7 +23,7 @@ void choose(int menu, int item) { doMenu(static_cast<std::int16_t>(menu), static
 // A run enables the Player items and names Play "Stop Playing"; its end and
 // a fresh start disable them again but for Play and Loop; an add run
 // disables the four menus.
-TEST_F(MenuTest, PlaybackAndAddRunsSetTheMenuStates) {
+TEST_F(MenuTest, PlaybackAndAddRunsSetTheMenuStatesAndVolumeStepsStopAtTheirEnds) {
   start(2);
   auto player = [] {  // Play's text, then items 1, 3, 4, 6, 7, 8, 10 and 12: enabled or not
     std::string s = menuText(kPlayerMenu, 1) + ":";
@@ -39,6 +39,13 @@ TEST_F(MenuTest, PlaybackAndAddRunsSetTheMenuStates) {
   for (bool running : {true, false}) {
     menusForAddRun(running);
     for (std::int16_t menu : {1, 2, 3, 4}) EXPECT_EQ(tb().disabledMenuItems.count({menu, 0}), running) << menu;
+  }
+  // The volume items step the volume and stop at its ends.
+  for (auto [from, item, to] : std::vector<std::tuple<int, int, int>>{
+           {725, 7, 730}, {720, 7, 730}, {700, 7, 710}, {7, 8, 0}, {10, 8, 0}, {11, 8, 1}}) {
+    gPlayerVolume_S = static_cast<std::int16_t>(from);
+    choose(kPlayerMenu, item);
+    EXPECT_EQ(std::pair(+gPlayerVolume_S, getControlValue(kMainWindow, kVolumeSlider)), std::pair(to, to)) << from;
   }
 }
 
@@ -81,21 +88,11 @@ TEST_F(MenuTest, PlaylistItemsReachTheirPlaylists) {
   choose(kPlaylistsMenu, 1);
   playShownPlaylist(2);
   select(3);
-  const int stopsBefore = stops(), plays = gTunes_A[3].playCount;
+  const int plays = gTunes_A[3].playCount;
   choose(kPlaylistsMenu, 4);
   EXPECT_EQ(
       std::tuple(stops(), +gTunes_A[3].playCount, tb().list(kMainWindow, kListControl)->selected, gStartPlaying_S),
-      std::tuple(stopsBefore + 1, plays + 1, 1, 1));
-}
-
-TEST_F(MenuTest, VolumeStepsStopAtTheirEnds) {
-  start(1);
-  for (auto [from, item, to] : std::vector<std::tuple<int, int, int>>{
-           {725, 7, 730}, {720, 7, 730}, {700, 7, 710}, {7, 8, 0}, {10, 8, 0}, {11, 8, 1}}) {
-    gPlayerVolume_S = static_cast<std::int16_t>(from);
-    choose(kPlayerMenu, item);
-    EXPECT_EQ(std::pair(+gPlayerVolume_S, getControlValue(kMainWindow, kVolumeSlider)), std::pair(to, to)) << from;
-  }
+      std::tuple(1, plays + 1, 1, 1));
 }
 
 TEST_F(MenuTest, BusyAddingPromptOnlyRaisesTheStopFlag) {
@@ -146,8 +143,7 @@ TEST_F(MenuTest, SendSheetKeepsAnEmptyNameAndSendsUpToTheLimit) {
   start(10);
   gPlaylistTunes_A[2].checked = 0;
   doMenu(kFileMenu, 8);
-  ASSERT_TRUE(windowExists(kSheetWindow));
-  EXPECT_EQ(tb().window(kSheetWindow)->focus, kSheetNameField);
+  ASSERT_TRUE(windowExists(kSheetWindow) && tb().window(kSheetWindow)->focus == kSheetNameField);
   EXPECT_EQ(getControlText(kSheetWindow, 23072) + "|" + getControlText(kSheetWindow, 10003),
             "All Tunes|Total playlist tunes: 10");
   setControlText(kSheetWindow, kSheetNameField, "");
