@@ -36,7 +36,7 @@ TEST_F(RemoteTest, SnapshotOfThePlayingTuneInDisplayText) {
 }
 
 // The commands are the Player menu's items, chosen as the person chooses them.
-TEST_F(RemoteTest, CommandsMeetTheMenuGuards) {
+TEST_F(RemoteTest, CommandsAndLoopMeetTheMenuGuardsAndVolumeMapsOntoTheSlider) {
   start(3);
   // While nothing plays; then during an add run, which disables the Player menu.
   EXPECT_FALSE(remoteNext() || remotePrevious() || remoteStop() || gNextTune_S + gBackTune_S + gStopPlaying_S);
@@ -53,11 +53,8 @@ TEST_F(RemoteTest, CommandsMeetTheMenuGuards) {
   EXPECT_TRUE(remoteNext() && remotePrevious() && remoteStop());
   EXPECT_EQ((std::array{gNextTune_S, gBackTune_S, gStopPlaying_S}), (std::array<std::int16_t, 3>{1, 1, 1}));
   EXPECT_EQ(menuText(kPlayerMenu, kPlayerPlayItem), "Play");
-}
 
-TEST_F(RemoteTest, LoopGoesThroughTheLoopItemsAndVolumeMapsOntoTheSlider) {
-  start(3);
-  playShownPlaylist(1);
+  // The Loop items, in the next run.
   menusForPlaybackStart();
   EXPECT_EQ(remoteState().loop, RemoteLoop::none);
   for (RemoteLoop to : {RemoteLoop::tune, RemoteLoop::playlist, RemoteLoop::playlist, RemoteLoop::none,
