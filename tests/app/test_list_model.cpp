@@ -54,7 +54,7 @@ TEST_F(ListModel, ColumnsSortByTheirOwnRules) {
 }
 
 // Every entry's cells; a file kind this program never writes shows as AAC.
-TEST_F(ListModel, CellsShowEveryEntryAndTheKindOfItsFile) {
+TEST_F(ListModel, CellsShowEveryEntryAndEditsReachTheLibraryAndThePlayingTable) {
   std::int32_t check = -1;
   ASSERT_TRUE(cb().cellCheck(2, kColCheck, check));
   EXPECT_EQ(text(kColName, 2) + "|" + text(kColPlays, 2) + "|" + text(kColID, 3) + "|" + std::to_string(check),
@@ -67,11 +67,9 @@ TEST_F(ListModel, CellsShowEveryEntryAndTheKindOfItsFile) {
   }
   EXPECT_EQ(types, "AAC MP3 FLAC OGG OPUS AAC ");
   EXPECT_EQ(shownRows(), (Rows{1, 2, 3}));
-}
 
-// An edit reaches the library and the playing table, stored as Mac Roman or
-// whole UTF-8 characters; the playlist keeps its text until it is rebuilt.
-TEST_F(ListModel, EditsReachTheLibraryAndThePlayingTableButNotThePlaylist) {
+  // An edit reaches the library and the playing table, stored as Mac Roman or
+  // whole UTF-8 characters; the playlist keeps its text until it is rebuilt.
   gTotalPlaying_L = 2;
   gNowPlaying_A[1] = gTunes_A[3];
   gNowPlaying_A[2] = gTunes_A[2];
