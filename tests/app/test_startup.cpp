@@ -26,7 +26,7 @@
 using Startup = AppTest;
 using SaveFailures = AppTest;
 
-TEST_F(Startup, SavedFrameOutsideEveryScreenIsMovedOntoTheMainScreen) {
+TEST_F(Startup, SavedFrameOffEveryScreenMovesOntoTheMainScreenAndAboutIsBuiltOnce) {
   const ToolboxRect main{0, 0, 1440, 900};
   const std::vector<ToolboxRect> screens{main, {1440, 0, 1920, 1080}};
   auto placed = [&](ToolboxRect saved) {
@@ -36,9 +36,8 @@ TEST_F(Startup, SavedFrameOutsideEveryScreenIsMovedOntoTheMainScreen) {
   EXPECT_EQ(placed({2000, 100, 1000, 600}), (std::array{2000, 100, 1000, 600})) << "on the second screen: kept";
   EXPECT_EQ(placed({4000, 100, 1000, 600}), (std::array{0, 0, 1000, 600})) << "where a third screen used to be";
   EXPECT_EQ(placed({100, -800, 500, 300}), (std::array{0, 0, 973, 500})) << "title bar unreachable, too small";
-}
 
-TEST_F(Startup, AboutWindowIsBuiltOnceAndItsButtonsWork) {
+  // The About window is built once and its buttons work.
   ASSERT_TRUE(startLumaroll());
   for (int i = 0; i < 2; ++i) toolboxHandlers().menu(254, 1);
   EXPECT_EQ(std::ranges::count(headlessToolbox().log, "window:14=About Orvane\u00AE Lumaroll"), 1);
@@ -57,8 +56,7 @@ TEST_F(Startup, AnAddRunsEndingShowsExactlyTheRebuiltPlaylist) {
   for (std::int32_t i = 1; i <= 3; ++i) gTunes_A[i].justAdded = 1;
   doMenu(kPlaylistsMenu, 2);  // Last Added: all three
   ASSERT_EQ(shownRows().size(), 3u);
-  std::filesystem::create_directories(dir.file("empty"));
-  startTask(addTunes({dir.file("empty/")}));
+  startTask(addTunes({dir.path().string() + "/"}));  // no tunes in it
   while (activeTaskCount() > 0) runTasks(headlessToolbox().ticks++);
   EXPECT_EQ(std::tuple(gTotalPlaylistTunes_L, shownRows().size(), gCurrentSelectedTune_L,
                        getControlText(kMainWindow, kSummaryText)),
