@@ -36,13 +36,11 @@ void makeLibrary(std::int32_t n, TuneRecipe (*describe)(std::int32_t)) {
 }
 
 TuneRecipe numbered(std::int32_t i) {
-  TuneRecipe s;
-  s.title = "Tune " + std::to_string(i);
-  s.artist = i % 2 ? "Odd" : "Even";
-  s.album = "Album " + std::to_string(i % 3);
-  s.category = 1 + i % 3;
-  s.playCount = i;
-  return s;
+  return {.title = "Tune " + std::to_string(i),
+          .artist = i % 2 ? "Odd" : "Even",
+          .album = "Album " + std::to_string(i % 3),
+          .category = 1 + i % 3,
+          .playCount = i};
 }
 
 void AppTest::SetUp() {

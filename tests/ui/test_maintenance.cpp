@@ -14,11 +14,10 @@ namespace {
 
 TuneRecipe genres(std::int32_t i) {
   static const char* const kGenres[] = {"Rock", "Soundtrack", "Holiday", "Holiday & Seasonal", "Jazz"};
-  TuneRecipe s{"Song " + std::to_string(i)};
-  s.artist = i <= 5 ? "Band" : (i == 6 ? "Unknown" : "unknown");
-  s.album = i <= 5 ? "Record" : "Unknown";
-  s.genre = i <= 5 ? kGenres[i - 1] : "Blues";
-  return s;
+  return {.title = "Song " + std::to_string(i),
+          .artist = i <= 5 ? "Band" : (i == 6 ? "Unknown" : "unknown"),
+          .album = i <= 5 ? "Record" : "Unknown",
+          .genre = i <= 5 ? kGenres[i - 1] : "Blues"};
 }
 
 using Rows = std::vector<std::int32_t>;
