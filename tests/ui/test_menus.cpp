@@ -119,24 +119,10 @@ bool menusEnabled(bool on) {
   return true;
 }
 
-TEST_F(MenuTest, ProposedNamesFollowThePlaylistKind) {
-  start(3);
-  gCurrentMatchTune_L = 2;
-  gSearchString$.assign("TUNE");
-  const std::pair<std::int16_t, const char*> cases[] = {
-      {3, "All Tunes"},     {4, "Last Added Tunes"},    {5, "Smart-Plays"},     {6, "Tunes Like: Tune 2"},
-      {7, "Artist: Even"},  {9, "Genre: Rock"},         {10, "Album: Album 2"}, {11, "Midnight Blue Tunes"},
-      {19, "Purple Tunes"}, {8, "Search Results: TUNE"}};
-  for (auto [kind, name] : cases) {
-    gCurrentPlaylist_S = kind;
-    EXPECT_EQ(proposedPlaylistName(), name) << kind;
-  }
-}
-
 // The sheet shows the playlist's name and size and holds the menus; an empty
 // name keeps it open; Send writes the checked tunes up to the limit, Cancel
 // and Send give the menus back.
-TEST_F(MenuTest, SendSheetKeepsAnEmptyNameAndSendsUpToTheLimit) {
+TEST_F(MenuTest, SendSheetProposesANameKeepsAnEmptyOneAndSendsUpToTheLimit) {
   const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
   setenv("HOME", dir.path().c_str(), 1);
   std::filesystem::create_directories(dir.path() / "Music");
@@ -163,6 +149,18 @@ TEST_F(MenuTest, SendSheetKeepsAnEmptyNameAndSendsUpToTheLimit) {
   for (auto [tune, sent] : {std::pair{1, true}, {2, false} /* unchecked */, {3, true}, {4, false} /* limit */})
     EXPECT_EQ(text.find("/music/Tune " + std::to_string(tune) + ".mp3") != std::string::npos, sent) << tune;
   EXPECT_NE(getControlText(kMainWindow, kActivityText).find("Road Trip.m3u"), std::string::npos);
+
+  // The name proposed follows the playlist's kind.
+  gCurrentMatchTune_L = 2;
+  gSearchString$.assign("TUNE");
+  const std::pair<std::int16_t, const char*> cases[] = {
+      {3, "All Tunes"},     {4, "Last Added Tunes"},    {5, "Smart-Plays"},     {6, "Tunes Like: Tune 2"},
+      {7, "Artist: Even"},  {9, "Genre: Rock"},         {10, "Album: Album 2"}, {11, "Midnight Blue Tunes"},
+      {19, "Purple Tunes"}, {8, "Search Results: TUNE"}};
+  for (auto [kind, name] : cases) {
+    gCurrentPlaylist_S = kind;
+    EXPECT_EQ(proposedPlaylistName(), name) << kind;
+  }
 }
 
 TEST_F(MenuTest, DeveloperMenuIsOfferedByTheVariableAndPrintsIntoItsWindow) {
