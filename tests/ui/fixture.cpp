@@ -7,12 +7,7 @@
 #include "core/errors.h"
 #include "core/paths.h"
 #include "core/tasks.h"
-#include "player/playback.h"
-#include "playlists/builder.h"
 #include "playlists/rnd.h"
-#include "ui/dbdata.h"
-#include "ui/dialog.h"
-#include "ui/mainwindow.h"
 
 void fillTune(Tune& t, const TuneRecipe& s, std::int32_t number) {
   t = Tune{};
@@ -24,13 +19,9 @@ void fillTune(Tune& t, const TuneRecipe& s, std::int32_t number) {
   t.durationSeconds = s.seconds;
   t.hpe = s.hpe;
   t.colourCategory = s.category;
-  t.colourRed = static_cast<std::uint16_t>(0x1000 * s.category);
-  t.colourGreen = 0x2000;
-  t.colourBlue = 0x3000;
   t.avgAmplitude = 400;
   t.playCount = s.playCount;
   t.checked = s.checked;
-  t.fileKind = static_cast<std::uint16_t>(number % 2);
   t.fileLength = 4u << 20;
   t.tuneNumber = number;
   t.permID = static_cast<std::uint32_t>(number);
@@ -45,13 +36,11 @@ void makeLibrary(std::int32_t n, TuneRecipe (*describe)(std::int32_t)) {
 }
 
 TuneRecipe numbered(std::int32_t i) {
-  TuneRecipe s;
-  s.title = "Tune " + std::to_string(i);
-  s.artist = i % 2 ? "Odd" : "Even";
-  s.album = "Album " + std::to_string(i % 3);
-  s.category = 1 + i % 3;
-  s.playCount = i;
-  return s;
+  return {.title = "Tune " + std::to_string(i),
+          .artist = i % 2 ? "Odd" : "Even",
+          .album = "Album " + std::to_string(i % 3),
+          .category = 1 + i % 3,
+          .playCount = i};
 }
 
 void AppTest::SetUp() {
@@ -61,6 +50,7 @@ void AppTest::SetUp() {
   setPrefsFilePath(dir.file("Orvane-Lumaroll/LumarollPrefs"));
   initGlobals();
   seedRnd(20261206);
+  fakeMovieReset();
 }
 
 void AppTest::TearDown() {
@@ -77,13 +67,11 @@ void AppTest::start(std::int32_t n, TuneRecipe (*make)(std::int32_t)) {
   buildCurrentPlaylist();
   buildMenus();
   buildMainWindow();
+  headlessToolbox().handlers.menu = doMenu;  // items chosen by other programs
   headlessToolbox().log.clear();
 }
 
-int AppTest::beeps() {
-  const auto& log = headlessToolbox().log;
-  return static_cast<int>(std::count(log.begin(), log.end(), std::string("beep")));
-}
+int AppTest::beeps() { return static_cast<int>(std::ranges::count(headlessToolbox().log, "beep")); }
 
 void AppTest::pass() {
   auto& tb = headlessToolbox();
@@ -96,9 +84,9 @@ void AppTest::pass() {
 }
 
 bool AppTest::loggedWith(const std::string& prefix, const std::string& part) {
-  for (const std::string& l : headlessToolbox().log)
-    if (l.rfind(prefix, 0) == 0 && l.find(part) != std::string::npos) return true;
-  return false;
+  return std::ranges::any_of(headlessToolbox().log, [&](const std::string& l) {
+    return l.starts_with(prefix) && l.find(part) != std::string::npos;
+  });
 }
 
 std::string AppTest::lastMark(int menu, int item) {
@@ -118,16 +106,10 @@ void MenuTest::playShownPlaylist(std::int32_t playing) {
   gWeArePlaying_S = 1;
   const std::string path = "/music/loaded.mp3";
   fakeMovieScript(path, {.duration = 600});
-  MovieFileRef ref = 0;
-  Movie movie = nullptr;
-  OpenMovieFile(path, ref);
-  NewMovieFromFile(ref, movie);
-  CloseMovieFile(ref);
-  loaded = MovieOwner(movie);
-  gNowPlayingMovie = movie;
+  ASSERT_EQ(openMovieByPath(path, loaded), noErr);
+  gNowPlayingMovie = loaded.get();
 }
 
 int MenuTest::stops() {
-  return static_cast<int>(std::count_if(fakeMovieCalls().begin(), fakeMovieCalls().end(),
-                                        [](const FakeMovieCall& c) { return c.kind == FakeMovieCallKind::stop; }));
+  return static_cast<int>(std::ranges::count(fakeMovieCalls(), FakeMovieCallKind::stop, &FakeMovieCall::kind));
 }

@@ -1,7 +1,8 @@
 // One running program on the headless toolbox for the application, menu and
 // player tests: a library of tunes on private files, the globals as start-up
 // leaves them, the menus and the main window built, the event loop stepped by
-// the test, and the exit of the program turned into an exception.
+// the test, the scripted movies cleared, and the exit of the program turned
+// into an exception.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -46,7 +47,8 @@ class AppTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
-  // Library of n tunes, All Tunes shown, menus and main window built.
+  // Library of n tunes, All Tunes shown, menus (with their handler) and main
+  // window built.
   static void start(std::int32_t n, TuneRecipe (*make)(std::int32_t) = numbered);
   // One pass of the event loop, one tick after the last; a raised start
   // request becomes a run as the event handler makes it.
@@ -72,10 +74,6 @@ class AppTest : public ::testing::Test {
 // The menu commands with a scripted movie as the player's loaded one.
 class MenuTest : public AppTest {
  protected:
-  void SetUp() override {
-    AppTest::SetUp();
-    fakeMovieReset();
-  }
   void TearDown() override {
     gNowPlayingMovie = nullptr;
     loaded.reset();
@@ -83,8 +81,6 @@ class MenuTest : public AppTest {
   }
   // The shown playlist becomes the playing one, entry `playing` loaded.
   void playShownPlaylist(std::int32_t playing);
-  // The player's movie is forgotten, as between tunes.
-  static void unloadMovie() { gNowPlayingMovie = nullptr; }
   // How often the loaded tune was silenced.
   static int stops();
   MovieOwner loaded;

@@ -4,26 +4,14 @@
 
 #include <array>
 #include <cmath>
+#include <tuple>
 
-#include "core/prefs.h"
 #include "ui/fixture.h"
 #include "ui/remote.h"
 
 namespace {
 
-auto& tb() { return headlessToolbox(); }
-
-class RemoteTest : public MenuTest {
- protected:
-  void SetUp() override {
-    MenuTest::SetUp();
-    tb().handlers.menu = doMenu;
-  }
-  void playing(std::int32_t entry) {
-    playShownPlaylist(entry);
-    menusForPlaybackStart();
-  }
-};
+using RemoteTest = MenuTest;
 
 // The snapshot's texts are UTF-8 whatever the record holds, its address
 // escapes every byte outside the unreserved ones, an unanalysed tune has no
@@ -37,7 +25,8 @@ TEST_F(RemoteTest, SnapshotOfThePlayingTuneInDisplayText) {
   t.colourCategory = 0;
   buildCurrentPlaylist();
   EXPECT_FALSE(remoteState().hasTune || remoteState().canGoNext);
-  playing(2);
+  playShownPlaylist(2);
+  menusForPlaybackStart();
   const RemoteState s = remoteState();
   ASSERT_TRUE(s.hasTune && s.canGoNext && s.canGoPrevious);
   EXPECT_EQ(s.tune.title + "|" + s.tune.artist + "|" + s.tune.url + "|" + s.tune.colourName,
@@ -46,31 +35,27 @@ TEST_F(RemoteTest, SnapshotOfThePlayingTuneInDisplayText) {
   EXPECT_FALSE(remoteState().hasTune);
 }
 
-TEST_F(RemoteTest, CommandsMeetTheMenuGuards) {
+// The commands are the Player menu's items, chosen as the person chooses them.
+TEST_F(RemoteTest, CommandsAndLoopMeetTheMenuGuardsAndVolumeMapsOntoTheSlider) {
   start(3);
-  EXPECT_FALSE(remoteNext() || remotePrevious() || remoteStop()) << "while nothing plays";
-  EXPECT_EQ(gNextTune_S + gBackTune_S + gStopPlaying_S, 0);
-
-  // An add run disables the Player menu: nothing starts.
+  // While nothing plays; then during an add run, which disables the Player menu.
+  EXPECT_FALSE(remoteNext() || remotePrevious() || remoteStop() || gNextTune_S + gBackTune_S + gStopPlaying_S);
   menusForAddRun(true);
-  EXPECT_FALSE(remoteState().canPlay);
-  EXPECT_FALSE(remotePlayPause() || remotePlay());
-  EXPECT_EQ(gStartPlaying_S, 0);
+  EXPECT_FALSE(remoteState().canPlay || remotePlayPause() || remotePlay() || gStartPlaying_S);
   menusForAddRun(false);
+  EXPECT_TRUE(remotePlay());  // with nothing selected, from row one
+  EXPECT_EQ(std::tuple(gStartPlaying_S, gCurrentSelectedTune_L, menuText(kPlayerMenu, kPlayerPlayItem)),
+            std::tuple(1, 1, "Stop Playing"));
 
-  EXPECT_TRUE(remotePlay());
-  EXPECT_EQ(gStartPlaying_S, 1);
-
-  playing(1);
+  playShownPlaylist(1);
+  menusForPlaybackStart();
   EXPECT_FALSE(remotePlay()) << "Play while playing changes nothing";
   EXPECT_TRUE(remoteNext() && remotePrevious() && remoteStop());
   EXPECT_EQ((std::array{gNextTune_S, gBackTune_S, gStopPlaying_S}), (std::array<std::int16_t, 3>{1, 1, 1}));
   EXPECT_EQ(menuText(kPlayerMenu, kPlayerPlayItem), "Play");
-}
 
-TEST_F(RemoteTest, LoopGoesThroughTheLoopItems) {
-  start(3);
-  playing(1);
+  // The Loop items, in the next run.
+  menusForPlaybackStart();
   EXPECT_EQ(remoteState().loop, RemoteLoop::none);
   for (RemoteLoop to : {RemoteLoop::tune, RemoteLoop::playlist, RemoteLoop::playlist, RemoteLoop::none,
                         RemoteLoop::playlist, RemoteLoop::tune, RemoteLoop::none}) {
@@ -82,18 +67,14 @@ TEST_F(RemoteTest, LoopGoesThroughTheLoopItems) {
   }
   // Once a run has ended the Loop item waits for the next one.
   menusForPlaybackEnd();
-  EXPECT_FALSE(remoteSetLoop(RemoteLoop::tune));
-  EXPECT_EQ(gLoopTune_S, 0);
-}
+  EXPECT_FALSE(remoteSetLoop(RemoteLoop::tune) || gLoopTune_S);
 
-TEST_F(RemoteTest, VolumeMapsOntoTheSlider) {
-  start(2);
+  // The volume maps onto the slider's range.
   const std::pair<double, int> cases[] = {{0.0, 0}, {0.5, 365}, {1.0, 730}, {3.0, 730}, {-0.2, 0}, {std::nan(""), 0}};
   for (auto [remote, player] : cases) EXPECT_EQ(playerVolumeOfRemote(remote), player) << remote;
   for (std::int16_t v : {0, 1, 273, 364, 729, 730}) EXPECT_EQ(playerVolumeOfRemote(remoteVolumeOfPlayer(v)), v);
   remoteSetVolume(0.25);
-  EXPECT_EQ(gPlayerVolume_S, 183);
-  EXPECT_EQ(getControlValue(kMainWindow, kVolumeSlider), 183) << "the slider shows it";
+  EXPECT_EQ(std::pair(+gPlayerVolume_S, getControlValue(kMainWindow, kVolumeSlider)), std::pair(183, 183));
   EXPECT_DOUBLE_EQ(remoteState().volume, 183.0 / 730);
 }
 
