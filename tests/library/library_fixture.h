@@ -17,13 +17,11 @@ class LibraryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     headlessToolbox().reset();
-    dbPath = dir.file("Lumaroll/LumarollDatabase");
-    setLibraryFilePath(dbPath);
-    gTotalTunes_L = gStartTotalTunes_L = 0;
-    gDatabaseLoadIncomplete = false;
+    reset(dbPath = dir.file("Lumaroll/LumarollDatabase"));
   }
-  void TearDown() override {
-    setLibraryFilePath("");
+  void TearDown() override { reset(""); }
+  static void reset(const std::string& path) {
+    setLibraryFilePath(path);
     gTotalTunes_L = gStartTotalTunes_L = 0;
     gDatabaseLoadIncomplete = false;
   }
