@@ -4,10 +4,8 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
 #include <tuple>
 
-#include "core/errors.h"
 #include "core/paths.h"
 #include "core/prefs.h"
 #include "support/temp_dir.h"
@@ -59,14 +57,12 @@ TEST_F(Prefs, ParsingFollowsTheNumberReaderAndAShortFileKeepsTheRest) {
 TEST_F(Prefs, OnlyASmallPlainFileIsRead) {
   const std::string path = prefsFilePath();
   createNewDirectory(folderOf(path));
-  const std::function<void()> makers[] = {
-      [&] { ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0); },
-      [&] { ASSERT_EQ(::symlink("/dev/zero", path.c_str()), 0); },
-      [&] { writeFileBytes(path, "\r\r 8195\r" + std::string(kLongestPrefsFile, ' ')); },
-  };
-  for (const auto& make : makers) {
+  // Each is reached through a link, as a link to a settings file is followed.
+  ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0644), 0);
+  writeFileBytes(dir.file("long"), "\r\r 8195\r" + std::string(kLongestPrefsFile, ' '));
+  for (const std::string& target : {dir.file("pipe"), std::string("/dev/zero"), dir.file("long")}) {
     std::filesystem::remove(path);
-    make();
+    ASSERT_EQ(::symlink(target.c_str(), path.c_str()), 0);
     EXPECT_EXIT(
         {
           alarm(5);

@@ -16,20 +16,20 @@
 
 namespace {
 
-// The integer fields of a record, big-endian in the file, by their offsets.
-std::vector<std::size_t> offsets16() {
-  std::vector<std::size_t> v = {1138, 1912, 2434, 2436, 2438, 2440, 2510, 3432, 3434,
-                                3436, 3438, 3440, 3442, 3444, 3446, 3936, 4554, 4556};
-  for (std::size_t o = 3694; o <= 3752; o += 2) v.push_back(o);  // sampleAmplitude 1..30
-  for (std::size_t o = 3816; o <= 3874; o += 2) v.push_back(o);  // the reserved array's 1..30
-  return v;
-}
-std::vector<std::size_t> offsets32() {
-  std::vector<std::size_t> v = {1140, 2426, 2430, 2442, 3408, 3412, 3416, 3420, 3424, 3428, 3938, 3942,
-                                3946, 3950, 3958, 3962, 3966, 3970, 3974, 3978, 3982, 3986, 3990, 3994,
-                                3998, 4002, 4006, 4010, 4018, 4022, 4026, 4030, 4546, 4550, 4558, 4562};
-  for (std::size_t o = 3452; o <= 3568; o += 4) v.push_back(o);  // samplePitch 1..30
-  return v;
+// A record of the file as the machine holds it: each integer field, big-endian
+// in the file, byte-reversed; every other byte as it is.
+std::string inMachineOrder(std::string record) {
+  std::vector<std::size_t> two = {1138, 1912, 2434, 2436, 2438, 2440, 2510, 3432, 3434,
+                                  3436, 3438, 3440, 3442, 3444, 3446, 3936, 4554, 4556};
+  std::vector<std::size_t> four = {1140, 2426, 2430, 2442, 3408, 3412, 3416, 3420, 3424, 3428, 3938, 3942,
+                                   3946, 3950, 3958, 3962, 3966, 3970, 3974, 3978, 3982, 3986, 3990, 3994,
+                                   3998, 4002, 4006, 4010, 4018, 4022, 4026, 4030, 4546, 4550, 4558, 4562};
+  for (std::size_t o = 3694; o <= 3752; o += 2) two.push_back(o);   // sampleAmplitude 1..30
+  for (std::size_t o = 3816; o <= 3874; o += 2) two.push_back(o);   // the reserved array's 1..30
+  for (std::size_t o = 3452; o <= 3568; o += 4) four.push_back(o);  // samplePitch 1..30
+  for (std::size_t o : two) std::reverse(record.begin() + o, record.begin() + o + 2);
+  for (std::size_t o : four) std::reverse(record.begin() + o, record.begin() + o + 4);
+  return record;
 }
 
 // Where two byte strings first differ (their length when they are alike).
@@ -59,11 +59,9 @@ TEST_F(Database, EveryIntegerFieldIsBigEndianInTheFileEveryOtherByteAsItIs) {
   // file, each permID renumbered as a load numbers the tunes.
   std::string memory, saved;
   for (std::size_t k = 1; k <= 5; ++k) {
-    std::string record = file.substr((k - 1) * kRecord, kRecord);
-    for (std::size_t o : offsets16()) std::reverse(record.begin() + o, record.begin() + o + 2);
-    for (std::size_t o : offsets32()) std::reverse(record.begin() + o, record.begin() + o + 4);
     const auto permID = static_cast<std::uint32_t>(k);
-    memory += record.replace(4562, 4, reinterpret_cast<const char*>(&permID), 4);
+    memory += inMachineOrder(file.substr((k - 1) * kRecord, kRecord))
+                  .replace(4562, 4, reinterpret_cast<const char*>(&permID), 4);
     saved += file.substr((k - 1) * kRecord, 4562) + std::string("\0\0\0", 3) + static_cast<char>(k);
   }
   const auto table = [] { return std::string(reinterpret_cast<const char*>(&gTunes_A[1]), 5 * kRecord); };

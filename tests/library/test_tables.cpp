@@ -4,7 +4,7 @@ using Tables = LibraryTest;
 
 // A claimed record goes back only while it is not committed; a full table
 // claims nothing.
-TEST_F(Tables, ClaimGiveBackAndCommit) {
+TEST_F(Tables, ClaimGiveBackCommitAndRemove) {
   addTune("one");
   EXPECT_EQ(claimTuneRecord(), 2);
   EXPECT_EQ(std::pair(gTotalTunes_L, gStartTotalTunes_L), std::pair(2, 1));
@@ -14,11 +14,10 @@ TEST_F(Tables, ClaimGiveBackAndCommit) {
   gTotalTunes_L = gStartTotalTunes_L = kMaxTunes;
   EXPECT_EQ(claimTuneRecord(), 0);
   EXPECT_EQ(gTotalTunes_L, kMaxTunes);
-}
 
-// A removal closes the gap in order; a record outside the committed ones,
-// or a tune of a run in progress, is not removed.
-TEST_F(Tables, RemoveKeepsTheOrderOfTheRest) {
+  // A removal closes the gap in order; a record outside the committed ones,
+  // or a tune of a run in progress, is not removed.
+  gTotalTunes_L = gStartTotalTunes_L = 0;
   for (const char* t : {"a", "b", "c", "d"}) addTune(t);
   ASSERT_TRUE(removeTune(2));
   EXPECT_EQ(gTunes_A[1].title.str() + gTunes_A[2].title.str() + gTunes_A[3].title.str(), "acd");

@@ -28,9 +28,8 @@ std::vector<std::int16_t> decodeAll(const std::string& path, int& channels) {
   AudioSource source;
   EXPECT_EQ(source.open(path), noErr);
   channels = source.channels();
-  std::vector<std::int16_t> all, chunk(8192 * static_cast<std::size_t>(channels));
-  for (std::int64_t got; (got = source.read(chunk)) > 0;)
-    all.insert(all.end(), chunk.begin(), chunk.begin() + got * channels);
+  std::vector<std::int16_t> all(40 * 44100 * static_cast<std::size_t>(channels));  // longer than any file here
+  all.resize(static_cast<std::size_t>(std::max<std::int64_t>(0, source.read(all)) * channels));
   return all;
 }
 
@@ -166,12 +165,9 @@ TEST(Export, refusesBadRequestsAndWorksFromTwoThreads) {
   EXPECT_LT(PutMovieIntoTypedHandle(nullptr, block, 0, 600), 0);
   MovieFileRef ref = 0;
   Movie none = nullptr;
-  EXPECT_LT(NewMovieFromFile(12345, none), 0);
-  EXPECT_EQ(none, nullptr);
-  EXPECT_LT(CloseMovieFile(12345), 0);
+  EXPECT_TRUE(NewMovieFromFile(12345, none) < 0 && none == nullptr && CloseMovieFile(12345) < 0);
   ASSERT_EQ(OpenMovieFile(path, ref), noErr);
-  EXPECT_EQ(CloseMovieFile(ref), noErr);
-  EXPECT_LT(NewMovieFromFile(ref, none), 0);  // closed
+  EXPECT_TRUE(CloseMovieFile(ref) == noErr && NewMovieFromFile(ref, none) < 0);  // made after the close
 
   // An analysis on a worker thread and the player on the GUI thread.
   ASSERT_EQ(PutMovieIntoTypedHandle(movie.get(), first, 1200, 600), noErr);
@@ -276,8 +272,7 @@ TEST(Open, reportsDamagedFiles) {
   std::string damaged = readFileBytes(dir.file("whole.m4a"));
   const std::size_t moov = damaged.find("moov");
   ASSERT_NE(moov, std::string::npos);
-  for (std::size_t i = moov + 4; i < moov + 400 && i < damaged.size(); ++i) damaged[i] = '\xff';
-  writeFileBytes(dir.file("damaged.m4a"), damaged);
+  writeFileBytes(dir.file("damaged.m4a"), damaged.replace(moov + 4, 396, 396, '\xff'));
   OSErr err = open(dir.file("damaged.m4a"), movie);
   if (err == noErr) err = PutMovieIntoTypedHandle(movie.get(), block, 600, 600);
   EXPECT_LT(err, 0);
