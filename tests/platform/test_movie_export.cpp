@@ -181,16 +181,21 @@ TEST(Export, refusesBadRequestsAndWorksFromTwoThreads) {
 
 // Files that are no tune give a negative code and no movie, never a crash;
 // one whose bytes are a playlist naming another file or an address is
-// refused rather than followed.
-TEST(Open, refusesWhatIsNoTune) {
+// refused rather than followed. Damage gives a negative code at the first
+// step that meets it, never a block of garbage.
+TEST(Open, refusesWhatIsNoTuneAndReportsDamage) {
   TempDir dir;
   const std::string real = dir.file("real.mp3");
-  writeTestMedia(real, recipe(MediaFormat::mp3Cbr, true, 44100, 2, 4));
+  MediaRecipe s = recipe(MediaFormat::mp3Cbr, true, 44100, 2, 40);
+  s.tags.title = "Cut";
+  writeTestMedia(real, s);
+  const std::string whole = readFileBytes(real);
   MovieOwner movie;
   ASSERT_EQ(open(real, movie), noErr);
   const std::pair<const char*, std::string> files[] = {
       {"text.mp3", "This is not a tune, only words.\n"},
       {"empty.mp3", ""},
+      {"stub.mp3", whole.substr(0, 60)},  // only the tag and a few bytes of the first frame
       {"list.mp3", "#EXTM3U\n#EXT-X-TARGETDURATION:4\n#EXTINF:4,\n" + real + "\n#EXT-X-ENDLIST\n"},
       {"concat.m4a", "ffconcat version 1.0\nfile '" + real + "'\n"},
       {"remote.mp3", "#EXTM3U\n#EXTINF:4,\nhttp://127.0.0.1:9/tune.mp3\n#EXT-X-ENDLIST\n"}};
@@ -214,6 +219,23 @@ TEST(Open, refusesWhatIsNoTune) {
     std::filesystem::permissions(dir.file("locked.mp3"), std::filesystem::perms::none);
     EXPECT_EQ(open(dir.file("locked.mp3"), movie), permErr);
   }
+  // Cut in the middle: the info frame still promises 40 seconds, so an
+  // excerpt from the missing half must fail rather than come back silent.
+  writeFileBytes(dir.file("half.mp3"), whole.substr(0, whole.size() / 2));
+  ASSERT_EQ(open(dir.file("half.mp3"), movie), noErr);
+  const std::int32_t d = GetMovieDuration(movie.get());
+  std::vector<std::uint8_t> block;
+  EXPECT_EQ(PutMovieIntoTypedHandle(movie.get(), block, analysisStart(5, d, 600), 600), noErr);
+  EXPECT_LT(PutMovieIntoTypedHandle(movie.get(), block, analysisStart(4, d, 600), 600), 0);
+  // An M4A whose movie header is overwritten.
+  writeTestMedia(dir.file("whole.m4a"), recipe(MediaFormat::m4a, true, 44100, 2, 10));
+  std::string damaged = readFileBytes(dir.file("whole.m4a"));
+  const std::size_t moov = damaged.find("moov");
+  ASSERT_NE(moov, std::string::npos);
+  writeFileBytes(dir.file("damaged.m4a"), damaged.replace(moov + 4, 396, 396, '\xff'));
+  OSErr err = open(dir.file("damaged.m4a"), movie);
+  if (err == noErr) err = PutMovieIntoTypedHandle(movie.get(), block, 600, 600);
+  EXPECT_LT(err, 0);
 }
 
 // A tune replaced by a named pipe or a device is refused at once (in a child
@@ -235,37 +257,6 @@ TEST(Open, refusesWhatIsNotAPlainFileWithoutWaiting) {
                   : 3);
       },
       ::testing::ExitedWithCode(0), "");
-}
-
-// Damage gives a negative code at the first step that meets it, never a
-// crash or a block of garbage.
-TEST(Open, reportsDamagedFiles) {
-  TempDir dir;
-  MediaRecipe s = recipe(MediaFormat::mp3Cbr, true, 44100, 2, 40);
-  s.tags.title = "Cut";
-  writeTestMedia(dir.file("whole.mp3"), s);
-  const std::string whole = readFileBytes(dir.file("whole.mp3"));
-  // Only the tag and a few bytes of the first frame.
-  writeFileBytes(dir.file("stub.mp3"), whole.substr(0, 60));
-  MovieOwner movie;
-  EXPECT_LT(open(dir.file("stub.mp3"), movie), 0);
-  // Cut in the middle: the info frame still promises 40 seconds, so an
-  // excerpt from the missing half must fail rather than come back silent.
-  writeFileBytes(dir.file("half.mp3"), whole.substr(0, whole.size() / 2));
-  ASSERT_EQ(open(dir.file("half.mp3"), movie), noErr);
-  const std::int32_t d = GetMovieDuration(movie.get());
-  std::vector<std::uint8_t> block;
-  EXPECT_EQ(PutMovieIntoTypedHandle(movie.get(), block, analysisStart(5, d, 600), 600), noErr);
-  EXPECT_LT(PutMovieIntoTypedHandle(movie.get(), block, analysisStart(4, d, 600), 600), 0);
-  // An M4A whose movie header is overwritten.
-  writeTestMedia(dir.file("whole.m4a"), recipe(MediaFormat::m4a, true, 44100, 2, 10));
-  std::string damaged = readFileBytes(dir.file("whole.m4a"));
-  const std::size_t moov = damaged.find("moov");
-  ASSERT_NE(moov, std::string::npos);
-  writeFileBytes(dir.file("damaged.m4a"), damaged.replace(moov + 4, 396, 396, '\xff'));
-  OSErr err = open(dir.file("damaged.m4a"), movie);
-  if (err == noErr) err = PutMovieIntoTypedHandle(movie.get(), block, 600, 600);
-  EXPECT_LT(err, 0);
 }
 
 }  // namespace

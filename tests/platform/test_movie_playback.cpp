@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <mutex>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -114,28 +115,24 @@ class Playing : public ::testing::Test {
 // then silence; a mono tune after a stereo one sounds on both sides of the
 // same stereo device. The end comes when the last sample has played.
 TEST_F(Playing, soundsEverySampleAtItsVolumeAndEndsOnTime) {
-  const struct {
-    MediaFormat format;
-    int channels;
-    std::int16_t volume;
-  } rows[] = {{MediaFormat::mp3Cbr, 2, 256},
-              {MediaFormat::flac, 2, 512},
-              {MediaFormat::vorbis, 2, 100},
-              {MediaFormat::opus, 2, 300},
-              {MediaFormat::mp3Cbr, 1, 128}};
+  const std::tuple<MediaFormat, int, std::int16_t> rows[] = {{MediaFormat::mp3Cbr, 2, 256},
+                                                             {MediaFormat::flac, 2, 512},
+                                                             {MediaFormat::vorbis, 2, 100},
+                                                             {MediaFormat::opus, 2, 300},
+                                                             {MediaFormat::mp3Cbr, 1, 128}};
   std::string path;
   MovieOwner movie;
-  for (const auto& row : rows) {
-    SCOPED_TRACE(static_cast<int>(row.format) * 10 + row.channels);
-    path = make(1.0, row.format, row.channels);
+  for (const auto& [format, channels, volume] : rows) {
+    SCOPED_TRACE(static_cast<int>(format) * 10 + channels);
+    path = make(1.0, format, channels);
     const std::vector<std::int16_t> decoded = decode(path, 1.0);
-    std::vector<std::int16_t> want(decoded.size() * 2 / static_cast<std::size_t>(row.channels));
-    mixWithVolume(decoded, std::span(want).first(decoded.size()), row.volume);
-    if (row.channels == 1)
+    std::vector<std::int16_t> want(decoded.size() * 2 / static_cast<std::size_t>(channels));
+    mixWithVolume(decoded, std::span(want).first(decoded.size()), volume);
+    if (channels == 1)
       for (std::size_t i = decoded.size(); i-- > 0;) want[2 * i] = want[2 * i + 1] = want[i];
     heard_.all(true);
     ASSERT_EQ(openMovieByPath(path, movie), noErr);
-    SetMovieVolume(movie.get(), row.volume);
+    SetMovieVolume(movie.get(), volume);
     EXPECT_FALSE(IsMovieDone(movie.get()));
     // Not before the second of sound has played; the upper bound leaves room
     // for a loaded machine's late wake-ups.
