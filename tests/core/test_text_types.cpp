@@ -7,6 +7,7 @@ TEST(PString, LengthIsClampedToTheFieldAndTheTailIsKept) {
   Str63 s{};
   s.len = 200;  // as read from a damaged file
   for (auto& b : s.text) b = 'x';
+  EXPECT_EQ(s.view().size(), 63u);
   s.append("more");  // already full: nothing is written past the field
   EXPECT_EQ(s.view(), std::string(63, 'x'));
   s.assign("bc");

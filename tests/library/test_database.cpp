@@ -74,8 +74,7 @@ TEST_F(Database, EveryIntegerFieldIsBigEndianInTheFileEveryOtherByteAsItIs) {
 // A tune of a run in progress is not saved; a library of none is no file,
 // and loads empty.
 TEST_F(Database, OnlyCommittedTunesAreSavedAndAnEmptyLibraryIsNoFile) {
-  addTune("a");
-  addTune("b");
+  for (const char* title : {"a", "b"}) addTune(title);
   claimTuneRecord();
   ASSERT_EQ(saveDatabaseFiles(), noErr);
   EXPECT_EQ(readFileBytes(dbPath).size(), 2u * 4566);
