@@ -138,60 +138,20 @@ INSTANTIATE_TEST_SUITE_P(Formats, ExactExport,
                                                      false, 65535, 44100 * 2}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Requests outside the bounds, unknown references, and a file deleted
-// after its movie was made, from one thread and from two at once.
-TEST(Export, refusesBadRequestsAndWorksFromTwoThreads) {
-  TempDir dir;
-  const std::string path = dir.file("a.mp3");
-  writeTestMedia(path, recipe(MediaFormat::mp3Cbr, true, 44100, 2, 3));
-  MovieOwner movie;
-  ASSERT_EQ(open(path, movie), noErr);
-  std::vector<std::uint8_t> block, first;
-  ASSERT_EQ(PutMovieIntoTypedHandle(movie.get(), block, 0, 36000), noErr);  // a minute at most
-  EXPECT_EQ(block.size(), kSoundHeaderBytes + 44100u * 60 * 4);
-  const std::pair<std::int32_t, std::int32_t> bad[] = {{-1, 600}, {0, -600}, {0, 36001}, {0, INT32_MAX}};
-  for (const auto& [start, units] : bad)
-    EXPECT_LT(PutMovieIntoTypedHandle(movie.get(), block, start, units), 0) << start << " " << units;
-  EXPECT_LT(PutMovieIntoTypedHandle(nullptr, block, 0, 600), 0);
-  MovieFileRef ref = 0;
-  Movie none = nullptr;
-  EXPECT_TRUE(NewMovieFromFile(12345, none) < 0 && none == nullptr && CloseMovieFile(12345) < 0);
-  ASSERT_EQ(OpenMovieFile(path, ref), noErr);
-  EXPECT_TRUE(CloseMovieFile(ref) == noErr && NewMovieFromFile(ref, none) < 0);  // made after the close
-
-  // An analysis on a worker thread and the player on the GUI thread.
-  ASSERT_EQ(PutMovieIntoTypedHandle(movie.get(), first, 1200, 600), noErr);
-  std::atomic<int> failures = 0;
-  auto work = [&] {
-    for (int i = 0; i < 20; ++i) {
-      MovieOwner m;
-      std::vector<std::uint8_t> b;
-      failures +=
-          openMovieByPath(path, m) != noErr || PutMovieIntoTypedHandle(m.get(), b, 1200, 600) != noErr || b != first;
-    }
-  };
-  for (std::jthread& t : std::array{std::jthread(work), std::jthread(work)}) t.join();
-  EXPECT_EQ(failures, 0);
-
-  std::filesystem::remove(path);
-  EXPECT_EQ(PutMovieIntoTypedHandle(movie.get(), block, 0, 600), fnfErr);  // decoded anew from the start
-  EXPECT_LT(PutMovieIntoTypedHandle(movie.get(), block, 1800, 600), 0);
-  EXPECT_NEAR(GetMovieDuration(movie.get()), 1800, 40);  // the length stays what it was
-}
-
 // Files that are no tune give a negative code and no movie, never a crash;
 // one whose bytes are a playlist naming another file or an address is
 // refused rather than followed. Damage gives a negative code at the first
-// step that meets it, never a block of garbage.
-TEST(Open, refusesWhatIsNoTuneAndReportsDamage) {
+// step that meets it, never a block of garbage; so do requests outside the
+// bounds and unknown references, from one thread and from two at once.
+TEST(Open, refusesWhatIsNoTuneDamageAndBadRequests) {
   TempDir dir;
   const std::string real = dir.file("real.mp3");
   MediaRecipe s = recipe(MediaFormat::mp3Cbr, true, 44100, 2, 40);
   s.tags.title = "Cut";
   writeTestMedia(real, s);
   const std::string whole = readFileBytes(real);
-  MovieOwner movie;
-  ASSERT_EQ(open(real, movie), noErr);
+  MovieOwner movie, tune;
+  ASSERT_EQ(open(real, tune), noErr);
   const std::pair<const char*, std::string> files[] = {
       {"text.mp3", "This is not a tune, only words.\n"},
       {"empty.mp3", ""},
@@ -224,18 +184,46 @@ TEST(Open, refusesWhatIsNoTuneAndReportsDamage) {
   writeFileBytes(dir.file("half.mp3"), whole.substr(0, whole.size() / 2));
   ASSERT_EQ(open(dir.file("half.mp3"), movie), noErr);
   const std::int32_t d = GetMovieDuration(movie.get());
-  std::vector<std::uint8_t> block;
+  std::vector<std::uint8_t> block, first;
   EXPECT_EQ(PutMovieIntoTypedHandle(movie.get(), block, analysisStart(5, d, 600), 600), noErr);
   EXPECT_LT(PutMovieIntoTypedHandle(movie.get(), block, analysisStart(4, d, 600), 600), 0);
   // An M4A whose movie header is overwritten.
   writeTestMedia(dir.file("whole.m4a"), recipe(MediaFormat::m4a, true, 44100, 2, 10));
   std::string damaged = readFileBytes(dir.file("whole.m4a"));
-  const std::size_t moov = damaged.find("moov");
-  ASSERT_NE(moov, std::string::npos);
-  writeFileBytes(dir.file("damaged.m4a"), damaged.replace(moov + 4, 396, 396, '\xff'));
+  writeFileBytes(dir.file("damaged.m4a"), damaged.replace(damaged.find("moov") + 4, 396, 396, '\xff'));
   OSErr err = open(dir.file("damaged.m4a"), movie);
   if (err == noErr) err = PutMovieIntoTypedHandle(movie.get(), block, 600, 600);
   EXPECT_LT(err, 0);
+
+  ASSERT_EQ(PutMovieIntoTypedHandle(tune.get(), block, 0, 36000), noErr);  // a minute at most
+  EXPECT_EQ(block.size(), kSoundHeaderBytes + 44100u * 60 * 4);
+  const std::pair<std::int32_t, std::int32_t> bad[] = {{-1, 600}, {0, -600}, {0, 36001}, {0, INT32_MAX}};
+  for (const auto& [start, units] : bad)
+    EXPECT_LT(PutMovieIntoTypedHandle(tune.get(), block, start, units), 0) << start << " " << units;
+  EXPECT_LT(PutMovieIntoTypedHandle(nullptr, block, 0, 600), 0);
+  MovieFileRef ref = 0;
+  Movie none = nullptr;
+  EXPECT_TRUE(NewMovieFromFile(12345, none) < 0 && none == nullptr && CloseMovieFile(12345) < 0);
+  ASSERT_EQ(OpenMovieFile(real, ref), noErr);
+  EXPECT_TRUE(CloseMovieFile(ref) == noErr && NewMovieFromFile(ref, none) < 0);  // made after the close
+  // An analysis on a worker thread and the player on the GUI thread.
+  ASSERT_EQ(PutMovieIntoTypedHandle(tune.get(), first, 1200, 600), noErr);
+  std::atomic<int> failures = 0;
+  auto work = [&] {
+    for (int i = 0; i < 20; ++i) {
+      MovieOwner m;
+      std::vector<std::uint8_t> b;
+      failures +=
+          openMovieByPath(real, m) != noErr || PutMovieIntoTypedHandle(m.get(), b, 1200, 600) != noErr || b != first;
+    }
+  };
+  for (std::jthread& t : std::array{std::jthread(work), std::jthread(work)}) t.join();
+  EXPECT_EQ(failures, 0);
+  // A file deleted after its movie was made.
+  std::filesystem::remove(real);
+  EXPECT_EQ(PutMovieIntoTypedHandle(tune.get(), block, 0, 600), fnfErr);  // decoded anew from the start
+  EXPECT_LT(PutMovieIntoTypedHandle(tune.get(), block, 1800, 600), 0);
+  EXPECT_NEAR(GetMovieDuration(tune.get()), 24000, 40);  // the length stays what it was
 }
 
 // A tune replaced by a named pipe or a device is refused at once (in a child
