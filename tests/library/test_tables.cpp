@@ -3,8 +3,9 @@
 using Tables = LibraryTest;
 
 // A claimed record goes back only while it is not committed; a full table
-// claims nothing.
-TEST_F(Tables, ClaimGiveBackCommitAndRemove) {
+// claims nothing. A tune of a run in progress is not saved; a library of
+// none is no file, and loads empty.
+TEST_F(Tables, ClaimGiveBackCommitRemoveAndSave) {
   addTune("one");
   EXPECT_EQ(claimTuneRecord(), 2);
   EXPECT_EQ(std::pair(gTotalTunes_L, gStartTotalTunes_L), std::pair(2, 1));
@@ -25,9 +26,16 @@ TEST_F(Tables, ClaimGiveBackCommitAndRemove) {
   ASSERT_TRUE(removeTune(3));
   EXPECT_EQ(gTunes_A[2].title.str(), "c");
   EXPECT_FALSE(removeTune(0));
-  EXPECT_FALSE(removeTune(3));
   claimTuneRecord();
   EXPECT_FALSE(removeTune(3));
+  ASSERT_EQ(saveDatabaseFiles(), noErr);
+  EXPECT_EQ(readFileBytes(dbPath).size(), 2u * kTuneRecordSize);
+  gTotalTunes_L = gStartTotalTunes_L = 0;
+  ASSERT_EQ(saveDatabaseFiles(), noErr);
+  EXPECT_FALSE(fileExists(dbPath));
+  ASSERT_EQ(openDatabaseFiles(), noErr);
+  EXPECT_EQ(readFileBytes(dbPath), "");
+  EXPECT_EQ(gTotalTunes_L, 0);
 }
 
 TEST_F(Tables, RecountCountsCommittedTunesOnly) {
