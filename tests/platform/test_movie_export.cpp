@@ -34,7 +34,6 @@ std::vector<std::int16_t> decodeAll(const std::string& path, int& channels) {
 
 OSErr open(const std::string& path, MovieOwner& movie) {
   EXPECT_EQ(EnterMovies(), noErr);
-  ClearMoviesStickyError();
   return openMovieByPath(path, movie);
 }
 

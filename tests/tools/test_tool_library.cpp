@@ -35,8 +35,22 @@ TEST_F(ToolLibrary, DumpPrintsEveryTuneAsJsonCheckReportsDamageAndRewriteKeepsTh
   EXPECT_TRUE(readFileBytes(dbPath) == before);
 }
 
-TEST_F(ToolLibrary, MissingOrUnreadableFilesAndBadArgumentsFailClearlyAndGenresNeedsNoLibrary) {
-  ToolResult r = runTool("dump --db " + shellQuote(dir.file("nothing-here")));
+// Eval scores and writes its reports; missing or unreadable files and bad
+// arguments fail clearly; genres needs no library.
+TEST_F(ToolLibrary, EvalScoresGenresNeedsNoLibraryAndFailuresAreClear) {
+  addTune("Same Song", 3).ctCount = 400;
+  addTune("same song", 3).ctCount = 200;
+  ASSERT_EQ(saveDatabaseFiles(), noErr);
+  ToolResult r = runTool("eval consistency --db " + shellQuote(dbPath));
+  ASSERT_EQ(r.status, 0) << r.err;
+  expectAll(r.out, {"Total HPE (E!) Error: 0.500000"});
+  ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
+  r = runTool("eval words --db " + shellQuote(dbPath));
+  ::unsetenv("XDG_CONFIG_HOME");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readFileBytes(dir.file("Orvane-KeelwaveEngine/TestDataWordHPE.txt")), "SAME\t 2\t 300\nSONG\t 2\t 300\n");
+
+  r = runTool("dump --db " + shellQuote(dir.file("nothing-here")));
   EXPECT_NE(r.status, 0);
   expectAll(r.err, {"cannot read"});
   EXPECT_FALSE(fileExists(dir.file("nothing-here")));  // the tool creates nothing
@@ -49,20 +63,6 @@ TEST_F(ToolLibrary, MissingOrUnreadableFilesAndBadArgumentsFailClearlyAndGenresN
   ASSERT_EQ(r.status, 0);
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 276);
   EXPECT_EQ(r.out.substr(0, 11), "1\t40\t\tMisc.");
-}
-
-TEST_F(ToolLibrary, EvalPrintsTheScoreAndWritesReports) {
-  addTune("Same Song", 3).ctCount = 400;
-  addTune("same song", 3).ctCount = 200;
-  ASSERT_EQ(saveDatabaseFiles(), noErr);
-  ToolResult r = runTool("eval consistency --db " + shellQuote(dbPath));
-  ASSERT_EQ(r.status, 0) << r.err;
-  expectAll(r.out, {"Total HPE (E!) Error: 0.500000"});
-  ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
-  r = runTool("eval words --db " + shellQuote(dbPath));
-  ::unsetenv("XDG_CONFIG_HOME");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(readFileBytes(dir.file("Orvane-KeelwaveEngine/TestDataWordHPE.txt")), "SAME\t 2\t 300\nSONG\t 2\t 300\n");
 }
 
 }  // namespace
