@@ -22,19 +22,12 @@
 namespace {
 
 // The whole sound, decoded from the beginning without a single seek.
-std::vector<std::int16_t> decodeAll(const std::string& path, int& channels) {
-  EXPECT_EQ(EnterMovies(), noErr);
+std::vector<std::int16_t> decodeAll(const std::string& path) {
   AudioSource source;
   EXPECT_EQ(source.open(path), noErr);
-  channels = source.channels();
-  std::vector<std::int16_t> all(40 * 44100 * static_cast<std::size_t>(channels));  // longer than any file here
-  all.resize(static_cast<std::size_t>(std::max<std::int64_t>(0, source.read(all)) * channels));
+  std::vector<std::int16_t> all(40 * 44100 * 2);  // longer than any file here
+  all.resize(static_cast<std::size_t>(std::max<std::int64_t>(0, source.read(all)) * source.channels()));
   return all;
-}
-
-OSErr open(const std::string& path, MovieOwner& movie) {
-  EXPECT_EQ(EnterMovies(), noErr);
-  return openMovieByPath(path, movie);
 }
 
 MediaRecipe recipe(MediaFormat format, bool xing = true, int rate = 44100, int channels = 2, double seconds = 31.3,
@@ -72,16 +65,16 @@ TEST_P(ExactExport, excerptsEqualTheFullDecode) {
   TempDir dir;
   const std::string path = dir.file("t.media");
   writeTestMedia(path, GetParam().recipe);
-  int channels = 0;
-  const std::vector<std::int16_t> all = decodeAll(path, channels);
-  ASSERT_EQ(channels, GetParam().recipe.channels);
+  ASSERT_EQ(EnterMovies(), noErr);
+  const int channels = GetParam().recipe.channels;
+  const std::vector<std::int16_t> all = decodeAll(path);
   if (GetParam().ffmpegAgrees) {  // so the reference is not merely this code compared with itself
     runFfmpeg({"-i", path, "-f", "s16le", "-acodec", "pcm_s16le", dir.file("t.raw")});
     EXPECT_TRUE(readFileBytes(dir.file("t.raw")) ==
                 std::string(reinterpret_cast<const char*>(all.data()), all.size() * 2));
   }
   MovieOwner movie;
-  ASSERT_EQ(open(path, movie), noErr);
+  ASSERT_EQ(openMovieByPath(path, movie), noErr);
   const std::int32_t duration = GetMovieDuration(movie.get());
   // The length (in time, whatever the rate) agrees with the decoded sound.
   EXPECT_NEAR(duration, static_cast<double>(all.size() / channels) * 600.0 / 44100.0, 1.0 + 600.0 * 2048 / 44100);
@@ -148,9 +141,10 @@ TEST(Open, refusesWhatIsNoTuneDamageAndBadRequests) {
   MediaRecipe s = recipe(MediaFormat::mp3Cbr, true, 44100, 2, 40);
   s.tags.title = "Cut";
   writeTestMedia(real, s);
+  ASSERT_EQ(EnterMovies(), noErr);
   const std::string whole = readFileBytes(real);
   MovieOwner movie, tune;
-  ASSERT_EQ(open(real, tune), noErr);
+  ASSERT_EQ(openMovieByPath(real, tune), noErr);
   const std::pair<const char*, std::string> files[] = {
       {"text.mp3", "This is not a tune, only words.\n"},
       {"empty.mp3", ""},
@@ -160,28 +154,28 @@ TEST(Open, refusesWhatIsNoTuneDamageAndBadRequests) {
       {"remote.mp3", "#EXTM3U\n#EXTINF:4,\nhttp://127.0.0.1:9/tune.mp3\n#EXT-X-ENDLIST\n"}};
   for (const auto& [name, bytes] : files) {
     writeFileBytes(dir.file(name), bytes);
-    EXPECT_LT(open(dir.file(name), movie), 0) << name;
+    EXPECT_LT(openMovieByPath(dir.file(name), movie), 0) << name;
     EXPECT_FALSE(movie) << name;
   }
   for (const std::string& missing : {dir.file("missing.mp3"), dir.file("missing/inside.mp3"), std::string()})
-    EXPECT_EQ(open(missing, movie), fnfErr) << missing;
+    EXPECT_EQ(openMovieByPath(missing, movie), fnfErr) << missing;
   // From Ogg files only FLAC, Vorbis and Opus are decoded: Speex in Ogg is a
   // real, playable file, and still refused, by the movie and by the tag reader.
   const std::string speex = dir.file("speech.ogg");
   runFfmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=3:sample_rate=16000", "-metadata", "title=Talk", "-c:a",
              "libspeex", "-f", "ogg", speex});
-  EXPECT_EQ(open(speex, movie), invalidMovieErr);
+  EXPECT_EQ(openMovieByPath(speex, movie), invalidMovieErr);
   MovieFileTags tags;
   EXPECT_EQ(GetMovieFileTags(speex, tags), invalidMovieErr);
   if (::geteuid() != 0) {
     writeFileBytes(dir.file("locked.mp3"), "x");
     std::filesystem::permissions(dir.file("locked.mp3"), std::filesystem::perms::none);
-    EXPECT_EQ(open(dir.file("locked.mp3"), movie), permErr);
+    EXPECT_EQ(openMovieByPath(dir.file("locked.mp3"), movie), permErr);
   }
   // Cut in the middle: the info frame still promises 40 seconds, so an
   // excerpt from the missing half must fail rather than come back silent.
   writeFileBytes(dir.file("half.mp3"), whole.substr(0, whole.size() / 2));
-  ASSERT_EQ(open(dir.file("half.mp3"), movie), noErr);
+  ASSERT_EQ(openMovieByPath(dir.file("half.mp3"), movie), noErr);
   const std::int32_t d = GetMovieDuration(movie.get());
   std::vector<std::uint8_t> block, first;
   EXPECT_EQ(PutMovieIntoTypedHandle(movie.get(), block, analysisStart(5, d, 600), 600), noErr);
@@ -190,7 +184,7 @@ TEST(Open, refusesWhatIsNoTuneDamageAndBadRequests) {
   writeTestMedia(dir.file("whole.m4a"), recipe(MediaFormat::m4a, true, 44100, 2, 10));
   std::string damaged = readFileBytes(dir.file("whole.m4a"));
   writeFileBytes(dir.file("damaged.m4a"), damaged.replace(damaged.find("moov") + 4, 396, 396, '\xff'));
-  OSErr err = open(dir.file("damaged.m4a"), movie);
+  OSErr err = openMovieByPath(dir.file("damaged.m4a"), movie);
   if (err == noErr) err = PutMovieIntoTypedHandle(movie.get(), block, 600, 600);
   EXPECT_LT(err, 0);
 
@@ -234,11 +228,13 @@ TEST(Open, refusesWhatIsNotAPlainFileWithoutWaiting) {
   ASSERT_EQ(::symlink("/dev/zero", dir.file("zero.mp3").c_str()), 0);
   MovieOwner movie;
   MovieFileTags tags;
+  ASSERT_EQ(EnterMovies(), noErr);
   EXPECT_EXIT(
       {
         alarm(5);
-        _exit(open(dir.file("pipe.mp3"), movie) == ioErr && open(dir.file("zero.mp3"), movie) == ioErr &&
-                      open(dir.path().string(), movie) == ioErr &&
+        _exit(openMovieByPath(dir.file("pipe.mp3"), movie) == ioErr &&
+                      openMovieByPath(dir.file("zero.mp3"), movie) == ioErr &&
+                      openMovieByPath(dir.path().string(), movie) == ioErr &&
                       GetMovieFileTags(dir.file("pipe.flac"), tags) == ioErr
                   ? 0
                   : 3);
