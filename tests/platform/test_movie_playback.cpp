@@ -64,13 +64,15 @@ struct Heard {
     return clear ? std::exchange(samples, {}) : samples;
   }
   std::int64_t frames() { return static_cast<std::int64_t>(all().size() / 2); }
-  // Until a tenth of a second has been handed over: a loaded machine may be
-  // slow to start the sound, so the wait is on what arrived, not the clock.
-  void waitForATenth() {
-    for (const auto until = Clock::now() + std::chrono::seconds(10); frames() < 4410 && Clock::now() < until;)
-      std::this_thread::sleep_for(milliseconds(5));
-  }
 };
+
+// Whether `done` comes to hold within ten seconds. A loaded machine may be
+// slow to start the sound, so the tests wait on what happened, not the clock.
+bool eventually(auto done) {
+  const auto until = Clock::now() + std::chrono::seconds(10);
+  while (!done() && Clock::now() < until) std::this_thread::sleep_for(milliseconds(5));
+  return done();
+}
 
 class Playing : public ::testing::Test {
  protected:
@@ -102,13 +104,13 @@ class Playing : public ::testing::Test {
   }
   // Plays to the end the way the play loop does; returns the seconds from
   // the start of the sound to its end.
-  static double playToEnd(Movie movie, double limit) {
+  static double playToEnd(Movie movie) {
     StartMovie(movie);
     const auto start = Clock::now();
-    while (!IsMovieDone(movie) && Clock::now() - start < std::chrono::duration<double>(limit)) {
+    eventually([&] {
       MoviesTask(movie, 0);
-      std::this_thread::sleep_for(milliseconds(5));
-    }
+      return IsMovieDone(movie);
+    });
     return std::chrono::duration<double>(Clock::now() - start).count();
   }
 
@@ -141,7 +143,7 @@ TEST_F(Playing, soundsEverySampleAtItsVolumeAndEndsOnTime) {
     SetMovieVolume(movie.get(), volume);
     // Not before the second of sound has played; the upper bound leaves room
     // for a loaded machine's late wake-ups.
-    const double took = playToEnd(movie.get(), 10);
+    const double took = playToEnd(movie.get());
     EXPECT_TRUE(took > 0.7 && took < 2.0) << took;
     EXPECT_TRUE(isThenSilence(heard_.all(), want));
     GoToBeginningOfMovie(movie.get());
@@ -174,12 +176,8 @@ TEST_F(Playing, manyCyclesLeaveNothingBehind) {
   // that will close it), then closes once left idle.
   EXPECT_TRUE(sharedOutputOpen());
   EXPECT_LE(entries("/proc/self/task"), threads + 2);
-  const auto until = Clock::now() + std::chrono::seconds(kSharedOutputIdleSeconds + 5);
-  while (sharedOutputOpen() && Clock::now() < until) std::this_thread::sleep_for(milliseconds(50));
-  EXPECT_FALSE(sharedOutputOpen());
-  for (int i = 0; i < 100 && entries("/proc/self/task") > threads + 1; ++i)
-    std::this_thread::sleep_for(milliseconds(20));
-  EXPECT_LE(entries("/proc/self/task"), threads + 1);  // SDL may keep one helper
+  EXPECT_TRUE(eventually([] { return !sharedOutputOpen(); }));
+  EXPECT_TRUE(eventually([&] { return entries("/proc/self/task") <= threads + 1; }));  // SDL may keep one helper
 }
 
 // The position reported follows the samples the device has taken, never
@@ -221,7 +219,7 @@ TEST_F(Playing, pauseHoldsThePlaceAndJumpsSoundFromTheSampleAtTheirTime) {
     EXPECT_FALSE(IsMovieDone(movie.get()));
     ResumeMovie(movie.get());
   }
-  playToEnd(movie.get(), 5);
+  playToEnd(movie.get());
   EXPECT_TRUE(isThenSilence(heard_.all(), decoded));
 
   GoToBeginningOfMovie(movie.get());
@@ -233,12 +231,12 @@ TEST_F(Playing, pauseHoldsThePlaceAndJumpsSoundFromTheSampleAtTheirTime) {
   EXPECT_TRUE(IsMoviePaused(movie.get()));
   EXPECT_EQ(GetMovieTime(movie.get()), 700);
   ResumeMovie(movie.get());
-  resumed.waitForATenth();
+  eventually([&] { return resumed.frames() >= 4410; });  // a tenth of a second
   soundsFrom(resumed, 700);
   setPlaybackTap(jumped.tap());
   SetMovieTimeValue(movie.get(), 301);
   EXPECT_FALSE(IsMoviePaused(movie.get()));
-  jumped.waitForATenth();
+  eventually([&] { return jumped.frames() >= 4410; });
   follows(jumped, 301);
   StopMovie(movie.get());
   const std::int64_t atStop = jumped.frames();
