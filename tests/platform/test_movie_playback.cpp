@@ -123,8 +123,8 @@ class Playing : public ::testing::Test {
 // then silence; a mono tune after a stereo one sounds on both sides of the
 // same stereo device. The end comes when the last sample has played.
 TEST_F(Playing, soundsEverySampleAtItsVolumeAndEndsOnTime) {
-  const std::tuple<MediaFormat, int, std::int16_t> rows[] = {{MediaFormat::mp3Cbr, 2, 256},
-                                                             {MediaFormat::flac, 2, 512},
+  // (Stereo MP3 at the default volume is the pausing test's tune.)
+  const std::tuple<MediaFormat, int, std::int16_t> rows[] = {{MediaFormat::flac, 2, 512},
                                                              {MediaFormat::vorbis, 2, 100},
                                                              {MediaFormat::opus, 2, 300},
                                                              {MediaFormat::mp3Cbr, 1, 128}};
@@ -199,6 +199,7 @@ TEST_F(Playing, pauseHoldsThePlaceAndJumpsSoundFromTheSampleAtTheirTime) {
   };
   // What a jump to `time` must sound first: a tenth of a second from there.
   auto soundsFrom = [&](Heard& h, std::int32_t time) {
+    eventually([&] { return h.frames() >= 4410; });
     const auto first = decoded.begin() + static_cast<std::ptrdiff_t>(time) * 147 / 2 * 2;
     const std::vector<std::int16_t> heard = h.all(), want(first, first + 44100 / 10 * 2);
     EXPECT_TRUE(heard.size() >= want.size() && std::equal(want.begin(), want.end(), heard.begin())) << time;
@@ -211,12 +212,11 @@ TEST_F(Playing, pauseHoldsThePlaceAndJumpsSoundFromTheSampleAtTheirTime) {
     }
     PauseMovie(movie.get());
     const std::size_t atPause = heard_.all().size();
-    const std::int32_t time = GetMovieTime(movie.get());
-    EXPECT_EQ(time, static_cast<std::int32_t>(atPause / 2 * 600 / 44100));  // all that went out is heard
+    const auto time = static_cast<std::int32_t>(atPause / 2 * 600 / 44100);
+    EXPECT_EQ(GetMovieTime(movie.get()), time);  // all that went out is heard
     std::this_thread::sleep_for(milliseconds(200));
-    EXPECT_EQ(heard_.all().size(), atPause);
-    EXPECT_EQ(GetMovieTime(movie.get()), time);
-    EXPECT_FALSE(IsMovieDone(movie.get()));
+    EXPECT_EQ(std::tuple(heard_.all().size(), GetMovieTime(movie.get()), IsMovieDone(movie.get())),
+              std::tuple(atPause, time, false));
     ResumeMovie(movie.get());
   }
   playToEnd(movie.get());
@@ -231,18 +231,16 @@ TEST_F(Playing, pauseHoldsThePlaceAndJumpsSoundFromTheSampleAtTheirTime) {
   EXPECT_TRUE(IsMoviePaused(movie.get()));
   EXPECT_EQ(GetMovieTime(movie.get()), 700);
   ResumeMovie(movie.get());
-  eventually([&] { return resumed.frames() >= 4410; });  // a tenth of a second
   soundsFrom(resumed, 700);
   setPlaybackTap(jumped.tap());
   SetMovieTimeValue(movie.get(), 301);
   EXPECT_FALSE(IsMoviePaused(movie.get()));
-  eventually([&] { return jumped.frames() >= 4410; });
+  soundsFrom(jumped, 301);
   follows(jumped, 301);
   StopMovie(movie.get());
   const std::int64_t atStop = jumped.frames();
   std::this_thread::sleep_for(milliseconds(200));
   EXPECT_EQ(jumped.frames(), atStop);  // nothing reaches the device after the stop
-  soundsFrom(jumped, 301);
 }
 
 }  // namespace
