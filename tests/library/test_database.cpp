@@ -52,7 +52,6 @@ TEST_F(Database, EveryIntegerFieldIsBigEndianInTheFileEveryOtherByteAsItIs) {
   for (auto& c : file) c = static_cast<char>(rng());
   writeFileBytes(dbPath, file);
   ASSERT_EQ(openDatabaseFiles(), noErr);
-  ASSERT_EQ(gTotalTunes_L, 5);
 
   // The table in the machine's order, and what a save must write back: the
   // file, each permID renumbered as a load numbers the tunes.
@@ -75,9 +74,8 @@ TEST_F(Database, AFileLongerThanTheTableLoadsItsFirst30000) {
   writeFileBytes(dbPath, "");  // made sparse: 30002 records and a half cost nothing
   ASSERT_EQ(::truncate(dbPath.c_str(), 30002L * 4566 + 2000), 0);
   ASSERT_EQ(openDatabaseFiles(), noErr);
-  EXPECT_EQ(gTotalTunes_L, 30000);
   // The two left out are not dropped from the file by the next save.
-  EXPECT_EQ(gDatabaseTunesLeftOut, 2);
+  EXPECT_EQ(std::pair(gTotalTunes_L, gDatabaseTunesLeftOut), std::pair(30000, std::int64_t{2}));
   EXPECT_NE(saveDatabaseFiles(), noErr);
   EXPECT_NE(librarySaveFailure().reason.find("30002 tunes"), std::string::npos);
   EXPECT_EQ(std::filesystem::file_size(dbPath), 30002u * 4566 + 2000);
