@@ -30,8 +30,10 @@ class Prefs : public ::testing::Test {
 // The first start makes an empty file and keeps the defaults. The quit
 // writes each setting on a line of its own ending in a return, its two bytes
 // exchanged, as a signed number after one blank or a minus; the next start
-// reads them back.
-TEST_F(Prefs, FirstStartMakesAnEmptyFileAndTheNextStartReadsWhatTheQuitWrote) {
+// reads them back. Reading skips leading blanks and tabs, ends a number at a
+// comma, takes text without digits as 0 and keeps the low 16 bits of larger
+// values; with no volume line the default stays, not exchanged into 4353.
+TEST_F(Prefs, TheNextStartReadsWhatTheQuitWroteAndAShortFileKeepsTheRest) {
   loadPrefs();
   EXPECT_EQ(readFileBytes(prefsFilePath()), "");
   EXPECT_EQ(settings(), std::tuple(800, 1340, 0, 0, 273));
@@ -41,12 +43,7 @@ TEST_F(Prefs, FirstStartMakesAnEmptyFileAndTheNextStartReadsWhatTheQuitWrote) {
   setDefaultPrefs(1440, 900);
   loadPrefs();
   EXPECT_EQ(settings(), std::tuple(700, 900, -5, 44, 1168));
-}
-
-// Leading blanks and tabs, a number that ends at a comma, text without
-// digits, values beyond 16 bits keep their low 16 bits; with no volume line
-// the default stays, not exchanged into 4353.
-TEST_F(Prefs, ParsingFollowsTheNumberReaderAndAShortFileKeepsTheRest) {
+  setDefaultPrefs(1440, 900);
   applyPrefsFileText(" \t8195,junk\rabc\r 70000\r-1025\r");
   EXPECT_EQ(settings(), std::tuple(800, 0, byteExchange16(static_cast<std::int16_t>(70000 & 0xFFFF)), -5, 273));
 }

@@ -17,11 +17,7 @@ class LibraryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     headlessToolbox().reset();
-    reset(dbPath = dir.file("Lumaroll/LumarollDatabase"));
-  }
-  void TearDown() override { reset(""); }
-  static void reset(const std::string& path) {
-    setLibraryFilePath(path);
+    setLibraryFilePath(dbPath = dir.file("Lumaroll/LumarollDatabase"));
     gTotalTunes_L = gStartTotalTunes_L = 0;
     gDatabaseLoadIncomplete = false;
   }
