@@ -1,14 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <functional>
 #include <tuple>
 
-#include "core/errors.h"
 #include "core/paths.h"
 #include "core/prefs.h"
 #include "support/temp_dir.h"
@@ -22,43 +19,33 @@ class Prefs : public ::testing::Test {
     setDefaultPrefs(1440, 900);
   }
   void TearDown() override { setPrefsFilePath(""); }
+  static auto settings() {
+    return std::tie(gWin1SizeVert_S, gWin1SizeHor_S, gWin1PosHor_S, gWin1PosVert_S, gPlayerVolume_S);
+  }
   TempDir dir;
 };
 
 }  // namespace
 
-TEST_F(Prefs, FirstStartCreatesAnEmptyFileAndKeepsTheDefaults) {
+// The first start makes an empty file and keeps the defaults. The quit
+// writes each setting on a line of its own ending in a return, its two bytes
+// exchanged, as a signed number after one blank or a minus; the next start
+// reads them back. Reading skips leading blanks and tabs, ends a number at a
+// comma, takes text without digits as 0 and keeps the low 16 bits of larger
+// values; with no volume line the default stays, not exchanged into 4353.
+TEST_F(Prefs, TheNextStartReadsWhatTheQuitWroteAndAShortFileKeepsTheRest) {
   loadPrefs();
   EXPECT_EQ(readFileBytes(prefsFilePath()), "");
-  EXPECT_EQ(std::tuple(gWin1SizeVert_S, gWin1SizeHor_S, gWin1PosHor_S, gWin1PosVert_S, gPlayerVolume_S),
-            std::tuple(800, 1340, 0, 0, 273));
-}
-
-// Each setting on a line of its own ending in a return, its two bytes
-// exchanged, written as a signed number after one blank or a minus.
-TEST_F(Prefs, QuitWritesByteExchangedLinesAndTheStartReadsThemBack) {
-  gWin1SizeVert_S = 700;
-  gWin1SizeHor_S = 900;
-  gWin1PosHor_S = -5;
-  gWin1PosVert_S = 44;
-  gPlayerVolume_S = 1168;
+  EXPECT_EQ(settings(), std::tuple(800, 1340, 0, 0, 273));
+  settings() = std::tuple(700, 900, -5, 44, 1168);
   savePrefs();
   EXPECT_EQ(readFileBytes(prefsFilePath()), "-17406\r-31741\r-1025\r 11264\r-28668\r");
   setDefaultPrefs(1440, 900);
   loadPrefs();
-  EXPECT_EQ(std::tuple(gWin1SizeVert_S, gWin1SizeHor_S, gWin1PosHor_S, gWin1PosVert_S, gPlayerVolume_S),
-            std::tuple(700, 900, -5, 44, 1168));
-}
-
-TEST_F(Prefs, ParsingFollowsTheNumberReaderAndAShortFileKeepsTheRest) {
-  // Leading blanks and tabs, a number that ends at a comma, text without
-  // digits, values beyond 16 bits keep their low 16 bits; no volume line.
+  EXPECT_EQ(settings(), std::tuple(700, 900, -5, 44, 1168));
+  setDefaultPrefs(1440, 900);
   applyPrefsFileText(" \t8195,junk\rabc\r 70000\r-1025\r");
-  EXPECT_EQ(gWin1SizeVert_S, 800);
-  EXPECT_EQ(gWin1SizeHor_S, 0);
-  EXPECT_EQ(gWin1PosHor_S, byteExchange16(static_cast<std::int16_t>(70000 & 0xFFFF)));
-  EXPECT_EQ(gWin1PosVert_S, -5);
-  EXPECT_EQ(gPlayerVolume_S, 273);  // not exchanged into 4353
+  EXPECT_EQ(settings(), std::tuple(800, 0, byteExchange16(static_cast<std::int16_t>(70000 & 0xFFFF)), -5, 273));
 }
 
 // A pipe would wait for a writer for ever, /dev/zero never ends, and a file
@@ -67,24 +54,18 @@ TEST_F(Prefs, ParsingFollowsTheNumberReaderAndAShortFileKeepsTheRest) {
 TEST_F(Prefs, OnlyASmallPlainFileIsRead) {
   const std::string path = prefsFilePath();
   createNewDirectory(folderOf(path));
-  const std::function<void()> makers[] = {
-      [&] { ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0); },
-      [&] { ASSERT_EQ(::symlink("/dev/zero", path.c_str()), 0); },
-      [&] { writeFileBytes(path, "\r\r 8195\r" + std::string(kLongestPrefsFile, ' ')); },
-  };
-  for (const auto& make : makers) {
+  // Each is reached through a link, as a link to a settings file is followed.
+  ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0644), 0);
+  writeFileBytes(dir.file("long"), "\r\r 8195\r" + std::string(kLongestPrefsFile, ' '));
+  for (const std::string& target : {dir.file("pipe"), std::string("/dev/zero"), dir.file("long")}) {
     std::filesystem::remove(path);
-    make();
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-      alarm(5);
-      loadPrefs();
-      _exit(gPlayerVolume_S == kDefaultPlayerVolume && gWin1PosHor_S == 0 ? 0 : 3);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status)) << "reading the preferences hung";
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    ASSERT_EQ(::symlink(target.c_str(), path.c_str()), 0);
+    EXPECT_EXIT(
+        {
+          alarm(5);
+          loadPrefs();
+          _exit(gPlayerVolume_S == kDefaultPlayerVolume && gWin1PosHor_S == 0 ? 0 : 3);
+        },
+        ::testing::ExitedWithCode(0), "");
   }
 }

@@ -28,61 +28,45 @@ Task addRun() {
   trace.push_back("end");
 }
 
+// A step that runs a nested event loop (which calls runTasks again) must not
+// resume anything, least of all itself.
+Task runsANestedLoop() {
+  trace.push_back("nested " + std::to_string(runTasks(0)));
+  co_await yieldTicks(0);
+  trace.push_back("nested end");
+}
+
 Task waitsForever() {
   FrameGuard guard;
   for (;;) co_await yieldTicks(1);
 }
 
-class Tasks : public ::testing::Test {
- protected:
-  void SetUp() override { trace.clear(); }
-  void TearDown() override { cancelAllTasks(); }
-};
+// One pass of the event loop at `now`, marked in the trace.
+void pass(std::uint32_t now) {
+  trace.push_back("@" + std::to_string(now));
+  runTasks(now);
+}
 
 }  // namespace
 
-// Started close to the end of the tick counter, so the chain's steps cross the wrap.
-TEST_F(Tasks, AwaitedTaskYieldsSuspendTheWholeChainInStartOrderAcrossTheWrap) {
+// An awaited task's yields suspend the whole chain; tasks first run at the
+// next pass, then in the order they were started. Started close to the end
+// of the tick counter, so the steps cross the wrap. Cancelling releases the
+// suspended frames.
+TEST(Tasks, ChainsYieldInStartOrderAcrossTheWrapAndCancelReleasesThem) {
   startTask(folderItems(1));
   startTask(addRun());
-  EXPECT_TRUE(trace.empty()) << "a task first runs at the next pass";
-  EXPECT_EQ(nextTaskTick(0xFFFFFFFEu), 0xFFFFFFFEu) << "a task that never ran is due at once";
-  EXPECT_EQ(runTasks(0xFFFFFFFEu), 2);
-  EXPECT_EQ(trace, (std::vector<std::string>{"item 1", "start", "item 1"}));
-  runTasks(0xFFFFFFFFu);
-  EXPECT_EQ(trace.back(), "item 2");
-  runTasks(0);  // the folder ends, the run goes on to its 2-tick wait
-  EXPECT_EQ(trace.back(), "after folder");
-  EXPECT_EQ(nextTaskTick(0), 2u);
-  EXPECT_EQ(runTasks(1), 0) << "woken before its ticks passed";
-  EXPECT_EQ(activeTaskCount(), 1u);
-  runTasks(2);
-  EXPECT_EQ(trace.back(), "end");
-  EXPECT_EQ(activeTaskCount(), 0u);
-}
-
-TEST_F(Tasks, CancellingReleasesSuspendedFrames) {
-  startTask(waitsForever());
-  runTasks(1);
-  runTasks(2);
-  cancelAllTasks();
-  EXPECT_EQ(trace, (std::vector<std::string>{"frame released"}));
-  EXPECT_EQ(activeTaskCount(), 0u);
-}
-
-// A task step that runs a nested event loop (which calls runTasks again)
-// must not resume anything, least of all itself.
-Task runsANestedLoop() {
-  trace.push_back("nested loop resumed " + std::to_string(runTasks(0)));  // as a delay's nested loop would
-  co_await yieldTicks(0);
-  trace.push_back("end");
-}
-
-TEST_F(Tasks, NestedRunTasksResumesNothing) {
   startTask(runsANestedLoop());
-  runTasks(0);
-  EXPECT_EQ(trace, (std::vector<std::string>{"nested loop resumed 0"}));
-  runTasks(1);
-  EXPECT_EQ(trace.back(), "end");
+  startTask(waitsForever());
+  EXPECT_EQ(nextTaskTick(0xFFFFFFFEu), 0xFFFFFFFEu) << "a task that never ran is due at once";
+  for (std::uint32_t now : {0xFFFFFFFEu, 0xFFFFFFFFu, 0u}) pass(now);
+  EXPECT_EQ(nextTaskTick(0), 1u);  // the earliest of the two waits (2 and 1)
+  pass(1);                         // too early for the run's 2-tick wait
+  pass(2);
+  EXPECT_EQ(trace, (std::vector<std::string>{"@4294967294", "item 1", "start", "item 1", "nested 0", "@4294967295",
+                                             "item 2", "nested end", "@0", "after folder", "@1", "@2", "end"}));
+  EXPECT_EQ(activeTaskCount(), 1u);
+  cancelAllTasks();
+  EXPECT_EQ(trace.back(), "frame released");
   EXPECT_EQ(activeTaskCount(), 0u);
 }

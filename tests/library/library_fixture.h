@@ -17,13 +17,7 @@ class LibraryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     headlessToolbox().reset();
-    dbPath = dir.file("Lumaroll/LumarollDatabase");
-    setLibraryFilePath(dbPath);
-    gTotalTunes_L = gStartTotalTunes_L = 0;
-    gDatabaseLoadIncomplete = false;
-  }
-  void TearDown() override {
-    setLibraryFilePath("");
+    setLibraryFilePath(dbPath = dir.file("Lumaroll/LumarollDatabase"));
     gTotalTunes_L = gStartTotalTunes_L = 0;
     gDatabaseLoadIncomplete = false;
   }
@@ -31,7 +25,6 @@ class LibraryTest : public ::testing::Test {
   // would number it.
   Tune& addTune(const std::string& title, std::int32_t colour = 1) {
     const std::int32_t k = claimTuneRecord();
-    EXPECT_GT(k, 0);
     Tune& t = gTunes_A[k];
     std::memset(&t, 0, sizeof t);
     t.title.assign(title);

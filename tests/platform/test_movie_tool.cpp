@@ -13,8 +13,7 @@ namespace {
 
 TEST(MovieTool, exportsTheBlockOfAPartOrATimeAndPlays) {
   TempDir dir;
-  MediaRecipe s;
-  s.seconds = 30;
+  MediaRecipe s;  // thirty seconds
   s.content = MediaContent::noise;
   const std::string path = shellQuote(dir.file("a.mp3"));
   writeTestMedia(dir.file("a.mp3"), s);

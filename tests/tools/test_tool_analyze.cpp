@@ -10,8 +10,7 @@
 
 TEST(ToolAnalyze, PrintsEveryCallAndFieldAndTouchesNoLibrary) {
   TempDir dir;
-  MediaRecipe s;
-  s.seconds = 30;
+  MediaRecipe s;  // thirty seconds
   s.tags = {"Tone", "Generator", "Tests", "Jazz"};
   const std::string tune = dir.file("tone.mp3"), shortTune = dir.file("short.mp3");
   writeTestMedia(tune, s);

@@ -1,26 +1,18 @@
 // lumaroll-tool playlist, run on a library file.
 #include <regex>
 
-#include "core/paths.h"
-#include "library/database.h"
+#include "library/library_fixture.h"
 #include "playlists/library_fixture.h"
-#include "support/temp_dir.h"
 #include "tool_runner.h"
 
-TEST_F(PlaylistTest, ToolPrintsTheRankedPlaylistAndItsTotals) {
-  TempDir dir;
-  const std::string db = dir.file("LumarollDatabase");
-  setLibraryFilePath(db);
-  TuneFields s;
-  s.title = "First";
-  putTune(1, s);
-  s.title = "Purple One";
-  s.colourCategory = 9;
-  putTune(2, s);
+using ToolPlaylist = LibraryTest;
+
+TEST_F(ToolPlaylist, PrintsTheRankedPlaylistAndItsTotals) {
+  putTune(1, {.title = "First"});
+  putTune(2, {.title = "Purple One", .colourCategory = 9});
   setLibrarySize(2);
   ASSERT_EQ(saveDatabaseFiles(), noErr);
-  setLibraryFilePath("");
-  const std::string dbArg = " --db " + shellQuote(db);
+  const std::string dbArg = " --db " + shellQuote(dbPath);
 
   ToolResult r = runTool("playlist smart-more --match 2" + dbArg);
   ASSERT_EQ(r.status, 0) << r.err;
@@ -31,12 +23,9 @@ TEST_F(PlaylistTest, ToolPrintsTheRankedPlaylistAndItsTotals) {
 )"))) << r.out;
 
   r = runTool("playlist purple --seed 4" + dbArg);
-  EXPECT_NE(r.out.find("\"title\":\"Purple One\""), std::string::npos);
-  EXPECT_NE(r.out.find("{\"tunes\":1,"), std::string::npos);
-  r = runTool("playlist search --search FIRST" + dbArg);
-  EXPECT_NE(r.out.find("{\"tunes\":1,"), std::string::npos);
-  r = runTool("playlist 25" + dbArg);
-  EXPECT_EQ(r.out.rfind("{\"tunes\":0,", 0), 0u);
+  EXPECT_TRUE(std::regex_search(r.out, std::regex(R"("title":"Purple One".*\n\{"tunes":1,)"))) << r.out;
+  EXPECT_NE(runTool("playlist search --search FIRST" + dbArg).out.find("{\"tunes\":1,"), std::string::npos);
+  EXPECT_EQ(runTool("playlist 25" + dbArg).out.rfind("{\"tunes\":0,", 0), 0u);  // a number naming no kind
 
   // Kinds built around a tune need one; a search needs its text.
   for (const char* args : {"artist", "search", "loud", "", "all x", "all --seed x"})

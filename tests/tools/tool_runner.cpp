@@ -2,7 +2,6 @@
 
 #include <sys/wait.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "support/temp_dir.h"
@@ -16,11 +15,7 @@ std::string shellQuote(const std::string& s) {
 ToolResult runTool(const std::string& args) {
   TempDir dir;
   const std::string out = dir.file("out"), err = dir.file("err");
-  const std::string cmd = std::string(LUMAROLL_TOOL) + " " + args + " >" + shellQuote(out) + " 2>" + shellQuote(err);
-  ToolResult r;
-  const int raw = std::system(cmd.c_str());
-  r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  r.out = readFileBytes(out);
-  r.err = readFileBytes(err);
-  return r;
+  const int raw =
+      std::system((std::string(LUMAROLL_TOOL) + " " + args + " >" + shellQuote(out) + " 2>" + shellQuote(err)).c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFileBytes(out), readFileBytes(err)};
 }
