@@ -24,6 +24,8 @@
 #include "support/media.h"
 #include "support/temp_dir.h"
 
+using Names = std::vector<std::string>;
+
 class AddRunTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -52,12 +54,10 @@ class AddRunTest : public ::testing::Test {
                    MediaFormat format = MediaFormat::mp3Cbr) {
     const std::filesystem::path path = dir.path() / "music" / relative;
     std::filesystem::create_directories(path.parent_path());
-    MediaRecipe s;
-    s.format = format;
-    s.seconds = seconds;
-    s.frequency = 330.0 + 10.0 * static_cast<double>(++made);
-    s.tags = {title, "Generator", "Tests", "Rock"};
-    writeTestMedia(path.string(), s);
+    writeTestMedia(path.string(), {.format = format,
+                                   .seconds = seconds,
+                                   .frequency = 330.0 + 10.0 * static_cast<double>(++made),
+                                   .tags = {title, "Generator", "Tests", "Rock"}});
     return path.string();
   }
   std::string music() const { return (dir.path() / "music").string() + "/"; }
@@ -71,8 +71,8 @@ class AddRunTest : public ::testing::Test {
     }
   }
 
-  std::vector<std::string> titles(std::int32_t first = 1) const {
-    std::vector<std::string> t;
+  Names titles(std::int32_t first = 1) const {
+    Names t;
     for (std::int32_t i = first; i <= gStartTotalTunes_L; ++i) t.push_back(gTunes_A[i].title.str());
     return t;
   }

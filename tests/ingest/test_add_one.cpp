@@ -12,8 +12,6 @@
 
 namespace {
 
-using Names = std::vector<std::string>;
-
 // A chain of folders whose full path is longer than the system accepts, so
 // that listing its last folder fails even for the superuser.
 void makeTooDeepChain(const std::string& top) {

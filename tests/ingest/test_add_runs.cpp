@@ -1,24 +1,33 @@
 // The add runs as the program starts and ends them: Stop, a full library,
 // the folder chooser, the first-time window with the automatic add, the
-// saving window, and a run's texts, report and ending.
+// saving window, a run's texts, report and ending, and the folders given on
+// the program's command line.
+#include <cstdio>
 #include <cstdlib>
 #include <set>
 
 #include "ingest/save_alerts.h"
 #include "ingest/windows.h"
 #include "ingest_fixture.h"
-#include "playlists/builder.h"
 #include "playlists/main_window_fixture.h"
 
 namespace {
-
-using Names = std::vector<std::string>;
 
 // The justAdded flags of the library, one digit a tune.
 std::string justAdded() {
   std::string flags;
   for (std::int32_t i = 1; i <= gStartTotalTunes_L; ++i) flags += std::to_string(gTunes_A[i].justAdded);
   return flags;
+}
+
+// The library's size at the end of each run, from the summary line of the
+// All Tunes playlist that each run's end shows.
+std::vector<std::int32_t> totalsAtRunEnd() {
+  std::vector<std::int32_t> totals;
+  const std::string prefix = "text:1/1001=Tunes:";
+  for (const std::string& line : headlessToolbox().log)
+    if (line.rfind(prefix, 0) == 0) totals.push_back(std::stoi(line.substr(prefix.size())));
+  return totals;
 }
 
 std::int32_t colourTotal() {
@@ -183,4 +192,43 @@ TEST_F(AddRunTest, ARunsTextsReportAndHolidayPassThenTheSameFileIsRefused) {
   EXPECT_EQ(tb.control(kLeftOutWindow, kLeftOutList)->desc.text,
             "0 tunes added, 1 file left out.\n  1 already in the library\n\n" + music() +
                 "a.mp3\n    already in the library\n");
+}
+
+// Folders are kept, absolute and ending in "/"; anything else is named on the
+// error stream, one line each.
+TEST_F(AddRunTest, CommandLineKeepsFoldersAndReportsTheRest) {
+  const std::string file = tune("rel/two.mp3", "A2");
+  char* said = nullptr;
+  std::size_t size = 0;
+  std::FILE* err = ::open_memstream(&said, &size);
+  const auto saved = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path() / "music");
+  const Names folders = commandLineFolders({"rel", file, music() + "missing", "", "./rel/../rel/"}, err);
+  std::filesystem::current_path(saved);
+  std::fclose(err);
+  const std::string text(said, size);
+  std::free(said);
+  const std::string rel = std::filesystem::canonical(music() + "rel").string() + "/";
+  EXPECT_EQ(folders, (Names{rel, rel}));
+  EXPECT_EQ(text, "lumaroll: " + file + " is not a folder; left out\nlumaroll: " + music() +
+                      "missing is not a folder; left out\nlumaroll:  is not a folder; left out\n");
+}
+
+TEST_F(AddRunTest, CommandLineFoldersAddOneRunAfterAnother) {
+  tune("a/one.mp3", "A1");
+  tune("b/one.mp3", "B1");
+  tune("b/deeper/two.mp3", "B2");
+  tune("c/one.mp3", "C1");
+  gCurrentPlaylist_S = kPlaylistAllTunes;
+
+  // A run of the menu command is still going when the command-line runs
+  // start: they wait for it, then go one at a time.
+  startTask(addTunes({music() + "a/"}));
+  startTask(addTunesOfFolders(commandLineFolders({music() + "b", music() + "c"}, nullptr)));
+  runAll();
+  // Each run ends before the next begins: its own tunes, and no more.
+  EXPECT_EQ(totalsAtRunEnd(), (std::vector<std::int32_t>{1, 3, 4}));
+  EXPECT_EQ(titles(), (Names{"A1", "B1", "B2", "C1"}));
+  EXPECT_EQ(savedRecords(), 4u);
+  EXPECT_FALSE(addRunActive());
 }

@@ -56,7 +56,7 @@ class PoolRunTest : public AddRunTest {
 TEST_F(PoolRunTest, LibraryIsTheSameToTheByteWithOneThreadAndWithSeveral) {
   makeCorpus();
   const std::string one = runWith(1);
-  EXPECT_EQ(titles(), (std::vector<std::string>{"Top", "One", "Two", "Deep", "Last"}));
+  EXPECT_EQ(titles(), (Names{"Top", "One", "Two", "Deep", "Last"}));
   ASSERT_FALSE(one.empty());
   // The measures reach the record as measuring into the record itself puts
   // them there.
@@ -74,7 +74,7 @@ TEST_F(PoolRunTest, LibraryIsTheSameToTheByteWithOneThreadAndWithSeveral) {
 
   // Stopped after the third tune: the same tunes as far as the stop.
   const std::string stopped = runWith(1, 3);
-  EXPECT_EQ(titles(), (std::vector<std::string>{"Top", "One", "Two"}));
+  EXPECT_EQ(titles(), (Names{"Top", "One", "Two"}));
   for (int threads : {2, 4}) EXPECT_TRUE(runWith(threads, 3) == stopped) << threads << " threads, stopped";
 
   // A run dropped in the middle, as when the program ends, takes its workers
