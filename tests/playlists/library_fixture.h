@@ -89,8 +89,7 @@ class PlaylistTest : public ::testing::Test {
   // the totals are the entries' own.
   static void expectWholeCopies() {
     for (std::int32_t k = 1; k <= gTotalPlaylistTunes_L; ++k) {
-      Tune entry;
-      std::memcpy(&entry, &gPlaylistTunes_A[k], sizeof(Tune));
+      Tune entry = gPlaylistTunes_A[k];
       const std::int32_t tune = entry.tuneNumber;
       ASSERT_GE(tune, 1);
       entry.matchScore = gTunes_A[tune].matchScore;

@@ -7,6 +7,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <numbers>
 #include <random>
 #include <stdexcept>
@@ -121,6 +122,8 @@ void writeTestMedia(const std::string& path, const MediaRecipe& r) {
   const std::vector<std::int16_t> pcm = testMediaPcm(r);
   const std::string raw = path + ".pcm";
   writeFileBytes(raw, std::string(reinterpret_cast<const char*>(pcm.data()), pcm.size() * 2));
+  // The samples go whether ffmpeg succeeds or not.
+  const std::unique_ptr<const char, int (*)(const char*)> removeRaw(raw.c_str(), std::remove);
 
   const bool mp3 = r.format == MediaFormat::mp3Cbr || r.format == MediaFormat::mp3Vbr;
   const std::string encoded = mp3 && !r.muxerTags ? path + ".bare" : path;
@@ -153,13 +156,7 @@ void writeTestMedia(const std::string& path, const MediaRecipe& r) {
     args.insert(args.end(), {"-write_xing", r.xingHeader ? "1" : "0", "-id3v2_version", r.muxerTags ? "4" : "0",
                              "-write_id3v1", "0", "-f", "mp3"});
   args.push_back(encoded);
-  try {
-    runFfmpeg(args);
-  } catch (...) {
-    std::remove(raw.c_str());
-    throw;
-  }
-  std::remove(raw.c_str());
+  runFfmpeg(args);
   if (encoded != path) {
     const std::string audio = readFileBytes(encoded);
     std::remove(encoded.c_str());
