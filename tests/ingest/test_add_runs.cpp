@@ -195,39 +195,35 @@ TEST_F(AddRunTest, ARunsTextsReportAndHolidayPassThenTheSameFileIsRefused) {
 }
 
 // Folders are kept, absolute and ending in "/"; anything else is named on the
-// error stream, one line each.
-TEST_F(AddRunTest, CommandLineKeepsFoldersAndReportsTheRest) {
-  const std::string file = tune("rel/two.mp3", "A2");
+// error stream, one line each. A run of the menu command is still going when
+// the command-line runs start: they wait for it, then go one at a time.
+TEST_F(AddRunTest, CommandLineFoldersAreCheckedThenAddedOneRunAfterAnother) {
+  const std::string file = tune("a/one.mp3", "A1");
+  tune("b/one.mp3", "B1");
+  tune("b/deeper/two.mp3", "B2");
+  tune("c/one.mp3", "C1");
   char* said = nullptr;
   std::size_t size = 0;
   std::FILE* err = ::open_memstream(&said, &size);
   const auto saved = std::filesystem::current_path();
   std::filesystem::current_path(dir.path() / "music");
-  const Names folders = commandLineFolders({"rel", file, music() + "missing", "", "./rel/../rel/"}, err);
+  const Names folders = commandLineFolders({"b", file, music() + "missing", "", "./b/../b/", "c"}, err);
   std::filesystem::current_path(saved);
   std::fclose(err);
   const std::string text(said, size);
   std::free(said);
-  const std::string rel = std::filesystem::canonical(music() + "rel").string() + "/";
-  EXPECT_EQ(folders, (Names{rel, rel}));
+  const std::string b = std::filesystem::canonical(music() + "b").string() + "/";
+  EXPECT_EQ(folders, (Names{b, b, std::filesystem::canonical(music() + "c").string() + "/"}));
   EXPECT_EQ(text, "lumaroll: " + file + " is not a folder; left out\nlumaroll: " + music() +
                       "missing is not a folder; left out\nlumaroll:  is not a folder; left out\n");
-}
 
-TEST_F(AddRunTest, CommandLineFoldersAddOneRunAfterAnother) {
-  tune("a/one.mp3", "A1");
-  tune("b/one.mp3", "B1");
-  tune("b/deeper/two.mp3", "B2");
-  tune("c/one.mp3", "C1");
   gCurrentPlaylist_S = kPlaylistAllTunes;
-
-  // A run of the menu command is still going when the command-line runs
-  // start: they wait for it, then go one at a time.
   startTask(addTunes({music() + "a/"}));
-  startTask(addTunesOfFolders(commandLineFolders({music() + "b", music() + "c"}, nullptr)));
+  startTask(addTunesOfFolders(folders));
   runAll();
-  // Each run ends before the next begins: its own tunes, and no more.
-  EXPECT_EQ(totalsAtRunEnd(), (std::vector<std::int32_t>{1, 3, 4}));
+  // Each run ends before the next begins: its own tunes, and no more (the
+  // folder given twice has nothing left the second time).
+  EXPECT_EQ(totalsAtRunEnd(), (std::vector<std::int32_t>{1, 3, 3, 4}));
   EXPECT_EQ(titles(), (Names{"A1", "B1", "B2", "C1"}));
   EXPECT_EQ(savedRecords(), 4u);
   EXPECT_FALSE(addRunActive());
