@@ -76,11 +76,13 @@ class AddRunTest : public ::testing::Test {
     for (std::int32_t i = first; i <= gStartTotalTunes_L; ++i) t.push_back(gTunes_A[i].title.str());
     return t;
   }
-  // Committed tunes already in the library (no files behind them).
-  void preload(std::int32_t count) {
+  // Committed Rock tunes already in the library (no files behind them).
+  void preload(std::int32_t count, const std::string& album = "") {
     for (std::int32_t i = 1; i <= count; ++i) {
       gTunes_A[i] = Tune{};
       gTunes_A[i].title.assign("Old " + std::to_string(i));
+      gTunes_A[i].genre.assign("Rock");
+      gTunes_A[i].album.assign(album);
       gTunes_A[i].colourCategory = 2;
       gTunes_A[i].justAdded = 1;
     }

@@ -142,11 +142,7 @@ TEST_F(AddRunTest, ARunsTextsReportAndHolidayPassThenTheSameFileIsRefused) {
   tune("a.mp3", "");
   tune("b.mp3", "B", 20);
   writeFileBytes(music() + "c.txt", "notes");
-  preload(2);
-  for (std::int32_t i : {1, 2}) {
-    gTunes_A[i].genre.assign("Rock");
-    gTunes_A[i].album.assign("Xmas Songs");
-  }
+  preload(2, "Xmas Songs");
   std::set<std::string> sheetTexts;
   startTask(addTunes({music()}));
   runAll([&] {
