@@ -95,7 +95,7 @@ TEST_F(PlaylistTest, OtherKindsMissingMatchTunesRedrawAndAnEmptyLibrary) {
     buildAndCheckIdentity(kPlaylistAllTunes);
     buildAndCheckIdentity(kind);
     EXPECT_EQ(gTotalPlaylistTunes_L, 0) << kind;
-    expectTotalsOfEntries();
+    expectWholeCopies();
   }
   for (std::int32_t match : {0, -3, 61, 30000}) {
     gCurrentMatchTune_L = match;
