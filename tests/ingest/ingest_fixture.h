@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -26,6 +27,13 @@
 
 using Names = std::vector<std::string>;
 
+// The number of analysis workers for as long as it lives.
+struct ThreadsSetting {
+  explicit ThreadsSetting(const std::string& n) { ::setenv("LUMAROLL_ANALYSIS_THREADS", n.c_str(), 1); }
+  explicit ThreadsSetting(int n) : ThreadsSetting(std::to_string(n)) {}
+  ~ThreadsSetting() { ::unsetenv("LUMAROLL_ANALYSIS_THREADS"); }
+};
+
 class AddRunTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -46,7 +54,6 @@ class AddRunTest : public ::testing::Test {
   void TearDown() override {
     cancelAllTasks();
     setLibraryFilePath("");
-    gMaxTunes_L = kMaxTunes;
   }
 
   // A tune file of its own (a distinct title, so never a duplicate).

@@ -20,22 +20,6 @@ std::string justAdded() {
   return flags;
 }
 
-// The library's size at the end of each run, from the summary line of the
-// All Tunes playlist that each run's end shows.
-std::vector<std::int32_t> totalsAtRunEnd() {
-  std::vector<std::int32_t> totals;
-  const std::string prefix = "text:1/1001=Tunes:";
-  for (const std::string& line : headlessToolbox().log)
-    if (line.rfind(prefix, 0) == 0) totals.push_back(std::stoi(line.substr(prefix.size())));
-  return totals;
-}
-
-std::int32_t colourTotal() {
-  std::int32_t n = 0;
-  for (std::int32_t c = 1; c <= 9; ++c) n += *colourCounter(c);
-  return n;
-}
-
 }  // namespace
 
 TEST_F(AddRunTest, StopKeepsWhatWasAddedAndMakesItLastAdded) {
@@ -50,7 +34,9 @@ TEST_F(AddRunTest, StopKeepsWhatWasAddedAndMakesItLastAdded) {
   });
   EXPECT_EQ(titles(4), (Names{"New 1", "New 2"}));
   EXPECT_EQ(savedRecords(), 5u);
-  EXPECT_EQ(colourTotal(), 5);
+  std::int32_t colours = 0;
+  for (std::int32_t c = 1; c <= 9; ++c) colours += *colourCounter(c);
+  EXPECT_EQ(colours, 5);
   EXPECT_EQ(gStopCollectingPerUser_S, 0);
   EXPECT_FALSE(addRunActive());
   // The run's tunes alone are the Last Added; the next run goes on with the rest.
@@ -146,9 +132,8 @@ TEST_F(AddRunTest, ARunsTextsReportAndHolidayPassThenTheSameFileIsRefused) {
   std::set<std::string> sheetTexts;
   startTask(addTunes({music()}));
   runAll([&] {
-    const auto& windows = headlessToolbox().windows;
-    if (const auto w = windows.find(kSheetWindow); w != windows.end())
-      for (const auto& [id, c] : w->second.controls) sheetTexts.insert(c.desc.text);
+    if (const HeadlessWindow* w = headlessToolbox().window(kSheetWindow))
+      for (const auto& [id, c] : w->controls) sheetTexts.insert(c.desc.text);
   });
   EXPECT_TRUE(sheetTexts.count("Analyzing and Adding Tunes To Your Library..."));
   const Names expected = {"text:1/1000=Activity: Scanning for music files...",
@@ -217,9 +202,13 @@ TEST_F(AddRunTest, CommandLineFoldersAreCheckedThenAddedOneRunAfterAnother) {
   startTask(addTunes({music() + "a/"}));
   startTask(addTunesOfFolders(folders));
   runAll();
-  // Each run ends before the next begins: its own tunes, and no more (the
-  // folder given twice has nothing left the second time).
-  EXPECT_EQ(totalsAtRunEnd(), (std::vector<std::int32_t>{1, 3, 3, 4}));
+  // Each run ends before the next begins, its size shown in the All Tunes
+  // summary line: its own tunes, and no more (the folder given twice has
+  // nothing left the second time).
+  std::vector<std::int32_t> totals;
+  for (const std::string& line : headlessToolbox().log)
+    if (line.starts_with("text:1/1001=Tunes: ")) totals.push_back(std::stoi(line.substr(19)));
+  EXPECT_EQ(totals, (std::vector<std::int32_t>{1, 3, 3, 4}));
   EXPECT_EQ(titles(), (Names{"A1", "B1", "B2", "C1"}));
   EXPECT_EQ(savedRecords(), 4u);
   EXPECT_FALSE(addRunActive());

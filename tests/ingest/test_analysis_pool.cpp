@@ -1,19 +1,12 @@
 // Analysis ahead of the add run on worker threads: the library file comes out
 // the same to the byte with one thread and with several, for a whole run, a
 // run stopped part way and a run after one dropped in the middle.
-#include <cstdlib>
 #include <cstring>
 
 #include "ingest/analysis_pool.h"
 #include "ingest_fixture.h"
 
 namespace {
-
-struct ThreadsSetting {
-  explicit ThreadsSetting(const std::string& n) { ::setenv("LUMAROLL_ANALYSIS_THREADS", n.c_str(), 1); }
-  explicit ThreadsSetting(int n) : ThreadsSetting(std::to_string(n)) {}
-  ~ThreadsSetting() { ::unsetenv("LUMAROLL_ANALYSIS_THREADS"); }
-};
 
 class PoolRunTest : public AddRunTest {
  protected:
