@@ -46,7 +46,6 @@ class AddRunTest : public ::testing::Test {
     setLibraryFilePath(dbPath);
     gTotalTunes_L = gStartTotalTunes_L = 0;
     gMaxTunes_L = kMaxTunes;
-    gDatabaseLoadIncomplete = false;
     gStopCollectingPerUser_S = gWeAeAddingTunes_S = 0;
     setAddYieldTicks(2);
     gCurrentSelectedTune_L = 0;

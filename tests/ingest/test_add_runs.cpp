@@ -124,7 +124,7 @@ TEST_F(AddRunTest, SavingWindowTakesTheSelectedTunesColour) {
 // refuses it. The Files Not Added window lists each left-out file with its
 // reason until the next run replaces the list.
 TEST_F(AddRunTest, ARunsTextsReportAndHolidayPassThenTheSameFileIsRefused) {
-  makeTestWindow(kMainWindow, {kActivityText});
+  buildMainWindowForTests();
   tune("a.mp3", "");
   tune("b.mp3", "B", 20);
   writeFileBytes(music() + "c.txt", "notes");

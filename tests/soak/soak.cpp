@@ -89,16 +89,13 @@ void writeMedia(const std::string& folder, int tunes) {
   if (std::filesystem::exists(marker)) return;
   std::vector<std::string> bodies;
   for (int s = 0; s < kSounds; ++s) {
-    MediaRecipe recipe;
-    recipe.seconds = 31;
+    MediaRecipe recipe{.seconds = 31, .bitrateKbps = 64, .tags = {}, .id3 = Id3Version::none};
     recipe.content = s % 2 ? MediaContent::noise : MediaContent::twoTones;
     recipe.seed = static_cast<std::uint32_t>(s + 1);
     recipe.frequency = 110.0 * (1 + s % 7);
     recipe.frequency2 = recipe.frequency * 1.5;
     // Loud noise has too many strong bins to be kept as a tune.
     recipe.amplitude = recipe.content == MediaContent::noise ? 0.06 + 0.027 * (s / 2) : 0.1 + 0.07 * (s / 2);
-    recipe.bitrateKbps = 64;
-    recipe.id3 = Id3Version::none;
     const std::string path = folder + "/sound.mp3";
     writeTestMedia(path, recipe);
     bodies.push_back(readFileBytes(path));

@@ -57,7 +57,6 @@ void putBigEndian(std::string& out, std::uint32_t v, int bytes, int bits = 8) {
 std::vector<std::int16_t> testMediaPcm(const MediaRecipe& r) {
   const auto frames = static_cast<std::size_t>(std::llround(r.seconds * r.sampleRate));
   std::vector<std::int16_t> pcm;
-  pcm.reserve(frames * static_cast<std::size_t>(r.channels));
   std::mt19937 random(r.seed);
   for (std::size_t i = 0; i < frames; ++i) {
     const double t = static_cast<double>(i) / r.sampleRate;
@@ -137,9 +136,7 @@ void writeTestMedia(const std::string& path, const MediaRecipe& r) {
   const std::string kbps = std::to_string(r.bitrateKbps) + "k";
   switch (r.format) {
     case MediaFormat::mp3Cbr: args.insert(args.end(), {"-c:a", "libmp3lame", "-b:a", kbps}); break;
-    case MediaFormat::mp3Vbr:
-      args.insert(args.end(), {"-c:a", "libmp3lame", "-q:a", std::to_string(r.vbrQuality)});
-      break;
+    case MediaFormat::mp3Vbr: args.insert(args.end(), {"-c:a", "libmp3lame", "-q:a", "4"}); break;
     case MediaFormat::flac: args.insert(args.end(), {"-c:a", "flac", "-f", "flac"}); break;
     case MediaFormat::vorbis: args.insert(args.end(), {"-c:a", "libvorbis", "-b:a", kbps, "-f", "ogg"}); break;
     case MediaFormat::opus: args.insert(args.end(), {"-c:a", "libopus", "-b:a", kbps, "-f", "ogg"}); break;

@@ -24,7 +24,7 @@
 
 enum class MediaFormat {
   mp3Cbr,  // constant bit rate, `bitrateKbps`
-  mp3Vbr,  // variable bit rate, LAME quality `vbrQuality`
+  mp3Vbr,  // variable bit rate, LAME quality 4 (-V 4)
   m4a,     // AAC in an MPEG-4 file
   flac,    // FLAC in a FLAC file
   vorbis,  // Vorbis in an Ogg file, `bitrateKbps`
@@ -63,7 +63,6 @@ struct MediaRecipe {
   int sampleRate = 44100;
   int channels = 2;
   int bitrateKbps = 128;              // mp3Cbr and m4a
-  int vbrQuality = 4;                 // mp3Vbr: LAME -V 0 (best) .. 9
   bool xingHeader = true;             // MP3: write the Xing/LAME info frame
   bool faststart = true;              // M4A: metadata atoms at the start of the file
   bool aacNoiseSubstitution = false;  // M4A: let the encoder code noise as PNS bands
