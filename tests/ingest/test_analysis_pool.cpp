@@ -12,7 +12,8 @@ class PoolRunTest : public AddRunTest {
  protected:
   // Files of every fate, in folders and at the top of the chosen folder
   // (whose own files the second pass meets again).
-  void makeCorpus() {
+  void SetUp() override {
+    AddRunTest::SetUp();
     tune("a top.mp3", "Top");
     tune("b short.mp3", "Short", 20);  // too short to analyse
     tune("c/one.mp3", "One");
@@ -47,7 +48,6 @@ class PoolRunTest : public AddRunTest {
 }  // namespace
 
 TEST_F(PoolRunTest, LibraryIsTheSameToTheByteWithOneThreadAndWithSeveral) {
-  makeCorpus();
   const std::string one = runWith(1);
   EXPECT_EQ(titles(), (Names{"Top", "One", "Two", "Deep", "Last"}));
   ASSERT_FALSE(one.empty());

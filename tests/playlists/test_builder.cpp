@@ -28,13 +28,6 @@ void putVariedLibrary() {
   setLibrarySize(60);
 }
 
-std::vector<std::int32_t> libraryWhere(const std::function<bool(const Tune&)>& rule) {
-  std::vector<std::int32_t> v;
-  for (std::int32_t k = 1; k <= gStartTotalTunes_L; ++k)
-    if (rule(gTunes_A[k])) v.push_back(k);
-  return v;
-}
-
 std::vector<std::int32_t> sorted(std::vector<std::int32_t> v) {
   std::sort(v.begin(), v.end());
   return v;
@@ -69,7 +62,9 @@ TEST_F(PlaylistTest, EachKindTakesExactlyTheTunesOfItsRule) {
     SCOPED_TRACE("kind " + std::to_string(kind));
     gCurrentSelectedTune_L = 9;
     build(kind);
-    const auto want = libraryWhere(rule);
+    std::vector<std::int32_t> want;
+    for (std::int32_t k = 1; k <= 60; ++k)
+      if (rule(gTunes_A[k])) want.push_back(k);
     ASSERT_FALSE(want.empty());
     EXPECT_EQ(kind == kPlaylistAllTunes ? entries() : sorted(entries()), want);
     expectWholeCopies();
