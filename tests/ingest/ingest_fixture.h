@@ -42,7 +42,6 @@ class AddRunTest : public ::testing::Test {
   }
   void SetUp() override {
     headlessToolbox().reset();
-    dbPath = dir.file("db/LumarollDatabase");
     setLibraryFilePath(dbPath);
     gTotalTunes_L = gStartTotalTunes_L = 0;
     gMaxTunes_L = kMaxTunes;
@@ -97,6 +96,6 @@ class AddRunTest : public ::testing::Test {
   std::size_t savedRecords() const { return readFileBytes(dbPath).size() / kTuneRecordSize; }
 
   TempDir dir;
-  std::string dbPath;
+  const std::string dbPath = dir.file("db/LumarollDatabase");
   int made = 0;
 };

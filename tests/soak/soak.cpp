@@ -181,18 +181,16 @@ int main(int argc, char** argv) {
     std::fputs("usage: soak [--tunes N] [--changes N] [--media DIR] [--seed N]\n", stderr);
     return 2;
   }
-  char tmpl[] = "/tmp/lumaroll-soak-XXXXXX";
-  if (!mkdtemp(tmpl)) return 1;
-  const std::string home = tmpl;
-  const std::string media = opt.media.empty() ? home + "/media" : opt.media;
+  const TempDir home;  // the library, the settings and the tunes unless kept elsewhere
+  const std::string media = opt.media.empty() ? home.file("media") : opt.media;
   try {
     writeMedia(media, opt.tunes);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "soak: cannot make the tunes: %s\n", e.what());
     return 1;
   }
-  setLibraryFilePath(home + "/Lumaroll/LumarollDatabase");
-  setPrefsFilePath(home + "/Orvane-Lumaroll/LumarollPrefs");
+  setLibraryFilePath(home.file("Lumaroll/LumarollDatabase"));
+  setPrefsFilePath(home.file("Orvane-Lumaroll/LumarollPrefs"));
   headlessToolbox().reset();
 
   const auto t0 = Clock::now();
@@ -274,7 +272,6 @@ int main(int argc, char** argv) {
       "%d tune changes, %d commands in %.1f s; settled heap after 100 changes %ld KiB, at the end %ld KiB "
       "(growth %ld KiB, allowance %ld); resident at most %ld KiB\n",
       changes, commands, playSeconds, warm, last, last - warm, kAllowanceKiB, peak);
-  std::filesystem::remove_all(home);
   if (last - warm > kAllowanceKiB) {
     std::fprintf(stderr, "soak: memory grew by %ld KiB over %d tune changes\n", last - warm, changes - 100);
     return 1;
