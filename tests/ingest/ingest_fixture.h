@@ -30,7 +30,6 @@ using Names = std::vector<std::string>;
 // The number of analysis workers for as long as it lives.
 struct ThreadsSetting {
   explicit ThreadsSetting(const std::string& n) { ::setenv("LUMAROLL_ANALYSIS_THREADS", n.c_str(), 1); }
-  explicit ThreadsSetting(int n) : ThreadsSetting(std::to_string(n)) {}
   ~ThreadsSetting() { ::unsetenv("LUMAROLL_ANALYSIS_THREADS"); }
 };
 

@@ -55,7 +55,7 @@ TEST_F(AddRunTest, NameRulesOrderLinksAndOddPaths) {
   // One analysis thread: the run then takes a fixed number of passes, so the
   // throttled progress line below is counted against ticks, not against how
   // long a busy machine keeps the workers.
-  const ThreadsSetting oneThread(1);
+  const ThreadsSetting oneThread("1");
   startTask(addTunes({music()}));
   runAll();
 

@@ -33,7 +33,7 @@ class PoolRunTest : public AddRunTest {
   // The library file a run with `threads` workers writes, from an empty
   // library; `stopAfter` tunes added presses Stop (0: never).
   std::string runWith(int threads, int stopAfter = 0) {
-    ThreadsSetting setting(threads);
+    ThreadsSetting setting(std::to_string(threads));
     std::filesystem::remove(dbPath);
     gTotalTunes_L = gStartTotalTunes_L = 0;
     gNextPermIDNumber_UL = 0;
@@ -73,7 +73,7 @@ TEST_F(PoolRunTest, LibraryIsTheSameToTheByteWithOneThreadAndWithSeveral) {
   // A run dropped in the middle, as when the program ends, takes its workers
   // with it: nothing of its pool answers the next run.
   {
-    ThreadsSetting setting(2);
+    ThreadsSetting setting("2");
     startTask(addTunes({music()}));
     for (auto& tb = headlessToolbox(); addRunStats().tunesAdded < 1;) runTasks(tb.ticks++);
     cancelAllTasks();
@@ -87,7 +87,7 @@ TEST(AnalysisThreads, SettingOverridesTheCoreCount) {
   ::unsetenv("LUMAROLL_ANALYSIS_THREADS");
   const std::int32_t cores = analysisThreadCount();
   for (const auto& [text, expected] : {std::pair{"1", 1}, {"3", 3}, {"0", cores}, {"two", cores}, {"2x", cores}}) {
-    ThreadsSetting setting{std::string(text)};
+    ThreadsSetting setting(text);
     EXPECT_EQ(analysisThreadCount(), expected) << text;
   }
 }
