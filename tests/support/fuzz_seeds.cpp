@@ -23,11 +23,8 @@ int main(int argc, char** argv) {
                          .channels = 1,
                          .bitrateKbps = 32,
                          .tags = {"Blue in Green", "Miles Davis", "Kind of Blue", "Jazz"}};
-  auto write = [&](const std::string& name, const MediaRecipe& recipe) {
-    std::filesystem::create_directories((out / name).parent_path());
-    writeTestMedia((out / name).string(), recipe);
-  };
   try {
+    for (const char* folder : {"mp3", "m4a", "vorbis"}) std::filesystem::create_directories(out / folder);
     for (const auto& [name, id3, encoding, padding] :
          {std::tuple{"v22-latin1", Id3Version::v22, Id3Encoding::latin1, 0u},
           {"v22-utf16", Id3Version::v22, Id3Encoding::utf16le, 0u},
@@ -40,21 +37,21 @@ int main(int argc, char** argv) {
       r.id3 = id3;
       r.encoding = encoding;
       r.id3Padding = padding;
-      write(std::string("mp3/") + name + ".mp3", r);
+      writeTestMedia((out / "mp3" / (std::string(name) + ".mp3")).string(), r);
     }
     MediaRecipe r = base;
     r.format = MediaFormat::mp3Vbr;
     r.muxerTags = true;
     r.tags.genre = "(17)Rock";
-    write("mp3/ffmpeg-tags.mp3", r);
+    writeTestMedia((out / "mp3/ffmpeg-tags.mp3").string(), r);
     r = base;
     r.format = MediaFormat::m4a;
-    write("m4a/faststart.m4a", r);
+    writeTestMedia((out / "m4a/faststart.m4a").string(), r);
     r.faststart = false;
     r.tags.genre = "Rock";
-    write("m4a/moov-last.m4a", r);
+    writeTestMedia((out / "m4a/moov-last.m4a").string(), r);
     r.tags = {};
-    write("m4a/untagged.m4a", r);
+    writeTestMedia((out / "m4a/untagged.m4a").string(), r);
     // FFmpeg's Vorbis comments in a FLAC file and in Ogg Vorbis and Opus.
     r = base;
     r.tags.title = "Caf\xC3\xA9 Noir";
@@ -62,11 +59,11 @@ int main(int argc, char** argv) {
                                        {MediaFormat::vorbis, "vorbis/tagged.ogg"},
                                        {MediaFormat::opus, "vorbis/tagged.opus"}}) {
       r.format = format;
-      write(name, r);
+      writeTestMedia((out / name).string(), r);
     }
     r.format = MediaFormat::flac;
     r.tags = {};
-    write("vorbis/untagged.flac", r);
+    writeTestMedia((out / "vorbis/untagged.flac").string(), r);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "fuzz_seeds: %s\n", e.what());
     return 1;
