@@ -19,7 +19,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <random>
 #include <string>
@@ -58,11 +57,9 @@ struct Options {
 
 // The resident set in KiB, from /proc.
 long residentKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.starts_with("VmRSS:")) return std::atol(line.c_str() + 6);
-  return -1;
+  const std::string status = readFileBytes("/proc/self/status");
+  const std::size_t at = status.find("\nVmRSS:");
+  return at == std::string::npos ? -1 : std::atol(status.c_str() + at + 7);
 }
 
 // Bytes the program has allocated and not freed (every arena, and the
