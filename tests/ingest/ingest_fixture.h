@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -24,6 +25,14 @@
 #include "support/media.h"
 #include "support/temp_dir.h"
 
+using Names = std::vector<std::string>;
+
+// The number of analysis workers for as long as it lives.
+struct ThreadsSetting {
+  explicit ThreadsSetting(const std::string& n) { ::setenv("LUMAROLL_ANALYSIS_THREADS", n.c_str(), 1); }
+  ~ThreadsSetting() { ::unsetenv("LUMAROLL_ANALYSIS_THREADS"); }
+};
+
 class AddRunTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -32,11 +41,9 @@ class AddRunTest : public ::testing::Test {
   }
   void SetUp() override {
     headlessToolbox().reset();
-    dbPath = dir.file("db/LumarollDatabase");
     setLibraryFilePath(dbPath);
     gTotalTunes_L = gStartTotalTunes_L = 0;
     gMaxTunes_L = kMaxTunes;
-    gDatabaseLoadIncomplete = false;
     gStopCollectingPerUser_S = gWeAeAddingTunes_S = 0;
     setAddYieldTicks(2);
     gCurrentSelectedTune_L = 0;
@@ -44,7 +51,6 @@ class AddRunTest : public ::testing::Test {
   void TearDown() override {
     cancelAllTasks();
     setLibraryFilePath("");
-    gMaxTunes_L = kMaxTunes;
   }
 
   // A tune file of its own (a distinct title, so never a duplicate).
@@ -52,12 +58,10 @@ class AddRunTest : public ::testing::Test {
                    MediaFormat format = MediaFormat::mp3Cbr) {
     const std::filesystem::path path = dir.path() / "music" / relative;
     std::filesystem::create_directories(path.parent_path());
-    MediaRecipe s;
-    s.format = format;
-    s.seconds = seconds;
-    s.frequency = 330.0 + 10.0 * static_cast<double>(++made);
-    s.tags = {title, "Generator", "Tests", "Rock"};
-    writeTestMedia(path.string(), s);
+    writeTestMedia(path.string(), {.format = format,
+                                   .seconds = seconds,
+                                   .frequency = 330.0 + 10.0 * static_cast<double>(++made),
+                                   .tags = {title, "Generator", "Tests", "Rock"}});
     return path.string();
   }
   std::string music() const { return (dir.path() / "music").string() + "/"; }
@@ -71,16 +75,18 @@ class AddRunTest : public ::testing::Test {
     }
   }
 
-  std::vector<std::string> titles(std::int32_t first = 1) const {
-    std::vector<std::string> t;
+  Names titles(std::int32_t first = 1) const {
+    Names t;
     for (std::int32_t i = first; i <= gStartTotalTunes_L; ++i) t.push_back(gTunes_A[i].title.str());
     return t;
   }
-  // Committed tunes already in the library (no files behind them).
-  void preload(std::int32_t count) {
+  // Committed Rock tunes already in the library (no files behind them).
+  void preload(std::int32_t count, const std::string& album = "") {
     for (std::int32_t i = 1; i <= count; ++i) {
       gTunes_A[i] = Tune{};
       gTunes_A[i].title.assign("Old " + std::to_string(i));
+      gTunes_A[i].genre.assign("Rock");
+      gTunes_A[i].album.assign(album);
       gTunes_A[i].colourCategory = 2;
       gTunes_A[i].justAdded = 1;
     }
@@ -89,6 +95,6 @@ class AddRunTest : public ::testing::Test {
   std::size_t savedRecords() const { return readFileBytes(dbPath).size() / kTuneRecordSize; }
 
   TempDir dir;
-  std::string dbPath;
+  const std::string dbPath = dir.file("db/LumarollDatabase");
   int made = 0;
 };

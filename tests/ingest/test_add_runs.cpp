@@ -1,30 +1,23 @@
 // The add runs as the program starts and ends them: Stop, a full library,
 // the folder chooser, the first-time window with the automatic add, the
-// saving window, and a run's texts, report and ending.
+// saving window, a run's texts, report and ending, and the folders given on
+// the program's command line.
+#include <cstdio>
 #include <cstdlib>
 #include <set>
 
 #include "ingest/save_alerts.h"
 #include "ingest/windows.h"
 #include "ingest_fixture.h"
-#include "playlists/builder.h"
 #include "playlists/main_window_fixture.h"
 
 namespace {
-
-using Names = std::vector<std::string>;
 
 // The justAdded flags of the library, one digit a tune.
 std::string justAdded() {
   std::string flags;
   for (std::int32_t i = 1; i <= gStartTotalTunes_L; ++i) flags += std::to_string(gTunes_A[i].justAdded);
   return flags;
-}
-
-std::int32_t colourTotal() {
-  std::int32_t n = 0;
-  for (std::int32_t c = 1; c <= 9; ++c) n += *colourCounter(c);
-  return n;
 }
 
 }  // namespace
@@ -41,7 +34,9 @@ TEST_F(AddRunTest, StopKeepsWhatWasAddedAndMakesItLastAdded) {
   });
   EXPECT_EQ(titles(4), (Names{"New 1", "New 2"}));
   EXPECT_EQ(savedRecords(), 5u);
-  EXPECT_EQ(colourTotal(), 5);
+  std::int32_t colours = 0;
+  for (std::int32_t c = 1; c <= 9; ++c) colours += *colourCounter(c);
+  EXPECT_EQ(colours, 5);
   EXPECT_EQ(gStopCollectingPerUser_S, 0);
   EXPECT_FALSE(addRunActive());
   // The run's tunes alone are the Last Added; the next run goes on with the rest.
@@ -129,21 +124,16 @@ TEST_F(AddRunTest, SavingWindowTakesTheSelectedTunesColour) {
 // refuses it. The Files Not Added window lists each left-out file with its
 // reason until the next run replaces the list.
 TEST_F(AddRunTest, ARunsTextsReportAndHolidayPassThenTheSameFileIsRefused) {
-  makeTestWindow(kMainWindow, {kActivityText});
+  buildMainWindowForTests();
   tune("a.mp3", "");
   tune("b.mp3", "B", 20);
   writeFileBytes(music() + "c.txt", "notes");
-  preload(2);
-  for (std::int32_t i : {1, 2}) {
-    gTunes_A[i].genre.assign("Rock");
-    gTunes_A[i].album.assign("Xmas Songs");
-  }
+  preload(2, "Xmas Songs");
   std::set<std::string> sheetTexts;
   startTask(addTunes({music()}));
   runAll([&] {
-    const auto& windows = headlessToolbox().windows;
-    if (const auto w = windows.find(kSheetWindow); w != windows.end())
-      for (const auto& [id, c] : w->second.controls) sheetTexts.insert(c.desc.text);
+    if (const HeadlessWindow* w = headlessToolbox().window(kSheetWindow))
+      for (const auto& [id, c] : w->controls) sheetTexts.insert(c.desc.text);
   });
   EXPECT_TRUE(sheetTexts.count("Analyzing and Adding Tunes To Your Library..."));
   const Names expected = {"text:1/1000=Activity: Scanning for music files...",
@@ -183,4 +173,43 @@ TEST_F(AddRunTest, ARunsTextsReportAndHolidayPassThenTheSameFileIsRefused) {
   EXPECT_EQ(tb.control(kLeftOutWindow, kLeftOutList)->desc.text,
             "0 tunes added, 1 file left out.\n  1 already in the library\n\n" + music() +
                 "a.mp3\n    already in the library\n");
+}
+
+// Folders are kept, absolute and ending in "/"; anything else is named on the
+// error stream, one line each. A run of the menu command is still going when
+// the command-line runs start: they wait for it, then go one at a time.
+TEST_F(AddRunTest, CommandLineFoldersAreCheckedThenAddedOneRunAfterAnother) {
+  const std::string file = tune("a/one.mp3", "A1");
+  tune("b/one.mp3", "B1");
+  tune("b/deeper/two.mp3", "B2");
+  tune("c/one.mp3", "C1");
+  char* said = nullptr;
+  std::size_t size = 0;
+  std::FILE* err = ::open_memstream(&said, &size);
+  const auto saved = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path() / "music");
+  const Names folders = commandLineFolders({"b", file, music() + "missing", "", "./b/../b/", "c"}, err);
+  std::filesystem::current_path(saved);
+  std::fclose(err);
+  const std::string text(said, size);
+  std::free(said);
+  const std::string b = std::filesystem::canonical(music() + "b").string() + "/";
+  EXPECT_EQ(folders, (Names{b, b, std::filesystem::canonical(music() + "c").string() + "/"}));
+  EXPECT_EQ(text, "lumaroll: " + file + " is not a folder; left out\nlumaroll: " + music() +
+                      "missing is not a folder; left out\nlumaroll:  is not a folder; left out\n");
+
+  gCurrentPlaylist_S = kPlaylistAllTunes;
+  startTask(addTunes({music() + "a/"}));
+  startTask(addTunesOfFolders(folders));
+  runAll();
+  // Each run ends before the next begins, its size shown in the All Tunes
+  // summary line: its own tunes, and no more (the folder given twice has
+  // nothing left the second time).
+  std::vector<std::int32_t> totals;
+  for (const std::string& line : headlessToolbox().log)
+    if (line.starts_with("text:1/1001=Tunes: ")) totals.push_back(std::stoi(line.substr(19)));
+  EXPECT_EQ(totals, (std::vector<std::int32_t>{1, 3, 3, 4}));
+  EXPECT_EQ(titles(), (Names{"A1", "B1", "B2", "C1"}));
+  EXPECT_EQ(savedRecords(), 4u);
+  EXPECT_FALSE(addRunActive());
 }

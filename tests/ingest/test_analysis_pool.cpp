@@ -1,7 +1,6 @@
 // Analysis ahead of the add run on worker threads: the library file comes out
 // the same to the byte with one thread and with several, for a whole run, a
 // run stopped part way and a run after one dropped in the middle.
-#include <cstdlib>
 #include <cstring>
 
 #include "ingest/analysis_pool.h"
@@ -9,17 +8,12 @@
 
 namespace {
 
-struct ThreadsSetting {
-  explicit ThreadsSetting(const std::string& n) { ::setenv("LUMAROLL_ANALYSIS_THREADS", n.c_str(), 1); }
-  explicit ThreadsSetting(int n) : ThreadsSetting(std::to_string(n)) {}
-  ~ThreadsSetting() { ::unsetenv("LUMAROLL_ANALYSIS_THREADS"); }
-};
-
 class PoolRunTest : public AddRunTest {
  protected:
   // Files of every fate, in folders and at the top of the chosen folder
   // (whose own files the second pass meets again).
-  void makeCorpus() {
+  void SetUp() override {
+    AddRunTest::SetUp();
     tune("a top.mp3", "Top");
     tune("b short.mp3", "Short", 20);  // too short to analyse
     tune("c/one.mp3", "One");
@@ -39,7 +33,7 @@ class PoolRunTest : public AddRunTest {
   // The library file a run with `threads` workers writes, from an empty
   // library; `stopAfter` tunes added presses Stop (0: never).
   std::string runWith(int threads, int stopAfter = 0) {
-    ThreadsSetting setting(threads);
+    ThreadsSetting setting(std::to_string(threads));
     std::filesystem::remove(dbPath);
     gTotalTunes_L = gStartTotalTunes_L = 0;
     gNextPermIDNumber_UL = 0;
@@ -54,9 +48,8 @@ class PoolRunTest : public AddRunTest {
 }  // namespace
 
 TEST_F(PoolRunTest, LibraryIsTheSameToTheByteWithOneThreadAndWithSeveral) {
-  makeCorpus();
   const std::string one = runWith(1);
-  EXPECT_EQ(titles(), (std::vector<std::string>{"Top", "One", "Two", "Deep", "Last"}));
+  EXPECT_EQ(titles(), (Names{"Top", "One", "Two", "Deep", "Last"}));
   ASSERT_FALSE(one.empty());
   // The measures reach the record as measuring into the record itself puts
   // them there.
@@ -74,13 +67,13 @@ TEST_F(PoolRunTest, LibraryIsTheSameToTheByteWithOneThreadAndWithSeveral) {
 
   // Stopped after the third tune: the same tunes as far as the stop.
   const std::string stopped = runWith(1, 3);
-  EXPECT_EQ(titles(), (std::vector<std::string>{"Top", "One", "Two"}));
+  EXPECT_EQ(titles(), (Names{"Top", "One", "Two"}));
   for (int threads : {2, 4}) EXPECT_TRUE(runWith(threads, 3) == stopped) << threads << " threads, stopped";
 
   // A run dropped in the middle, as when the program ends, takes its workers
   // with it: nothing of its pool answers the next run.
   {
-    ThreadsSetting setting(2);
+    ThreadsSetting setting("2");
     startTask(addTunes({music()}));
     for (auto& tb = headlessToolbox(); addRunStats().tunesAdded < 1;) runTasks(tb.ticks++);
     cancelAllTasks();
@@ -94,7 +87,7 @@ TEST(AnalysisThreads, SettingOverridesTheCoreCount) {
   ::unsetenv("LUMAROLL_ANALYSIS_THREADS");
   const std::int32_t cores = analysisThreadCount();
   for (const auto& [text, expected] : {std::pair{"1", 1}, {"3", 3}, {"0", cores}, {"two", cores}, {"2x", cores}}) {
-    ThreadsSetting setting{std::string(text)};
+    ThreadsSetting setting(text);
     EXPECT_EQ(analysisThreadCount(), expected) << text;
   }
 }

@@ -63,13 +63,10 @@ class PlaylistTest : public ::testing::Test {
  protected:
   void SetUp() override {
     seedRnd(20261206);
-    gTotalTunes_L = gStartTotalTunes_L = 0;
-    gTotalPlaylistTunes_L = 0;
+    setLibrarySize(0);
+    gTotalPlaylistTunes_L = gCurrentMatchTune_L = gCurrentSelectedTune_L = 0;
     gCurrentPlaylist_S = kPlaylistAllTunes;
-    gCurrentMatchTune_L = 0;
-    gCurrentSelectedTune_L = 0;
-    gWeArePlaying_S = 0;
-    gRefreshDisplay_S = 0;
+    gWeArePlaying_S = gRefreshDisplay_S = 0;
     gSearchString$.assign("");
   }
 
@@ -86,24 +83,17 @@ class PlaylistTest : public ::testing::Test {
   }
 
   // Every entry is its library record byte for byte, matchScore aside, and
-  // the totals are the entries' own.
+  // the totals are the entries' own (zero for an empty playlist).
   static void expectWholeCopies() {
-    for (std::int32_t k = 1; k <= gTotalPlaylistTunes_L; ++k) {
-      Tune entry;
-      std::memcpy(&entry, &gPlaylistTunes_A[k], sizeof(Tune));
-      const std::int32_t tune = entry.tuneNumber;
-      ASSERT_GE(tune, 1);
-      entry.matchScore = gTunes_A[tune].matchScore;
-      EXPECT_EQ(0, std::memcmp(&entry, &gTunes_A[tune], sizeof(Tune))) << "entry " << k;
-    }
-    expectTotalsOfEntries();
-  }
-
-  static void expectTotalsOfEntries() {
     std::int64_t seconds = 0, mbs = 0;
     for (std::int32_t k = 1; k <= gTotalPlaylistTunes_L; ++k) {
-      seconds += gPlaylistTunes_A[k].durationSeconds;
-      mbs += gPlaylistTunes_A[k].fileLength >> 20;
+      Tune entry = gPlaylistTunes_A[k];
+      const std::int32_t tune = entry.tuneNumber;
+      ASSERT_GE(tune, 1);
+      seconds += entry.durationSeconds;
+      mbs += entry.fileLength >> 20;
+      entry.matchScore = gTunes_A[tune].matchScore;
+      EXPECT_EQ(0, std::memcmp(&entry, &gTunes_A[tune], sizeof(Tune))) << "entry " << k;
     }
     EXPECT_EQ(gMatchResultSeconds_L, seconds);
     EXPECT_EQ(gTotalTuneMBs_UL, static_cast<std::uint64_t>(mbs));

@@ -100,7 +100,8 @@ TEST_F(PlaylistTest, SmartMoreTakesTheTunesAlikeEnoughWithTheirPoints) {
   }
 }
 
-// The ordering bubble passes give: swap neighbours while the earlier score is smaller.
+// Bubble passes that swap neighbours while the earlier score is smaller give
+// the stable order of descending scores.
 TEST_F(PlaylistTest, SortByMatchIsTheStableOrderOfBubblePasses) {
   std::mt19937 gen(99);
   for (std::int32_t n : {1, 2, 3, 17, 500, -4}) {
@@ -114,11 +115,7 @@ TEST_F(PlaylistTest, SortByMatchIsTheStableOrderOfBubblePasses) {
     for (std::int32_t k = 1; k <= count; ++k)
       gPlaylistTunes_A[k].matchScore = n < 0 ? k : static_cast<std::int32_t>(gen() % 7) - 2;
     auto want = scored();
-    for (bool swapped = true; swapped;) {
-      swapped = false;
-      for (std::size_t i = 0; i + 1 < want.size(); ++i)
-        if (want[i].second < want[i + 1].second) std::swap(want[i], want[i + 1]), swapped = true;
-    }
+    std::stable_sort(want.begin(), want.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
     sortByMatch();
     EXPECT_EQ(scored(), want);
     expectWholeCopies();  // records moved whole

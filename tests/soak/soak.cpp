@@ -19,7 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <tuple>
@@ -31,10 +31,7 @@
 #include "core/prefs.h"
 #include "core/tasks.h"
 #include "ingest/add_runs.h"
-#include "library/database.h"
-#include "library/tune.h"
 #include "platform/headless/headless_toolbox.h"
-#include "platform/movie.h"
 #include "player/playback.h"
 #include "playlists/presentation.h"
 #include "support/media.h"
@@ -60,11 +57,9 @@ struct Options {
 
 // The resident set in KiB, from /proc.
 long residentKiB() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.starts_with("VmRSS:")) return std::atol(line.c_str() + 6);
-  return -1;
+  const std::string status = readFileBytes("/proc/self/status");
+  const std::size_t at = status.find("\nVmRSS:");
+  return at == std::string::npos ? -1 : std::atol(status.c_str() + at + 7);
 }
 
 // Bytes the program has allocated and not freed (every arena, and the
@@ -91,33 +86,26 @@ void writeMedia(const std::string& folder, int tunes) {
   if (std::filesystem::exists(marker)) return;
   std::vector<std::string> bodies;
   for (int s = 0; s < kSounds; ++s) {
-    MediaRecipe recipe;
-    recipe.seconds = 31;
+    MediaRecipe recipe{.seconds = 31, .bitrateKbps = 64, .tags = {}, .id3 = Id3Version::none};
     recipe.content = s % 2 ? MediaContent::noise : MediaContent::twoTones;
     recipe.seed = static_cast<std::uint32_t>(s + 1);
     recipe.frequency = 110.0 * (1 + s % 7);
     recipe.frequency2 = recipe.frequency * 1.5;
     // Loud noise has too many strong bins to be kept as a tune.
     recipe.amplitude = recipe.content == MediaContent::noise ? 0.06 + 0.027 * (s / 2) : 0.1 + 0.07 * (s / 2);
-    recipe.bitrateKbps = 64;
-    recipe.id3 = Id3Version::none;
-    const std::string path = folder + "/sound" + std::to_string(s) + ".mp3";
+    const std::string path = folder + "/sound.mp3";
     writeTestMedia(path, recipe);
     bodies.push_back(readFileBytes(path));
     std::filesystem::remove(path);
   }
   static const char* const kGenres[] = {"Rock", "Jazz", "Classical", "Pop", "Blues", "Electronic", "Folk"};
   for (int i = 1; i <= tunes; ++i) {
-    MediaTags tags;
-    tags.title = "Soak Tune " + std::to_string(i);
-    tags.artist = "Artist " + std::to_string(i % 97);
-    tags.album = "Album " + std::to_string(i % 211);
-    tags.genre = kGenres[i % 7];
+    const MediaTags tags{"Soak Tune " + std::to_string(i), "Artist " + std::to_string(i % 97),
+                         "Album " + std::to_string(i % 211), kGenres[i % 7]};
     char name[32];
     std::snprintf(name, sizeof name, "/%02d/tune%04d.mp3", i % 20, i);
     std::filesystem::create_directories(folder + "/" + std::string(name + 1, 2));
-    writeFileBytes(folder + name, id3v2Tag(tags, Id3Version::v23, Id3Encoding::latin1, 0) +
-                                      bodies[static_cast<std::size_t>(i % kSounds)]);
+    writeFileBytes(folder + name, id3v2Tag(tags, Id3Version::v23, Id3Encoding::latin1) + bodies[i % kSounds]);
   }
   writeFileBytes(marker, "");
 }
@@ -126,7 +114,9 @@ void writeMedia(const std::string& folder, int tunes) {
 // for two seconds) move it on further and are kept.
 const Clock::time_point gStart = Clock::now();
 
-void updateTicks() {
+// One pass of the event loop as the program's, with the recording toolbox's
+// log (which keeps every call) emptied so that it is not mistaken for growth.
+void pass() {
   static std::uint32_t set = 0, extra = 0;
   auto& tb = headlessToolbox();
   if (tb.ticks > set) extra += tb.ticks - set;
@@ -134,14 +124,8 @@ void updateTicks() {
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - gStart).count() * 60 / 1000) +
         extra;
   tb.ticks = set;
-}
-
-// One pass of the event loop as the program's, with the recording toolbox's
-// log (which keeps every call) emptied so that it is not mistaken for growth.
-void pass() {
-  updateTicks();
   applicationPass();
-  headlessToolbox().log.clear();
+  tb.log.clear();
 }
 
 void passFor(std::chrono::milliseconds span) {
@@ -194,29 +178,24 @@ int main(int argc, char** argv) {
     std::fputs("usage: soak [--tunes N] [--changes N] [--media DIR] [--seed N]\n", stderr);
     return 2;
   }
-  char tmpl[] = "/tmp/lumaroll-soak-XXXXXX";
-  if (!mkdtemp(tmpl)) return 1;
-  const std::string home = tmpl;
-  const std::string media = opt.media.empty() ? home + "/media" : opt.media;
+  const TempDir home;  // the library, the settings and the tunes unless kept elsewhere
+  const std::string media = opt.media.empty() ? home.file("media") : opt.media;
   try {
     writeMedia(media, opt.tunes);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "soak: cannot make the tunes: %s\n", e.what());
     return 1;
   }
-  setLibraryFilePath(home + "/Lumaroll/LumarollDatabase");
-  setPrefsFilePath(home + "/Orvane-Lumaroll/LumarollPrefs");
+  setLibraryFilePath(home.file("Lumaroll/LumarollDatabase"));
+  setPrefsFilePath(home.file("Orvane-Lumaroll/LumarollPrefs"));
   headlessToolbox().reset();
 
   const auto t0 = Clock::now();
   if (!startLumaroll()) return 1;
   startAddTunesOfFolders({media + "/"});
-  while (addRunActive() || activeTaskCount() > 0) {
-    pass();
-  }
-  const double addSeconds = std::chrono::duration<double>(Clock::now() - t0).count();
+  while (addRunActive() || activeTaskCount() > 0) pass();
   std::printf("added %d tunes of %d in %.1f s; heap in use %ld KiB, resident %ld KiB\n", gStartTotalTunes_L, opt.tunes,
-              addSeconds, heapInUseKiB(), residentKiB());
+              std::chrono::duration<double>(Clock::now() - t0).count(), heapInUseKiB(), residentKiB());
   std::fflush(stdout);
   if (gStartTotalTunes_L < opt.tunes * 95 / 100) {
     std::fprintf(stderr, "soak: the add run kept only %d tunes\n", gStartTotalTunes_L);
@@ -225,6 +204,21 @@ int main(int argc, char** argv) {
 
   std::mt19937 rnd(static_cast<unsigned>(opt.seed));
   auto pick = [&](int n) { return static_cast<int>(rnd() % static_cast<unsigned>(n)); };
+  auto menu = [](std::int16_t m, std::int16_t item) { return [=] { toolboxChooseMenuItem(m, item); }; };
+  static const std::int16_t kPlaylistItems[] = {1, 2, 4, 5, 6, 8, 10, 12};
+  // Each command's share of a hundred draws; the draws left over choose nothing.
+  const std::pair<int, std::function<void()>> kCommands[] = {
+      {30, menu(kPlayerMenu, kPlayerNextItem)},
+      {10, menu(kPlayerMenu, kPlayerBackItem)},
+      {10, [&] { doColorButtons(1 + pick(9)); }},
+      {8, [&] { toolboxChooseMenuItem(kPlaylistsMenu, kPlaylistItems[pick(8)]); }},
+      {4, [&] { toolboxChooseMenuItem(kEnergyMixMenu, static_cast<std::int16_t>(1 + pick(9))); }},
+      {6, [&] { toolboxChooseMenuItem(kLoopMenu, static_cast<std::int16_t>(1 + pick(2))); }},
+      {6, [&] { toolboxChooseMenuItem(kPlayerMenu, pick(2) ? kPlayerVolumeUpItem : kPlayerVolumeDownItem); }},
+      {6, [&] { remoteSetVolume(pick(1000) / 1000.0); }},
+      {3, menu(kPlayerMenu, kPlayerMuteItem)},
+      {5, menu(kPlayerMenu, kPlayerPlayItem)},  // Play or Stop
+  };
   doColorButtons(1 + pick(9));  // a colour button plays its playlist
   Sounding previous = sounding();
   int changes = 0, commands = 0, idlePasses = 0;
@@ -236,45 +230,25 @@ int main(int argc, char** argv) {
     // listener's would; a Stop is followed by a Play soon after.
     passFor(std::chrono::milliseconds(100 + pick(250)));
     ++commands;
-    const int what = pick(100);
-    if (what < 30) {
-      toolboxChooseMenuItem(kPlayerMenu, kPlayerNextItem);
-    } else if (what < 40) {
-      toolboxChooseMenuItem(kPlayerMenu, kPlayerBackItem);
-    } else if (what < 50) {
-      doColorButtons(1 + pick(9));
-    } else if (what < 58) {
-      static const std::int16_t kPlaylistItems[] = {1, 2, 4, 5, 6, 8, 10, 12};
-      toolboxChooseMenuItem(kPlaylistsMenu, kPlaylistItems[pick(8)]);
-    } else if (what < 62) {
-      toolboxChooseMenuItem(kEnergyMixMenu, static_cast<std::int16_t>(1 + pick(9)));
-    } else if (what < 68) {
-      toolboxChooseMenuItem(kLoopMenu, static_cast<std::int16_t>(1 + pick(2)));
-    } else if (what < 74) {
-      toolboxChooseMenuItem(kPlayerMenu, pick(2) ? kPlayerVolumeUpItem : kPlayerVolumeDownItem);
-    } else if (what < 80) {
-      remoteSetVolume(pick(1000) / 1000.0);
-    } else if (what < 83) {
-      toolboxChooseMenuItem(kPlayerMenu, kPlayerMuteItem);
-    } else if (what < 88) {
-      toolboxChooseMenuItem(kPlayerMenu, kPlayerPlayItem);  // Play or Stop
-    }
+    int what = pick(100);
+    for (const auto& [share, command] : kCommands)
+      if ((what -= share) < 0) {
+        command();
+        break;
+      }
     // Whatever happened, something plays again before long.
     if (gWeArePlaying_S != 1 && !playRunActive() && ++idlePasses > 2) {
       idlePasses = 0;
       doColorButtons(1 + pick(9));
     }
     const Sounding now = sounding();
-    if (std::get<0>(now) && now != previous) {
-      ++changes;
-      if (changes % 100 == 0) {
-        settled.push_back(settledHeapKiB());
-        peak = std::max(peak, residentKiB());
-        std::printf("changes %4d  commands %5d  settled heap %7ld KiB  resident %7ld KiB  playlist %d\n", changes,
-                    commands, settled.back(), peak, gTotalPlaylistTunes_L);
-        std::fflush(stdout);
-        doColorButtons(1 + pick(9));
-      }
+    if (std::get<0>(now) && now != previous && ++changes % 100 == 0) {
+      settled.push_back(settledHeapKiB());
+      peak = std::max(peak, residentKiB());
+      std::printf("changes %4d  commands %5d  settled heap %7ld KiB  resident %7ld KiB  playlist %d\n", changes,
+                  commands, settled.back(), peak, gTotalPlaylistTunes_L);
+      std::fflush(stdout);
+      doColorButtons(1 + pick(9));
     }
     if (std::get<0>(now)) previous = now;
     if (Clock::now() - s0 > std::chrono::minutes(30)) {
@@ -283,7 +257,6 @@ int main(int argc, char** argv) {
     }
   }
   const double playSeconds = std::chrono::duration<double>(Clock::now() - s0).count();
-
   stopPlaying();
   cancelAllTasks();
 
@@ -292,14 +265,12 @@ int main(int argc, char** argv) {
   constexpr long kAllowanceKiB = 256;
   const long warm = settled.empty() ? 0 : settled.front();
   const long last = settled.empty() ? 0 : settled.back();
-  const long growth = last - warm;
   std::printf(
       "%d tune changes, %d commands in %.1f s; settled heap after 100 changes %ld KiB, at the end %ld KiB "
       "(growth %ld KiB, allowance %ld); resident at most %ld KiB\n",
-      changes, commands, playSeconds, warm, last, growth, kAllowanceKiB, peak);
-  std::filesystem::remove_all(home);
-  if (growth > kAllowanceKiB) {
-    std::fprintf(stderr, "soak: memory grew by %ld KiB over %d tune changes\n", growth, changes - 100);
+      changes, commands, playSeconds, warm, last, last - warm, kAllowanceKiB, peak);
+  if (last - warm > kAllowanceKiB) {
+    std::fprintf(stderr, "soak: memory grew by %ld KiB over %d tune changes\n", last - warm, changes - 100);
     return 1;
   }
   std::puts("soak: ok");

@@ -8,24 +8,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <utility>
+#include <tuple>
 
 #include "support/media.h"
-
-namespace {
-
-MediaRecipe seedRecipe(MediaFormat format) {
-  MediaRecipe recipe;
-  recipe.format = format;
-  recipe.seconds = 0.3;
-  recipe.sampleRate = 22050;
-  recipe.channels = 1;
-  recipe.bitrateKbps = 32;
-  recipe.tags = {"Blue in Green", "Miles Davis", "Kind of Blue", "Jazz"};
-  return recipe;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -33,56 +18,52 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::filesystem::path out = argv[1];
-  std::filesystem::create_directories(out / "mp3");
-  std::filesystem::create_directories(out / "m4a");
+  const MediaRecipe base{.seconds = 0.3,
+                         .sampleRate = 22050,
+                         .channels = 1,
+                         .bitrateKbps = 32,
+                         .tags = {"Blue in Green", "Miles Davis", "Kind of Blue", "Jazz"}};
   try {
-    struct Mp3Seed {
-      const char* name;
-      Id3Version id3;
-      Id3Encoding encoding;
-      std::uint32_t padding;
-    };
-    const Mp3Seed mp3Seeds[] = {
-        {"v22-latin1", Id3Version::v22, Id3Encoding::latin1, 0},
-        {"v22-utf16", Id3Version::v22, Id3Encoding::utf16le, 0},
-        {"v23-latin1", Id3Version::v23, Id3Encoding::latin1, 0},
-        {"v23-utf16be-padded", Id3Version::v23, Id3Encoding::utf16be, 64},
-        {"v24-utf8", Id3Version::v24, Id3Encoding::utf8, 0},
-        {"v24-utf16le", Id3Version::v24, Id3Encoding::utf16le, 16},
-        {"untagged", Id3Version::none, Id3Encoding::latin1, 0},
-    };
-    for (const Mp3Seed& seed : mp3Seeds) {
-      MediaRecipe recipe = seedRecipe(MediaFormat::mp3Cbr);
-      recipe.id3 = seed.id3;
-      recipe.encoding = seed.encoding;
-      recipe.id3Padding = seed.padding;
-      writeTestMedia((out / "mp3" / (std::string(seed.name) + ".mp3")).string(), recipe);
+    for (const char* folder : {"mp3", "m4a", "vorbis"}) std::filesystem::create_directories(out / folder);
+    for (const auto& [name, id3, encoding, padding] :
+         {std::tuple{"v22-latin1", Id3Version::v22, Id3Encoding::latin1, 0u},
+          {"v22-utf16", Id3Version::v22, Id3Encoding::utf16le, 0u},
+          {"v23-latin1", Id3Version::v23, Id3Encoding::latin1, 0u},
+          {"v23-utf16be-padded", Id3Version::v23, Id3Encoding::utf16be, 64u},
+          {"v24-utf8", Id3Version::v24, Id3Encoding::utf8, 0u},
+          {"v24-utf16le", Id3Version::v24, Id3Encoding::utf16le, 16u},
+          {"untagged", Id3Version::none, Id3Encoding::latin1, 0u}}) {
+      MediaRecipe r = base;
+      r.id3 = id3;
+      r.encoding = encoding;
+      r.id3Padding = padding;
+      writeTestMedia((out / "mp3" / (std::string(name) + ".mp3")).string(), r);
     }
-    MediaRecipe muxer = seedRecipe(MediaFormat::mp3Vbr);
-    muxer.muxerTags = true;
-    muxer.tags.genre = "(17)Rock";
-    writeTestMedia((out / "mp3" / "ffmpeg-tags.mp3").string(), muxer);
-
-    MediaRecipe m4a = seedRecipe(MediaFormat::m4a);
-    writeTestMedia((out / "m4a" / "faststart.m4a").string(), m4a);
-    m4a.faststart = false;
-    m4a.tags.genre = "Rock";
-    writeTestMedia((out / "m4a" / "moov-last.m4a").string(), m4a);
-    m4a.tags = {};
-    writeTestMedia((out / "m4a" / "untagged.m4a").string(), m4a);
-
+    MediaRecipe r = base;
+    r.format = MediaFormat::mp3Vbr;
+    r.muxerTags = true;
+    r.tags.genre = "(17)Rock";
+    writeTestMedia((out / "mp3/ffmpeg-tags.mp3").string(), r);
+    r = base;
+    r.format = MediaFormat::m4a;
+    writeTestMedia((out / "m4a/faststart.m4a").string(), r);
+    r.faststart = false;
+    r.tags.genre = "Rock";
+    writeTestMedia((out / "m4a/moov-last.m4a").string(), r);
+    r.tags = {};
+    writeTestMedia((out / "m4a/untagged.m4a").string(), r);
     // FFmpeg's Vorbis comments in a FLAC file and in Ogg Vorbis and Opus.
-    std::filesystem::create_directories(out / "vorbis");
-    for (const auto& [format, name] :
-         {std::pair{MediaFormat::flac, "tagged.flac"}, std::pair{MediaFormat::vorbis, "tagged.ogg"},
-          std::pair{MediaFormat::opus, "tagged.opus"}}) {
-      MediaRecipe v = seedRecipe(format);
-      v.tags.title = "Caf\xC3\xA9 Noir";
-      writeTestMedia((out / "vorbis" / name).string(), v);
+    r = base;
+    r.tags.title = "Caf\xC3\xA9 Noir";
+    for (const auto& [format, name] : {std::pair{MediaFormat::flac, "vorbis/tagged.flac"},
+                                       {MediaFormat::vorbis, "vorbis/tagged.ogg"},
+                                       {MediaFormat::opus, "vorbis/tagged.opus"}}) {
+      r.format = format;
+      writeTestMedia((out / name).string(), r);
     }
-    MediaRecipe untagged = seedRecipe(MediaFormat::flac);
-    untagged.tags = {};
-    writeTestMedia((out / "vorbis" / "untagged.flac").string(), untagged);
+    r.format = MediaFormat::flac;
+    r.tags = {};
+    writeTestMedia((out / "vorbis/untagged.flac").string(), r);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "fuzz_seeds: %s\n", e.what());
     return 1;

@@ -2,7 +2,7 @@
 // content, with the tags a test asks for. Nothing binary is checked in; every
 // test makes the files it needs in its TempDir.
 //
-// The sound is made here (so its samples are known, see testMediaPcm) and
+// The sound is made here (so its samples are known) and
 // encoded by the `ffmpeg` program with bit-exact flags: the same MediaRecipe always
 // gives the same bytes. MP3 files get their ID3v2 tag from this file's own
 // writer by default, so tag-reader tests control every byte of it; with
@@ -24,7 +24,7 @@
 
 enum class MediaFormat {
   mp3Cbr,  // constant bit rate, `bitrateKbps`
-  mp3Vbr,  // variable bit rate, LAME quality `vbrQuality`
+  mp3Vbr,  // variable bit rate, LAME quality 4 (-V 4)
   m4a,     // AAC in an MPEG-4 file
   flac,    // FLAC in a FLAC file
   vorbis,  // Vorbis in an Ogg file, `bitrateKbps`
@@ -63,7 +63,6 @@ struct MediaRecipe {
   int sampleRate = 44100;
   int channels = 2;
   int bitrateKbps = 128;              // mp3Cbr and m4a
-  int vbrQuality = 4;                 // mp3Vbr: LAME -V 0 (best) .. 9
   bool xingHeader = true;             // MP3: write the Xing/LAME info frame
   bool faststart = true;              // M4A: metadata atoms at the start of the file
   bool aacNoiseSubstitution = false;  // M4A: let the encoder code noise as PNS bands
@@ -80,9 +79,6 @@ struct MediaRecipe {
 
 // Writes the file; throws std::runtime_error when ffmpeg fails.
 void writeTestMedia(const std::string& path, const MediaRecipe& recipe);
-
-// The interleaved 16-bit samples the file was encoded from.
-std::vector<std::int16_t> testMediaPcm(const MediaRecipe& recipe);
 
 // The ID3v2 tag this generator writes for `tags` (header, frames, padding).
 std::string id3v2Tag(const MediaTags& tags, Id3Version version, Id3Encoding encoding, std::uint32_t padding = 0);
