@@ -45,8 +45,8 @@ void sendButton() {
 
 void firstTimeChoice(bool addMusicFolder) {
   gAddSystemFontsNow_S = addMusicFolder ? 1 : 0;
-  setControlValue(kFirstTimeWindow, kFirstTimeYesButton, addMusicFolder ? 1 : 0);
-  setControlValue(kFirstTimeWindow, kFirstTimeNoButton, addMusicFolder ? 0 : 1);
+  setControlValue(kFirstTimeWindow, kFirstTimeYes, addMusicFolder ? 1 : 0);
+  setControlValue(kFirstTimeWindow, kFirstTimeNo, addMusicFolder ? 0 : 1);
 }
 
 void mainWindowClick(std::int16_t control) {
@@ -74,9 +74,9 @@ void controlClicked(std::int16_t window, std::int16_t control) {
       if (control == kStopAddingButton) gStopCollectingPerUser_S = 1;
       break;
     case kFirstTimeWindow:
-      if (control == kFirstTimeDoneButton) firstTimeWindowDone();
-      if (control == kFirstTimeYesButton) firstTimeChoice(true);
-      if (control == kFirstTimeNoButton) firstTimeChoice(false);
+      if (control == kFirstTimeDone) firstTimeWindowDone();
+      if (control == kFirstTimeYes) firstTimeChoice(true);
+      if (control == kFirstTimeNo) firstTimeChoice(false);
       break;
     default: break;
   }

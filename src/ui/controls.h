@@ -7,7 +7,8 @@
 
 #include <cstdint>
 
-// Controls of the sheets and secondary windows.
+// Controls of the main window and its sheets (the first-time window's are in
+// ingest/windows.h).
 constexpr std::int16_t kSmartMoreButton = 15;
 constexpr std::int16_t kSmartPlaysButton = 16;
 constexpr std::int16_t kSendButton = 23077;
@@ -15,9 +16,6 @@ constexpr std::int16_t kCancelButton = 23074;
 constexpr std::int16_t kStopAddingButton = 23073;
 constexpr std::int16_t kPlaylistNameField = 23072;
 constexpr std::int16_t kPlaylistLimitField = 10005;
-constexpr std::int16_t kFirstTimeDoneButton = 4402;
-constexpr std::int16_t kFirstTimeYesButton = 4404;
-constexpr std::int16_t kFirstTimeNoButton = 4405;
 
 // eventType: kControlClicked, kWindowCloseBox, kContentRefresh (others are
 // ignored); window and control name what the event is about.
