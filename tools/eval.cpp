@@ -13,15 +13,17 @@ int cmdEval(ToolArgs in) {
     return 2;
   }
   if (!toolLoadLibrary()) return 1;
-  gHarnessPrint = [](std::string_view line) { std::printf("%.*s\n", static_cast<int>(line.size()), line.data()); };
+  const HarnessPrint print = [](std::string_view line) {
+    std::printf("%.*s\n", static_cast<int>(line.size()), line.data());
+  };
   if (what == "consistency") {
-    measureHPEError();
+    measureHPEError(print);
   } else if (what == "movies") {
-    countMovies();
-    measureMovieEnergyAverage();
+    countMovies(print);
+    measureMovieEnergyAverage(print);
     std::printf("report: %s\n", movieReportPath().c_str());
   } else {
-    measureWordEnergy();
+    measureWordEnergy(print);
     printWordHPE();
     std::printf("report: %s\n", wordReportPath().c_str());
   }

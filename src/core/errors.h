@@ -18,7 +18,7 @@ constexpr OSErr invalidMovieErr = -2048;
 // file system errors (-61..-33) and file-sharing errors (-5500..-4999).
 bool isToleratedError(std::int32_t code);
 
-// Maps an errno value to the design's file error codes.
+// Maps an errno value to the program's file error codes (fnfErr, ioErr...).
 OSErr osErrFromErrno(int err);
 
 // Ends the process with the given status. Tests replace the hook to observe

@@ -19,15 +19,10 @@ std::int32_t gTotalMovies_L = 0;
 std::vector<WordEntry> gWords_A(1);
 std::int32_t gTotalUniqueWords_L = 0;
 std::int32_t gTotalWords_L = 0;
-void (*gHarnessPrint)(std::string_view line) = nullptr;
 double gHarnessScore_D = -1;
 std::int32_t gHarnessPairs_L = 0;
 
 namespace {
-
-void print(std::string_view line) {
-  if (gHarnessPrint) gHarnessPrint(line);
-}
 
 std::string display(std::string_view stored) { return storedToDisplay(stored); }
 
@@ -76,7 +71,7 @@ std::string wordReportPath() {
 // Same songs are found by key (stripped title and artist) instead of trying
 // every ordered pair, but pairs are visited in the same order as the nested
 // walk over (i, j), so the printed lines and the score are the same.
-std::int16_t measureHPEError() {
+std::int16_t measureHPEError(HarnessPrint print) {
   const std::int32_t n = gStartTotalTunes_L;
   std::vector<std::string> keys(static_cast<std::size_t>(n) + 1);
   std::unordered_map<std::string, std::vector<std::int32_t>> groups;
@@ -118,7 +113,7 @@ std::int16_t measureHPEError() {
   return 0;
 }
 
-std::int16_t countMovies() {
+std::int16_t countMovies(HarnessPrint print) {
   gMovies_A.assign(1, MovieEntry{});
   std::unordered_map<std::string, std::int32_t> seen;
   for (std::int32_t k = 1; k <= gStartTotalTunes_L; ++k) {
@@ -139,7 +134,7 @@ void sortMovieAverageEnergy() {
                    [](const MovieEntry& a, const MovieEntry& b) { return a.averageEnergy < b.averageEnergy; });
 }
 
-std::int16_t measureMovieEnergyAverage() {
+std::int16_t measureMovieEnergyAverage(HarnessPrint print) {
   std::unordered_map<std::string, std::int32_t> index;
   for (std::int32_t m = 1; m <= gTotalMovies_L; ++m) index.emplace(gMovies_A[static_cast<std::size_t>(m)].album, m);
   std::vector<std::int64_t> sums(gMovies_A.size(), 0);
@@ -201,7 +196,7 @@ void sortWordsByEnergy() {
                    [](const WordEntry& a, const WordEntry& b) { return a.average < b.average; });
 }
 
-std::int16_t measureWordEnergy() {
+std::int16_t measureWordEnergy(HarnessPrint print) {
   gWords_A.assign(1, WordEntry{});
   gTotalWords_L = 0;
   std::unordered_map<std::string, std::size_t> index;

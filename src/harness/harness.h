@@ -30,9 +30,9 @@ extern std::vector<WordEntry> gWords_A;  // entry 0 unused
 extern std::int32_t gTotalUniqueWords_L;
 extern std::int32_t gTotalWords_L;
 
-// Where the harness text window's lines go (the tool prints them; the window
-// shows them). Nothing is shown when unset.
-extern void (*gHarnessPrint)(std::string_view line);
+// Where a measurement's lines go, given by the caller: the developer menu
+// shows them in the harness text window, the tool prints them.
+using HarnessPrint = void (*)(std::string_view line);
 
 // Final score of the last consistency run: the mean over every pair of
 // same-song tunes of smaller ctCount / larger ctCount (1 = perfectly
@@ -40,10 +40,10 @@ extern void (*gHarnessPrint)(std::string_view line);
 extern double gHarnessScore_D;
 extern std::int32_t gHarnessPairs_L;
 
-std::int16_t measureHPEError();
-std::int16_t countMovies();
-std::int16_t measureMovieEnergyAverage();
-std::int16_t measureWordEnergy();
+std::int16_t measureHPEError(HarnessPrint print);
+std::int16_t countMovies(HarnessPrint print);
+std::int16_t measureMovieEnergyAverage(HarnessPrint print);
+std::int16_t measureWordEnergy(HarnessPrint print);
 std::int16_t printWordHPE();
 void sortMovieAverageEnergy();
 void sortWordsByEnergy();

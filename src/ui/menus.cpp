@@ -228,16 +228,15 @@ void harnessPrintToWindow(std::string_view line) {
 }
 
 void doDeveloperMenu(std::int16_t item) {
-  if (!gHarnessPrint) gHarnessPrint = harnessPrintToWindow;
   switch (item) {
-    case 1: measureHPEError(); return;
-    case 3: countMovies(); return;
+    case 1: measureHPEError(harnessPrintToWindow); return;
+    case 3: countMovies(harnessPrintToWindow); return;
     case 4:
-      countMovies();
-      measureMovieEnergyAverage();
+      countMovies(harnessPrintToWindow);
+      measureMovieEnergyAverage(harnessPrintToWindow);
       return;
     case 5:
-      measureWordEnergy();
+      measureWordEnergy(harnessPrintToWindow);
       printWordHPE();
       return;
     default: return;

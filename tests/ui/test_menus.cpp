@@ -172,7 +172,6 @@ TEST_F(MenuTest, DeveloperMenuIsOfferedByTheVariableAndPrintsIntoItsWindow) {
   EXPECT_EQ(menuText(kDeveloperMenu, 1), "Measure HPE Consistency");
   doMenu(kDeveloperMenu, 1);
   EXPECT_FALSE(getControlText(5000, 1).empty());
-  gHarnessPrint = nullptr;
 }
 
 }  // namespace
