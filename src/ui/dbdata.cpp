@@ -27,7 +27,8 @@ DBCell& DBRow::cell(ListColumnKey key) {
 }
 
 namespace {
-void fillRow(DBBrowser* list, std::int32_t i);
+// Fills each of these rows that the current playlist has from its entry.
+void fillPlaylistRows(DBBrowser* list, std::span<const std::int32_t> rows);
 }  // namespace
 
 // What the list view calls; everything goes to the DBData layer.
@@ -63,11 +64,7 @@ class DBBrowserCallbacks final : public ListViewCallbacks {
   // Rows come into the list from the current playlist: whoever hands them to
   // the list view (a playlist switch, a search, the model itself) sees them
   // filled from gPlaylistTunes_A, each with the tune it shows.
-  void loadRows(std::span<const std::int32_t> rows) override {
-    const std::int32_t n = std::min(gTotalPlaylistTunes_L, kMaxTunes);
-    for (std::int32_t r : rows)
-      if (r >= 1 && r <= n) fillRow(list_, r);
-  }
+  void loadRows(std::span<const std::int32_t> rows) override { fillPlaylistRows(list_, rows); }
   void allRowsRemoved() override { list_->rows.assign(1, DBRow{}); }
   void drawCell(std::int32_t row, ListColumnKey key, ListDrawContext& ctx, double x, double y, double,
                 double h) override {
@@ -161,6 +158,12 @@ void fillRow(DBBrowser* list, std::int32_t i) {
   DBDataSetText(list, kColPlays, i, numberText(r.playCount));
   DBDataSetText(list, kColID, i, numberText(i));
   DBDataSetText(list, kColType, i, fileKindText(r.fileKind));
+}
+
+void fillPlaylistRows(DBBrowser* list, std::span<const std::int32_t> rows) {
+  const std::int32_t n = std::min(gTotalPlaylistTunes_L, kMaxTunes);
+  for (std::int32_t r : rows)
+    if (r >= 1 && r <= n) fillRow(list, r);
 }
 
 // Hands the list view every row of the model, after making room for the
@@ -258,9 +261,7 @@ void RepopulateBrowserData(DBBrowser* list) {
   // An open edit is finished on the row as the user saw it, before the row
   // is filled with whatever tune the playlist now has there.
   DBDataEndEditing(list);
-  const std::int32_t n = std::min(gTotalPlaylistTunes_L, kMaxTunes);
-  for (std::int32_t r : listViewShownRows(list->window, list->control))
-    if (r >= 1 && r <= n) fillRow(list, r);
+  fillPlaylistRows(list, listViewShownRows(list->window, list->control));
   showPlaylistRows(list);
   toolboxFlush();
 }
